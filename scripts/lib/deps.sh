@@ -1,0 +1,33 @@
+# Installs the Debian packages the build and the tests need, where any is missing.
+# Sourced by the scripts beside it.
+
+kvt_build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-noto-cjk)
+
+kvt_missing_packages() {
+    local pkg missing=()
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    echo "${missing[@]:-}"
+}
+
+kvt_apt_install() {
+    local missing
+    missing=$(kvt_missing_packages "$@")
+    [ -z "$missing" ] && return 0
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    echo "Installing: $missing"
+    # shellcheck disable=SC2086
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    # shellcheck disable=SC2086
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+}
+
+ensure_build_deps() {
+    kvt_apt_install "${kvt_build_packages[@]}"
+}

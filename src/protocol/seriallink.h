@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// The few serial operations the monitor needs. The real implementation wraps QSerialPort;
+// tests use a scripted one. Every failure is reported through a false result, so that
+// callers can trap it where the port is touched.
+class SerialLink : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Selects the device for the next open; the name is already resolved (COM3, /dev/ttyUSB0).
+    virtual void selectPort(const QString &systemName) = 0;
+    [[nodiscard]] virtual bool open() = 0;
+    [[nodiscard]] virtual bool isOpen() const = 0;
+    virtual void close() = 0;
+    // Queues one whole line for sending, in order.
+    [[nodiscard]] virtual bool writeLine(const QByteArray &line) = 0;
+    // All bytes received and not yet read.
+    virtual QByteArray readAll() = 0;
+    [[nodiscard]] virtual QString errorString() const = 0;
+
+Q_SIGNALS:
+    void received();
+    // A fault on an open port that no write reported: the device went away, a read failed.
+    void failed();
+};

@@ -1,0 +1,63 @@
+#include "scriptedlink.h"
+
+void ScriptedLink::selectPort(const QString &systemName)
+{
+    selectedPort = systemName;
+}
+
+bool ScriptedLink::open()
+{
+    if (failOpen || m_open) {
+        return false;
+    }
+    m_open = true;
+    ++openCount;
+    openedPorts.append(selectedPort);
+    return true;
+}
+
+bool ScriptedLink::isOpen() const
+{
+    return m_open;
+}
+
+void ScriptedLink::close()
+{
+    if (m_open) {
+        ++closeCount;
+    }
+    m_open = false;
+    m_pending.clear();
+}
+
+bool ScriptedLink::writeLine(const QByteArray &line)
+{
+    if (!m_open || failWrite) {
+        return false;
+    }
+    written.append(line);
+    return true;
+}
+
+QByteArray ScriptedLink::readAll()
+{
+    QByteArray bytes;
+    bytes.swap(m_pending);
+    return bytes;
+}
+
+QString ScriptedLink::errorString() const
+{
+    return failOpen ? QStringLiteral("scripted open failure") : QString();
+}
+
+void ScriptedLink::feed(const QByteArray &bytes)
+{
+    m_pending.append(bytes);
+    Q_EMIT received();
+}
+
+void ScriptedLink::breakLine()
+{
+    Q_EMIT failed();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "protocol/seriallink.h"
+
+#include <QByteArrayList>
+#include <QStringList>
+
+// An in-process SerialLink for tests: records what is written, delivers what the test feeds
+// it, and fails opens or writes on request.
+class ScriptedLink final : public SerialLink
+{
+    Q_OBJECT
+
+public:
+    using SerialLink::SerialLink;
+
+    void selectPort(const QString &systemName) override;
+    [[nodiscard]] bool open() override;
+    [[nodiscard]] bool isOpen() const override;
+    void close() override;
+    [[nodiscard]] bool writeLine(const QByteArray &line) override;
+    QByteArray readAll() override;
+    [[nodiscard]] QString errorString() const override;
+
+    // Queues bytes as if the module sent them and raises the receive signal.
+    void feed(const QByteArray &bytes);
+    // Raises the fault signal, as a device that went away.
+    void breakLine();
+
+    QString selectedPort;
+    QByteArrayList written;
+    QStringList openedPorts;
+    int openCount = 0;
+    int closeCount = 0;
+    bool failOpen = false;
+    bool failWrite = false;
+
+private:
+    bool m_open = false;
+    QByteArray m_pending;
+};
