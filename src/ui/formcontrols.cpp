@@ -4,6 +4,7 @@
 #include "chart/chartview.h"
 #include "chart/colorswatch.h"
 #include "ui/fonts.h"
+#include "ui/hiddencaptionframe.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -178,7 +179,7 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
         QStringLiteral("PCに接続されているComポートを検出し、リスト表示します。\u3000"
                        "但し他アプリで使用(Open)中のポートは表示されません。"));
 
-    c.frame4 = b.add<QGroupBox>(form, QStringLiteral("Frame4"), kFrame4, kTabFrame4);
+    c.frame4 = b.add<HiddenCaptionFrame>(form, QStringLiteral("Frame4"), kFrame4, kTabFrame4);
     c.frame4->setTitle(QStringLiteral("Frame4"));
     c.frame4->setFont(fonts::systemDefault());
     c.frame4->setToolTip(QStringLiteral("モジュールに設定されている無線モードを表示します。"));
@@ -195,6 +196,7 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
     c.label2->setText(QStringLiteral("現在の無線モード"));
     c.label2->setFont(fonts::proportional(kSmall));
     c.label2->setAutoFillBackground(true);
+    c.frame4->setAccessibleName(c.label2->text());
 
     c.aveN = b.add<QLineEdit>(form, QStringLiteral("AveN"), kAveN, kTabAveN);
     c.aveN->setText(QStringLiteral("08"));

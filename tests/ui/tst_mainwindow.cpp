@@ -111,7 +111,7 @@ void TestMainWindow::controlDesign_data()
     row("Send", form, "QLineEdit", {10560, 240, 1815, 375}, {}, sys, {});
     row("AveN", form, "QLineEdit", {9720, 840, 375, 285}, QStringLiteral("08"), p1125,
         QStringLiteral("Air Monitorモードの場合のRSSI取得時のサンプリング回数を変更できます。"));
-    row("Frame4", form, "QGroupBox", {7920, 120, 2415, 1095}, QStringLiteral("Frame4"), sys,
+    row("Frame4", form, "HiddenCaptionFrame", {7920, 120, 2415, 1095}, QStringLiteral("Frame4"), sys,
         QStringLiteral("モジュールに設定されている無線モードを表示します。"));
     row("Check1_2", QStringLiteral("Frame4"), "QCheckBox", {240, 720, 1695, 255},
         QStringLiteral("Air Monitor"), p12, {});
