@@ -17,7 +17,7 @@
 
 namespace {
 // Only the first records matter; a file larger than this is not read further.
-constexpr qint64 kMaxReadBytes = 64 * 1024;
+constexpr qint64 kMaxReadBytes = qint64{64} * 1024;
 
 constexpr char kTopKey[] = "Form1_Top";
 constexpr char kLeftKey[] = "Form1_Left";

@@ -22,8 +22,6 @@ public:
                        PortDiscovery discovery, QObject *parent = nullptr);
 
     [[nodiscard]] bool isShown() const;
-
-public Q_SLOTS:
     // The port selection button: opens the list when hidden, closes it when shown.
     void toggle();
     void hide();

@@ -117,8 +117,6 @@ void TestSettingsFile::savedBytes_data()
     QTest::newRow("COM3") << 1200 << 3450 << "COM3" << QByteArray("COM3");
     QTest::newRow("negative, empty port") << -150 << 0 << "" << QByteArray();
     QTest::newRow("comma quoted") << 15 << 30 << "a,b" << QByteArray("\"a,b\"");
-    QTest::newRow("blanks quoted") << 15 << 30 << " COM3\t" << QByteArray("\" COM3\t\"");
-    QTest::newRow("double quote dropped") << 15 << 30 << "CO\"M3" << QByteArray();
 }
 
 void TestSettingsFile::savedBytes()

@@ -41,10 +41,10 @@ public:
     explicit FakeProbe(FakePorts &ports)
         : m_ports(ports)
     {}
-    [[nodiscard]] bool opens(const QString &systemName) override
+    bool opens(const QString &name) override
     {
-        m_ports.probed.append(systemName);
-        return m_ports.openable.contains(systemName);
+        m_ports.probed.append(name);
+        return m_ports.openable.contains(name);
     }
 
 private:
