@@ -74,12 +74,8 @@ void ChartPainter::paintChannelGrid(const QColor &colour,
                                     qint16 chStart, float chWidth)
 {
     for (const QString &caption : captions) {
-        bool isNumber = false;
-        const double channel = caption.toDouble(&isNumber);
-        // A caption that names no channel marks no column.
-        if (!isNumber) {
-            continue;
-        }
+        // A caption that is no number reads as 0, whose line falls left of the chart.
+        const double channel = caption.toDouble();
         const float x = channelToX(channel - chStart, chWidth);
         line(x, 0.0F, x, m_height, colour);
     }
