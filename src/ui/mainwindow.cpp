@@ -254,7 +254,7 @@ void MainWindow::applySwatchColour(int index)
 
 void MainWindow::setMarkerColour(quint32 value)
 {
-    setBackground(m_controls.picture2, palette::resolve(value, palette()));
+    setBackground(m_controls.picture2, palette::resolve(value, QGuiApplication::palette()));
 }
 
 void MainWindow::Picture1_MouseDown(const QPointF &twipsPos)
