@@ -1,11 +1,12 @@
 #include "app/timerresolution.h"
 
+#include <QtGlobal>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
+// After windows.h, which it needs.
 #include <timeapi.h>
 #endif
-
-#include <QtGlobal>
 
 namespace timerresolution {
 

@@ -5,12 +5,30 @@
 // Texts the monitor shows in its status line and on its start/stop button.
 namespace texts {
 
-inline QString buttonStopped() { return QStringLiteral("モニタ停止"); }
-inline QString buttonPreparing() { return QStringLiteral("モニタ準備中"); }
-inline QString buttonStarted() { return QStringLiteral("モニタ開始"); }
+inline QString buttonStopped()
+{
+    return QStringLiteral("モニタ停止");
+}
+inline QString buttonPreparing()
+{
+    return QStringLiteral("モニタ準備中");
+}
+inline QString buttonStarted()
+{
+    return QStringLiteral("モニタ開始");
+}
 
-inline QString portFault() { return QStringLiteral("Comポート異常検出"); }
-inline QString unsupportedDevice() { return QStringLiteral("本装置は対応していません"); }
-inline QString noResponse() { return QStringLiteral("応答無"); }
+inline QString portFault()
+{
+    return QStringLiteral("Comポート異常検出");
+}
+inline QString unsupportedDevice()
+{
+    return QStringLiteral("本装置は対応していません");
+}
+inline QString noResponse()
+{
+    return QStringLiteral("応答無");
+}
 
 } // namespace texts

@@ -40,7 +40,8 @@ constexpr Rect kRxDataDisp{10560, 720, 1815, 375};
 constexpr Rect kSend{10560, 240, 1815, 375};
 constexpr Rect kAveN{9720, 840, 375, 285};
 constexpr Rect kFrame4{7920, 120, 2415, 1095};
-constexpr std::array<Rect, 3> kCheck1{{{240, 360, 855, 255}, {1080, 360, 855, 255}, {240, 720, 1695, 255}}};
+constexpr std::array<Rect, 3> kCheck1{
+    {{240, 360, 855, 255}, {1080, 360, 855, 255}, {240, 720, 1695, 255}}};
 constexpr Rect kLabel2{120, 0, 1815, 255};
 constexpr Rect kFrame1{240, 360, 3915, 825};
 constexpr Rect kComPort{240, 240, 1335, 420};
@@ -59,7 +60,8 @@ constexpr Rect kFrame2{240, 1800, 10095, 4695};
 constexpr Rect kCheck2{8040, 240, 1815, 375};
 constexpr Rect kPicture2{840, 4230, 255, 60};
 constexpr Rect kPicture1{840, 720, 9015, 3495};
-constexpr std::array<int, 10> kChLabelLefts{840, 1800, 2640, 3600, 4560, 5520, 6480, 7440, 8400, 9360};
+constexpr std::array<int, 10> kChLabelLefts{840,  1800, 2640, 3600, 4560,
+                                            5520, 6480, 7440, 8400, 9360};
 constexpr int kChLabelTop = 4320;
 constexpr int kChLabelSize = 255;
 constexpr std::array<int, 8> kRssiLabelTops{840, 1200, 1680, 2160, 2640, 3120, 3600, 4080};
@@ -96,7 +98,8 @@ constexpr int kTabCheck2 = 45;
 
 const std::array<const char *, 5> kSwatchCaptions = {"背景", "レベル線", "RSSI", "Max", "カーソル"};
 const std::array<const char *, 3> kModeCaptions = {"FSK", "LoRa", "Air Monitor"};
-const std::array<const char *, 8> kLevelCaptions = {"0", "-20", "-40", "-60", "-80", "-100", "-120", "-140"};
+const std::array<const char *, 8> kLevelCaptions = {"0",   "-20",  "-40",  "-60",
+                                                    "-80", "-100", "-120", "-140"};
 
 class Builder
 {
@@ -211,8 +214,8 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
     c.frame3->setToolTip(QStringLiteral("グラフの表示色を選択"));
     for (std::size_t k = 0; k < kSwatchLefts.size(); ++k) {
         const int index = static_cast<int>(k);
-        QLabel *caption = b.add<QLabel>(c.frame3, indexed("Label1", index), kLabel1.at(k),
-                                        kTabLabel1.at(k));
+        QLabel *caption =
+            b.add<QLabel>(c.frame3, indexed("Label1", index), kLabel1.at(k), kTabLabel1.at(k));
         caption->setText(QString::fromUtf8(kSwatchCaptions.at(k)));
         caption->setFont(fonts::systemDefault());
         c.label1.at(k) = caption;
@@ -237,22 +240,23 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
                          QStringLiteral("Picture1"), kPicture1, kTabPicture1);
     c.picture1->setAccessibleName(QStringLiteral("RSSIグラフ"));
     c.picture1->setFont(fonts::proportional(kSmall));
-    c.picture1->setToolTip(QStringLiteral("ウィンドウ枠内クリックでカーソルON 、枠外クリックでOFF"));
+    c.picture1->setToolTip(
+        QStringLiteral("ウィンドウ枠内クリックでカーソルON 、枠外クリックでOFF"));
     for (std::size_t i = 0; i < kChLabelLefts.size(); ++i) {
         const int index = static_cast<int>(i);
-        QLabel *label = b.add<QLabel>(c.frame2, indexed("ChLabel", index),
-                                      {kChLabelLefts.at(i), kChLabelTop, kChLabelSize, kChLabelSize},
-                                      kTabChLabel.at(i));
+        QLabel *label = b.add<QLabel>(
+            c.frame2, indexed("ChLabel", index),
+            {kChLabelLefts.at(i), kChLabelTop, kChLabelSize, kChLabelSize}, kTabChLabel.at(i));
         label->setText(QString::number(index * 5));
         label->setFont(fonts::proportional(kSmall));
         label->setAlignment(Qt::AlignCenter);
         c.chLabel.at(i) = label;
     }
     for (std::size_t i = 0; i < kRssiLabelTops.size(); ++i) {
-        QLabel *label = b.add<QLabel>(
-            c.frame2, indexed("RssiLabel", static_cast<int>(i)),
-            {kRssiLabelLeft, kRssiLabelTops.at(i), kRssiLabelWidth, kRssiLabelHeight},
-            kTabRssiLabel.at(i));
+        QLabel *label =
+            b.add<QLabel>(c.frame2, indexed("RssiLabel", static_cast<int>(i)),
+                          {kRssiLabelLeft, kRssiLabelTops.at(i), kRssiLabelWidth, kRssiLabelHeight},
+                          kTabRssiLabel.at(i));
         label->setText(QString::fromLatin1(kLevelCaptions.at(i)));
         label->setFont(fonts::fixed(kSmall));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -268,7 +272,8 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
     c.send = b.add<QLineEdit>(form, QStringLiteral("Send"), kSend, kTabSend);
     c.send->setFont(fonts::systemDefault());
     c.send->setAccessibleName(QStringLiteral("送信コマンド"));
-    c.rxDataDisp = b.add<QLineEdit>(form, QStringLiteral("RxDataDisp"), kRxDataDisp, kTabRxDataDisp);
+    c.rxDataDisp =
+        b.add<QLineEdit>(form, QStringLiteral("RxDataDisp"), kRxDataDisp, kTabRxDataDisp);
     c.rxDataDisp->setFont(fonts::systemDefault());
     c.rxDataDisp->setAccessibleName(QStringLiteral("受信データ"));
 

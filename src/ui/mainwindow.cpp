@@ -355,7 +355,7 @@ void MainWindow::hidePortList()
 
 void MainWindow::moveSweepMarker(int chIdx)
 {
-    const float left = windowlayout::sweepMarkerLeft(chIdx, m_state.chWidth,
-                                                     windowlayout::kPicture1Pos.x());
+    const float left =
+        windowlayout::sweepMarkerLeft(chIdx, m_state.chWidth, windowlayout::kPicture1Pos.x());
     m_controls.picture2->move(twips::toPixels(left), m_controls.picture2->y());
 }

@@ -111,8 +111,8 @@ void TestMainWindow::controlDesign_data()
     row("Send", form, "QLineEdit", {10560, 240, 1815, 375}, {}, sys, {});
     row("AveN", form, "QLineEdit", {9720, 840, 375, 285}, QStringLiteral("08"), p1125,
         QStringLiteral("Air Monitorモードの場合のRSSI取得時のサンプリング回数を変更できます。"));
-    row("Frame4", form, "HiddenCaptionFrame", {7920, 120, 2415, 1095}, QStringLiteral("Frame4"), sys,
-        QStringLiteral("モジュールに設定されている無線モードを表示します。"));
+    row("Frame4", form, "HiddenCaptionFrame", {7920, 120, 2415, 1095}, QStringLiteral("Frame4"),
+        sys, QStringLiteral("モジュールに設定されている無線モードを表示します。"));
     row("Check1_2", QStringLiteral("Frame4"), "QCheckBox", {240, 720, 1695, 255},
         QStringLiteral("Air Monitor"), p12, {});
     row("Check1_1", QStringLiteral("Frame4"), "QCheckBox", {1080, 360, 855, 255},
@@ -153,8 +153,8 @@ void TestMainWindow::controlDesign_data()
         QStringLiteral("ここをクリックでカーソルOFF"));
     row("Check2", QStringLiteral("Frame2"), "QCheckBox", {8040, 240, 1815, 375},
         QStringLiteral("ｶｰｿﾙChのみ測定"), sys, {});
-    row("Picture1", QStringLiteral("Frame2"), "chart::ChartView", {840, 720, 9015, 3495}, {},
-        p1125, QStringLiteral("ウィンドウ枠内クリックでカーソルON 、枠外クリックでOFF"));
+    row("Picture1", QStringLiteral("Frame2"), "chart::ChartView", {840, 720, 9015, 3495}, {}, p1125,
+        QStringLiteral("ウィンドウ枠内クリックでカーソルON 、枠外クリックでOFF"));
     row("CursolRSSI_ChText", QStringLiteral("Frame2"), "QLabel", {840, 240, 6975, 330}, {},
         DesignFont{Face::Fixed, 12, true}, {});
     row("Command1", form, "QPushButton", {4320, 450, 3375, 615}, QStringLiteral("モニタ停止"),
@@ -167,9 +167,8 @@ void TestMainWindow::controlDesign_data()
         row(levelNames[i], QStringLiteral("Frame2"), "QLabel", {120, 853 + 466 * i, 615, 255},
             QString::number(-20 * i), g1125, {});
     }
-    const char *channelNames[] = {"ChLabel_0", "ChLabel_1", "ChLabel_2", "ChLabel_3",
-                                  "ChLabel_4", "ChLabel_5", "ChLabel_6", "ChLabel_7",
-                                  "ChLabel_8", "ChLabel_9"};
+    const char *channelNames[] = {"ChLabel_0", "ChLabel_1", "ChLabel_2", "ChLabel_3", "ChLabel_4",
+                                  "ChLabel_5", "ChLabel_6", "ChLabel_7", "ChLabel_8", "ChLabel_9"};
     for (int i = 0; i < 10; ++i) {
         row(channelNames[i], QStringLiteral("Frame2"), "QLabel", {867 + 896 * i, 4320, 255, 255},
             QString::number(7 + 4 * i), p1125, {});
