@@ -11,6 +11,8 @@ constexpr int kLongLineMin = 4'000;
 constexpr int kLongLineMax = 20'000;
 constexpr int kLongDigitsMax = 400;
 constexpr int kByteValues = 256;
+constexpr int kDecimalDigits = 10;
+constexpr int kShortJunkMax = 8;
 
 // Relative weights of the kinds of piece; the channel-set reply is rare on purpose, since
 // each complete one costs the 20 ms pause.
@@ -94,7 +96,7 @@ QByteArray ReplyNoise::rssiText()
         QByteArray digits = below(2) == 0 ? "-" : "";
         const int count = 1 + below(kLongDigitsMax);
         for (int i = 0; i < count; ++i) {
-            digits.append(static_cast<char>('0' + below(10)));
+            digits.append(static_cast<char>('0' + below(kDecimalDigits)));
             if (below(count) == 0) {
                 digits.append('.');
             }
@@ -102,7 +104,7 @@ QByteArray ReplyNoise::rssiText()
         return digits;
     }
     default:
-        return randomBytes(0, 8);
+        return randomBytes(0, kShortJunkMax);
     }
 }
 

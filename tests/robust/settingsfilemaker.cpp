@@ -13,10 +13,13 @@ constexpr int kRandomFileMax = 4096;
 constexpr int kHugeFileMax = 1024 * 1024;
 constexpr int kFarOff = 100'000;
 constexpr int kByteValues = 256;
+// The key padded with blanks; its comma makes the 14 characters of the field.
+constexpr int kPaddedKey = 13;
+constexpr int kJunkBytesMax = 200;
 
 QByteArray record(const char *key, const QByteArray &value, const QByteArray &comment)
 {
-    return QByteArray(key).leftJustified(13, ' ') + ',' + value + "  ," + comment;
+    return QByteArray(key).leftJustified(kPaddedKey, ' ') + ',' + value + "  ," + comment;
 }
 
 } // namespace
@@ -157,7 +160,7 @@ SettingsCase SettingsFileMaker::huge()
     const Records r = goodRecords("\r\n");
     QByteArray file = r.top + r.left + r.port;
     while (file.size() < size) {
-        file += record("Junk", bytes(below(200)).toHex(), comment()) + "\r\n";
+        file += record("Junk", bytes(below(kJunkBytesMax)).toHex(), comment()) + "\r\n";
     }
     file += record("ComNo", "COM99", "") + "\r\n" + record("Form1_Top", "0", "") + "\r\n";
     return {QStringLiteral("larger than 64 KiB"), file, r.portText, false, r.position};

@@ -61,6 +61,7 @@ void TestReplyFuzz::noiseThroughReception()
     ReplyNoise noise(seed);
 
     MonitorState state;
+    // The channel plan the window loads.
     state.chStart = 7;
     state.chMax = 39;
     state.rssi.fill(MonitorState::kNoReading);
