@@ -92,7 +92,6 @@ void QtSerialLink::handlePortError()
     }
     qCDebug(lcSerial) << "port fault:" << m_port->errorString();
     m_inUse = false;
-    m_port->clearError();
     if (m_port->isOpen()) {
         m_port->close();
     }

@@ -292,7 +292,7 @@ Faults:
                          its writes fail. Commands after that measurement are
                          not answered. The simulator then exits with status 0.
   --garbage N            send N random bytes (any value but "*") before each
-                         reply
+                         reply; N is 0 to 4096
 
   -h, --help             show this help and exit
 
