@@ -1,0 +1,40 @@
+#include "processusage.h"
+
+#include <sys/resource.h>
+
+namespace processusage {
+
+namespace {
+
+constexpr double kMicrosPerSecond = 1e6;
+constexpr double kKiBPerMiB = 1024.0;
+
+rusage self()
+{
+    rusage usage = {};
+    if (::getrusage(RUSAGE_SELF, &usage) != 0) {
+        return {};
+    }
+    return usage;
+}
+
+double seconds(const timeval &t)
+{
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / kMicrosPerSecond;
+}
+
+} // namespace
+
+double cpuSeconds()
+{
+    const rusage usage = self();
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double peakResidentMiB()
+{
+    // Linux reports ru_maxrss in KiB.
+    return static_cast<double>(self().ru_maxrss) / kKiBPerMiB;
+}
+
+} // namespace processusage
