@@ -30,6 +30,8 @@ constexpr int kMeasurementsPastWrap = 45;
 constexpr int kFewMeasurements = 3;
 constexpr qint64 kPauseFloorMicros = 20'000;
 constexpr int kHangupAfter = 5;
+constexpr int kModeBoxes = 3; // Check1: FSK, LoRa, Air Monitor
+constexpr int kAirMonitorBox = 2;
 
 // Generous limits: a Debug build on two shared cores.
 constexpr int kSweepLimitMs = 20'000;
@@ -156,9 +158,9 @@ void TestMonitorRun::sweepsEveryChannelInOrder_data()
 
     QTest::newRow("FSK") << "01" << 0 << "08" << QStringList();
     QTest::newRow("LoRa") << "03" << 1 << "08" << QStringList();
-    QTest::newRow("Air Monitor") << "04" << 2 << "16" << QStringList();
+    QTest::newRow("Air Monitor") << "04" << kAirMonitorBox << "16" << QStringList();
     QTest::newRow("Air Monitor, replies in pieces")
-        << "04" << 2 << "4" << QStringList{QStringLiteral("--split")};
+        << "04" << kAirMonitorBox << "4" << QStringList{QStringLiteral("--split")};
 }
 
 void TestMonitorRun::sweepsEveryChannelInOrder()
@@ -167,7 +169,7 @@ void TestMonitorRun::sweepsEveryChannelInOrder()
     QFETCH(int, modeBox);
     QFETCH(QString, sampleCount);
     QFETCH(QStringList, faults);
-    const bool airMonitor = modeBox == 2;
+    const bool airMonitor = modeBox == kAirMonitorBox;
 
     SimProcess sim;
     QVERIFY(
@@ -187,7 +189,7 @@ void TestMonitorRun::sweepsEveryChannelInOrder()
     const FormControls &c = window->controls();
     QCOMPARE(c.command1->text(), kStarted);
     QCOMPARE(c.message->text(), QString());
-    for (int box = 0; box < 3; ++box) {
+    for (int box = 0; box < kModeBoxes; ++box) {
         QCOMPARE(c.check1.at(static_cast<std::size_t>(box))->isChecked(), box == modeBox);
     }
 
