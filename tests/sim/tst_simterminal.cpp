@@ -1,8 +1,10 @@
 #include "module-sim/terminalclient.h"
+#include "simprocess.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,92 +17,19 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto kReplyTimeout = 2s;
-constexpr int kProcessTimeoutMs = 5000;
+constexpr int kExitTimeoutMs = 5000;
 
-// One simulator process; stopped with SIGTERM when the test ends.
-class SimulatorProcess
+// Reads until everything received matches `whole`, or the time is up; counts the reads.
+QString receive(TerminalClient &client, const QRegularExpression &whole, int &reads)
 {
-public:
-    ~SimulatorProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(kProcessTimeoutMs)) {
-                m_process.kill();
-                m_process.waitForFinished(kProcessTimeoutMs);
-            }
-        }
-    }
-
-    // Starts the simulator and returns the terminal path from its first output line.
-    QString start(const QStringList &args)
-    {
-        m_process.start(qEnvironmentVariable("KVT318_SIM"), args);
-        QElapsedTimer timer;
-        timer.start();
-        while (!m_process.canReadLine() && timer.elapsed() < kProcessTimeoutMs &&
-               m_process.waitForReadyRead(kProcessTimeoutMs - int(timer.elapsed()))) {
-        }
-        return QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-
-    // True once the process has ended, including before this call.
-    bool waitForExit()
-    {
-        return m_process.state() == QProcess::NotRunning ||
-               m_process.waitForFinished(kProcessTimeoutMs);
-    }
-
-    QProcess &process() { return m_process; }
-
-private:
-    QProcess m_process;
-};
-
-struct LogLine
-{
-    qint64 micros = 0;
-    QString direction;
-    QString text;
-};
-
-QList<LogLine> readLog(const QString &path)
-{
-    static const QRegularExpression pattern(QStringLiteral("^(\\d+) (rx|tx) (.*)$"));
-    QList<LogLine> lines;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return lines;
-    }
-    for (const QByteArray &raw : file.readAll().split('\n')) {
-        const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(raw));
-        if (match.hasMatch()) {
-            lines.append({match.captured(1).toLongLong(), match.captured(2), match.captured(3)});
-        }
-    }
-    return lines;
-}
-
-qint64 nowMicros()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-// Reads until everything received matches `pattern` whole, or the time is up.
-QString readMatching(TerminalClient &client, const QRegularExpression &pattern)
-{
-    const auto deadline = std::chrono::steady_clock::now() + kReplyTimeout;
+    const QDeadlineTimer deadline(kReplyTimeout);
     std::string received;
-    while (!pattern.match(QString::fromLatin1(received.c_str(), int(received.size()))).hasMatch()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left <= 0ms || client.readSome(received, left) != TerminalClient::ReadStatus::Data) {
-            break;
-        }
+    while (!whole.match(QString::fromLatin1(received)).hasMatch() && !deadline.hasExpired() &&
+           client.readSome(received, std::chrono::milliseconds(deadline.remainingTime())) ==
+               TerminalClient::ReadStatus::Data) {
+        ++reads;
     }
-    return QString::fromLatin1(received.c_str(), int(received.size()));
+    return QString::fromLatin1(received);
 }
 
 } // namespace
@@ -112,26 +41,14 @@ class TestSimTerminal : public QObject
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
-    void initTestCase();
     void replyForms_data();
     void replyForms();
-    void splitReplyArrivesWhole();
-    void paceAndDelay_data();
-    void paceAndDelay();
-    void hangupEndsTheClient();
-    void stallSilencesEverything();
+    void measurementLimits_data();
+    void measurementLimits();
     void logRecordsTraffic();
     void survivesReopen();
-    void linkFollowsLifetime_data();
-    void linkFollowsLifetime();
+    void leavesAFileInPlaceOfTheLink();
 };
-
-void TestSimTerminal::initTestCase()
-{
-    QVERIFY2(QFileInfo(qEnvironmentVariable("KVT318_SIM")).isExecutable(),
-             "KVT318_SIM must name the simulator");
-    QVERIFY(m_dir.isValid());
-}
 
 void TestSimTerminal::replyForms_data()
 {
@@ -139,35 +56,57 @@ void TestSimTerminal::replyForms_data()
     QTest::addColumn<QByteArray>("commands");
     // Everything the client receives, as a whole.
     QTest::addColumn<QString>("pattern");
+    QTest::addColumn<int>("leastMs");
 
-    QTest::newRow("model") << QStringList() << QByteArray("@FV\r\n")
-                           << QString("KVT-318M Ver1\\.00\r\n");
-    QTest::newRow("other model") << QStringList{"--model", "PVT-318"} << QByteArray("@FV\r\n")
-                                 << QString("PVT-318 Ver1\\.00\r\n");
-    QTest::newRow("no id, next reply first")
-        << QStringList{"--no-id"} << QByteArray("@FV\r\n@CH07\r\n") << QString("\\*CH=07\r\n");
-    QTest::newRow("mode") << QStringList() << QByteArray("@MO\r\n") << QString("\\*MO=01\r\n");
-    QTest::newRow("lora mode") << QStringList{"--mode", "03"} << QByteArray("@MO\r\n")
-                               << QString("\\*MO=03\r\n");
+    const QStringList still = {"--jitter", "0"};
+    QTest::newRow("defaults, bare line ends")
+        << QStringList() << QByteArray("@FV\r@CH09\r@MO\n")
+        << QString("KVT-318M Ver1\\.00\r\n\\*CH=09\r\n\\*MO=01\r\n") << 0;
+    QTest::newRow("other model, lora mode")
+        << QStringList{"--model=PVT-318", "--mode", "03"} << QByteArray("@FV\r\n@MO\r\n")
+        << QString("PVT-318 Ver1\\.00\r\n\\*MO=03\r\n") << 0;
     QTest::newRow("unknown mode") << QStringList{"--mode", "99"} << QByteArray("@MO\r\n")
-                                  << QString("\\*MO=99\r\n");
-    QTest::newRow("no mode, next reply first")
-        << QStringList{"--mode", "none"} << QByteArray("@MO\r\n@CH2E\r\n")
-        << QString("\\*CH=2E\r\n");
-    QTest::newRow("channel and rssi")
-        << QStringList{"--carrier", "10:-60", "--seed", "3"} << QByteArray("@CH0A\r\n@RA\r\n")
-        << QString("\\*CH=0A\r\n\\*RA=-0[5-6]\\ddBm\r\n");
-    QTest::newRow("noise rssi") << QStringList{"--seed", "3"} << QByteArray("@CH08\r\n@RA\r\n")
-                                << QString("\\*CH=08\r\n\\*RA=-1[1-3]\\ddBm\r\n");
-    QTest::newRow("air monitor") << QStringList{"--jitter", "0", "--carrier", "30:-92"}
-                                 << QByteArray("@AM1E08\r\n") << QString("\\*RS=A4\r\n");
-    QTest::newRow("bare line ends")
-        << QStringList() << QByteArray("@CH09\r@MO\n") << QString("\\*CH=09\r\n\\*MO=01\r\n");
-    QTest::newRow("malformed") << QStringList() << QByteArray("@CH2F\r\n@ra\r\n")
-                               << QString("\\*ER\r\n\\*ER\r\n");
+                                  << QString("\\*MO=99\r\n") << 0;
+    QTest::newRow("no id, no mode, next reply first")
+        << QStringList{"--no-id", "--mode", "none"} << QByteArray("@FV\r\n@MO\r\n@CH07\r\n")
+        << QString("\\*CH=07\r\n") << 0;
+    QTest::newRow("rssi on and beside a carrier")
+        << still + QStringList{"--carrier", "10:-85"}
+        << QByteArray("@CH0A\r\n@RA\r\n@CH0B\r\n@RA\r\n")
+        << QString("\\*CH=0A\r\n\\*RA=-085dBm\r\n\\*CH=0B\r\n\\*RA=-120dBm\r\n") << 0;
+    QTest::newRow("rssi before any channel, positive")
+        << still + QStringList{"--carrier", "7:-60", "--carrier", "46:5"}
+        << QByteArray("@RA\r\n@CH2E\r\n@RA\r\n")
+        << QString("\\*RA=-060dBm\r\n\\*CH=2E\r\n\\*RA=\\+005dBm\r\n") << 0;
+    // RSSI + 256 in upper-case hex, clamped to a byte; @AM also selects the channel for @RA.
+    QTest::newRow("air monitor") << still + QStringList{"--carrier", "30:-92", "--carrier", "20:10"}
+                                 << QByteArray("@AM1E255\r\n@AM141\r\n@RA\r\n")
+                                 << QString("\\*RS=A4\r\n\\*RS=FF\r\n\\*RA=\\+010dBm\r\n") << 0;
+    // 255 draws on the default floor of -120 dBm with 2 dB of jitter all round to -120.
+    QTest::newRow("air monitor averages")
+        << QStringList{"--seed", "1"} << QByteArray("@AM0A255\r\n").repeated(5)
+        << QString("(\\*RS=88\r\n){5}") << 0;
+    const QByteArrayList malformed = {"@ch07",     "@CH06",   "@CH2F",   "@CH0a",
+                                      "@CH7",      "@CH007",  "@RA1",    "@FV ",
+                                      "@XX",       "",        "@AM07",   "@AM070",
+                                      "@AM071000", "@AM07x8", "@AM2F08", QByteArray(300, 'A')};
+    // None of them moves off channel 7.
+    QTest::newRow("malformed")
+        << still + QStringList{"--carrier", "7:-60"}
+        << "@CH07\r\n" + malformed.join("\r\n") + "\r\n@RA\r\n"
+        << QString("\\*CH=07\r\n(\\*ER\r\n){%1}\\*RA=-060dBm\r\n").arg(malformed.size()) << 0;
     QTest::newRow("garbage before reply")
         << QStringList{"--garbage", "6", "--seed", "4"} << QByteArray("@CH0A\r\n")
-        << QString("[^*]{6}\\*CH=0A\r\n");
+        << QString("[^*]{6}\\*CH=0A\r\n") << 0;
+    QTest::newRow("split") << QStringList{"--split", "--model", "KVT-318M with a long model text"}
+                           << QByteArray("@FV\r\n@CH0A\r\n")
+                           << QString("KVT-318M with a long model text Ver1\\.00\r\n\\*CH=0A\r\n")
+                           << 0;
+    // 7 bytes out and 8 back at 1200 baud: 15 bytes of 8.3 ms.
+    QTest::newRow("1200 baud") << QStringList{"--baud", "1200"} << QByteArray("@CH0A\r\n")
+                               << QString("\\*CH=0A\r\n") << 120;
+    QTest::newRow("delay") << QStringList{"--delay-ms", "150"} << QByteArray("@CH0A\r\n")
+                           << QString("\\*CH=0A\r\n") << 150;
 }
 
 void TestSimTerminal::replyForms()
@@ -175,186 +114,139 @@ void TestSimTerminal::replyForms()
     QFETCH(QStringList, args);
     QFETCH(QByteArray, commands);
     QFETCH(QString, pattern);
-
-    SimulatorProcess simulator;
-    TerminalClient client(simulator.start(args).toStdString());
-    QVERIFY2(client.isOpen(), client.error().c_str());
-    QVERIFY(client.send(commands.toStdString()));
-
-    const QRegularExpression whole(QRegularExpression::anchoredPattern(pattern));
-    const QString received = readMatching(client, whole);
-    QVERIFY2(whole.match(received).hasMatch(), qPrintable(received.toUtf8().toPercentEncoding()));
-}
-
-void TestSimTerminal::splitReplyArrivesWhole()
-{
-    const QString model = "KVT-318M with a long model text";
-    SimulatorProcess simulator;
-    TerminalClient client(
-        simulator.start({"--split", "--model", model, "--seed", "8"}).toStdString());
-    QVERIFY2(client.isOpen(), client.error().c_str());
-    QVERIFY(client.send("@FV\r\n"));
-
-    const std::string expected = (model + " Ver1.00\r\n").toStdString();
-    std::string received;
-    int reads = 0;
-    while (received.size() < expected.size() &&
-           client.readSome(received, kReplyTimeout) == TerminalClient::ReadStatus::Data) {
-        ++reads;
-    }
-    QCOMPARE(received, expected);
-    // About a dozen chunks a few milliseconds apart; even a busy client sees several.
-    QVERIFY2(reads > 1, qPrintable(QString::number(reads)));
-}
-
-void TestSimTerminal::paceAndDelay_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<int>("leastMs");
-    // 7 bytes out and 8 back at 1200 baud: 15 bytes of 8.3 ms.
-    QTest::newRow("1200 baud") << QStringList{"--baud", "1200"} << 120;
-    QTest::newRow("delay") << QStringList{"--delay-ms", "150"} << 150;
-}
-
-void TestSimTerminal::paceAndDelay()
-{
-    QFETCH(QStringList, args);
     QFETCH(int, leastMs);
 
-    SimulatorProcess simulator;
-    TerminalClient client(simulator.start(args).toStdString());
+    SimProcess simulator;
+    QVERIFY(simulator.start(args));
+    TerminalClient client(simulator.devicePath().toStdString());
     QVERIFY2(client.isOpen(), client.error().c_str());
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(client.send("@CH0A\r\n"));
-    QCOMPARE(client.readLine(kReplyTimeout), std::optional<std::string>("*CH=0A\r\n"));
+    QVERIFY(client.send(commands.toStdString()));
+
+    const QRegularExpression whole(QRegularExpression::anchoredPattern(pattern));
+    int reads = 0;
+    const QString received = receive(client, whole, reads);
+    QVERIFY2(whole.match(received).hasMatch(), qPrintable(received.toUtf8().toPercentEncoding()));
     QVERIFY2(timer.elapsed() >= leastMs, qPrintable(QString::number(timer.elapsed())));
+    if (args.contains("--split")) {
+        // Dozens of chunks a few milliseconds apart; even a busy client sees several.
+        QVERIFY2(reads > 1, qPrintable(QString::number(reads)));
+    }
 }
 
-void TestSimTerminal::hangupEndsTheClient()
+void TestSimTerminal::measurementLimits_data()
 {
-    const QString link = m_dir.filePath("hangup-link");
-    SimulatorProcess simulator;
-    TerminalClient client(simulator.start({"--hangup-after", "2", "--link", link}).toStdString());
+    QTest::addColumn<QString>("option");
+    QTest::newRow("hang up") << QString("--hangup-after");
+    QTest::newRow("stall") << QString("--stall-after");
+}
+
+void TestSimTerminal::measurementLimits()
+{
+    QFETCH(QString, option);
+    const bool hangup = option == "--hangup-after";
+    const QString link = m_dir.filePath(QTest::currentDataTag());
+    SimProcess simulator;
+    QVERIFY(simulator.start({option, "2", "--link", link}));
+    TerminalClient client(link.toStdString());
     QVERIFY2(client.isOpen(), client.error().c_str());
 
-    for (const char *command : {"@CH07\r\n", "@RA\r\n", "@AM0708\r\n"}) {
+    // Only readings count.
+    for (const char *command :
+         {"@FV\r\n", "@CH07\r\n", "@RA\r\n", "@XX\r\n", "@MO\r\n", "@AM0708\r\n"}) {
         QVERIFY(client.send(command));
         QVERIFY(client.readLine(kReplyTimeout).has_value());
     }
-    QVERIFY(client.send("@RA\r\n"));
+    // A terminal already hung up may refuse these.
+    QVERIFY(client.send("@RA\r\n@FV\r\n") || hangup);
     std::string rest;
-    QCOMPARE(client.readSome(rest, 3s), TerminalClient::ReadStatus::Closed);
+    if (hangup) {
+        QCOMPARE(client.readSome(rest, 3s), TerminalClient::ReadStatus::Closed);
+        QVERIFY(!client.send("@RA\r\n"));
+        QVERIFY(simulator.process().waitForFinished(kExitTimeoutMs));
+        QCOMPARE(simulator.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(simulator.process().exitCode(), 0);
+        QVERIFY(!QFileInfo(link).isSymLink());
+    } else {
+        // A reply goes out before the next command is read, so once the last command is logged
+        // nothing more can come.
+        QTRY_COMPARE(simulator.commands().size(), 8);
+        QCOMPARE(client.readSome(rest, 100ms), TerminalClient::ReadStatus::TimedOut);
+        QCOMPARE(simulator.process().state(), QProcess::Running);
+    }
     QVERIFY(rest.empty());
-    QVERIFY(!client.send("@RA\r\n"));
+}
 
-    QVERIFY(simulator.waitForExit());
+void TestSimTerminal::logRecordsTraffic()
+{
+    SimProcess simulator;
+    QVERIFY(simulator.start({"--delay-ms", "30", "--jitter", "0"}));
+    TerminalClient client(simulator.devicePath().toStdString());
+    QVERIFY2(client.isOpen(), client.error().c_str());
+
+    const auto nowMicros = [] {
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
+    const qint64 before = nowMicros();
+    for (const char *command : {"@CH2E\r\n", "@RA\r", "@\x01\\\xff\n"}) {
+        QVERIFY(client.send(command));
+        QVERIFY(client.readLine(kReplyTimeout).has_value());
+    }
+    const qint64 after = nowMicros();
+
+    QTRY_COMPARE(simulator.log().size(), 6);
+    QFile file(simulator.logPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArrayList lines = file.readAll().trimmed().split('\n');
+    const QByteArrayList expected = {
+        "rx @CH2E\\r\\n",       "tx *CH=2E\\r\\n",       "rx @RA\\r",
+        "tx *RA=-120dBm\\r\\n", "rx @\\x01\\\\\\xFF\\n", "tx *ER\\r\\n"};
+    QCOMPARE(lines.size(), expected.size());
+    qint64 previous = before;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const qsizetype space = lines[i].indexOf(' ');
+        QCOMPARE(lines[i].mid(space + 1), expected[i]);
+        // The same monotonic clock as the client's, in order.
+        const qint64 micros = lines[i].left(space).toLongLong();
+        QVERIFY(micros >= previous && micros <= after);
+        previous = micros;
+    }
+    QVERIFY(simulator.log()[1].micros - simulator.log()[0].micros >= 30'000);
+}
+
+void TestSimTerminal::survivesReopen()
+{
+    // A link left behind by a killed run is replaced, and removed again on SIGTERM.
+    const QString link = m_dir.filePath("stale-link");
+    QVERIFY(QFile::link(m_dir.filePath("gone"), link));
+    SimProcess simulator;
+    QVERIFY(simulator.start({"--mode", "04", "--link", link}));
+    for (int session = 0; session < 3; ++session) {
+        TerminalClient client(link.toStdString());
+        QVERIFY2(client.isOpen(), client.error().c_str());
+        QVERIFY(client.send("@MO\r\n@AM0708\r\n"));
+        QCOMPARE(client.readLine(kReplyTimeout), std::optional<std::string>("*MO=04\r\n"));
+        QCOMPARE(client.readLine(kReplyTimeout).value_or("").substr(0, 4), std::string("*RS="));
+    }
+    simulator.stop();
     QCOMPARE(simulator.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(simulator.process().exitCode(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
 }
 
-void TestSimTerminal::stallSilencesEverything()
+void TestSimTerminal::leavesAFileInPlaceOfTheLink()
 {
-    const QString log = m_dir.filePath("stall.log");
-    SimulatorProcess simulator;
-    TerminalClient client(simulator.start({"--stall-after", "1", "--log", log}).toStdString());
-    QVERIFY2(client.isOpen(), client.error().c_str());
-    QVERIFY(client.send("@RA\r\n"));
-    QVERIFY(client.readLine(kReplyTimeout).has_value());
-
-    QVERIFY(client.send("@RA\r\n@FV\r\n"));
-    // A reply goes out before the next command is read, so once the last command is logged
-    // nothing more can come.
-    QTRY_COMPARE(readLog(log).size(), 4);
-    QStringList directions;
-    for (const LogLine &line : readLog(log)) {
-        directions << line.direction;
-    }
-    QCOMPARE(directions, QStringList({"rx", "tx", "rx", "rx"}));
-    std::string extra;
-    QCOMPARE(client.readSome(extra, 100ms), TerminalClient::ReadStatus::TimedOut);
-}
-
-void TestSimTerminal::logRecordsTraffic()
-{
-    const QString log = m_dir.filePath("traffic.log");
-    SimulatorProcess simulator;
-    TerminalClient client(
-        simulator.start({"--log", log, "--delay-ms", "30", "--jitter", "0"}).toStdString());
-    QVERIFY2(client.isOpen(), client.error().c_str());
-
-    const qint64 before = nowMicros();
-    QVERIFY(client.send("@CH2E\r\n"));
-    QVERIFY(client.readLine(kReplyTimeout).has_value());
-    QVERIFY(client.send("@RA\r"));
-    QVERIFY(client.readLine(kReplyTimeout).has_value());
-    const qint64 after = nowMicros();
-
-    QTRY_COMPARE(readLog(log).size(), 4);
-    const QList<LogLine> lines = readLog(log);
-    const QStringList texts = {"@CH2E\\r\\n", "*CH=2E\\r\\n", "@RA\\r", "*RA=-120dBm\\r\\n"};
-    for (int i = 0; i < lines.size(); ++i) {
-        QCOMPARE(lines[i].direction, QString(i % 2 == 0 ? "rx" : "tx"));
-        QCOMPARE(lines[i].text, texts[i]);
-        // The same monotonic clock as the client's.
-        QVERIFY(lines[i].micros >= before && lines[i].micros <= after);
-        if (i > 0) {
-            QVERIFY(lines[i].micros >= lines[i - 1].micros);
-        }
-    }
-    QVERIFY(lines[1].micros - lines[0].micros >= 30'000);
-}
-
-void TestSimTerminal::survivesReopen()
-{
-    SimulatorProcess simulator;
-    const std::string path = simulator.start({"--mode", "04", "--seed", "5"}).toStdString();
-    for (int session = 0; session < 3; ++session) {
-        TerminalClient client(path);
-        QVERIFY2(client.isOpen(), client.error().c_str());
-        QVERIFY(client.send("@MO\r\n"));
-        QCOMPARE(client.readLine(kReplyTimeout), std::optional<std::string>("*MO=04\r\n"));
-        QVERIFY(client.send("@AM0708\r\n"));
-        const std::optional<std::string> reading = client.readLine(kReplyTimeout);
-        QVERIFY(reading && reading->rfind("*RS=", 0) == 0);
-    }
-    QCOMPARE(simulator.process().state(), QProcess::Running);
-}
-
-void TestSimTerminal::linkFollowsLifetime_data()
-{
-    QTest::addColumn<QString>("existing");
-    QTest::addColumn<int>("exitCode");
-    QTest::newRow("free") << QString() << 0;
-    QTest::newRow("stale link") << QString("link") << 0;
-    QTest::newRow("regular file") << QString("file") << 1;
-}
-
-void TestSimTerminal::linkFollowsLifetime()
-{
-    QFETCH(QString, existing);
-    QFETCH(int, exitCode);
-
-    const QString link = m_dir.filePath(QString("dev-%1").arg(QTest::currentDataTag()));
-    if (existing == "link") {
-        QVERIFY(QFile::link(m_dir.filePath("gone"), link));
-    } else if (existing == "file") {
-        QFile file(link);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-
-    SimulatorProcess simulator;
-    const QString path = simulator.start({"--link", link});
-    if (exitCode == 0) {
-        QCOMPARE(QFileInfo(link).symLinkTarget(), path);
-        simulator.process().terminate();
-    }
-    QVERIFY(simulator.waitForExit());
-    QCOMPARE(simulator.process().exitCode(), exitCode);
-    // A link the simulator made is gone; a file it refused to touch is still there.
-    QCOMPARE(QFileInfo::exists(link), existing == "file");
-    QVERIFY(!QFileInfo(link).isSymLink());
+    const QString path = m_dir.filePath("not-a-link");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QProcess simulator;
+    simulator.start(qEnvironmentVariable("KVT318_SIM"), {"--link", path});
+    QVERIFY(simulator.waitForFinished(kExitTimeoutMs));
+    QCOMPARE(simulator.exitCode(), 1);
+    QVERIFY(QFileInfo(path).isFile() && !QFileInfo(path).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(TestSimTerminal)
