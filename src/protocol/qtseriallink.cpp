@@ -65,7 +65,13 @@ bool QtSerialLink::writeLine(const QByteArray &line)
         return false;
     }
     qCDebug(lcSerial) << "tx" << line;
-    return m_port->write(line) == line.size();
+    if (m_port->write(line) != line.size()) {
+        return false;
+    }
+    // Hand the line to the driver now rather than on a later pass of the event loop, where a
+    // repaint could delay it.
+    m_port->flush();
+    return true;
 }
 
 QByteArray QtSerialLink::readAll()

@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <random>
 #include <system_error>
+#include <time.h>
 #include <unistd.h>
 
 namespace kvtsim {
@@ -31,6 +32,30 @@ constexpr Clock::duration kHangupBackoff = std::chrono::milliseconds(50);
 constexpr Clock::duration kHangupSettle = std::chrono::milliseconds(50);
 constexpr Clock::duration kHangupGrace = std::chrono::seconds(1);
 constexpr Clock::duration kHangupRecheck = std::chrono::milliseconds(5);
+
+// Waits for terminal events or the timeout. Linux waits to the microsecond, so that paced
+// replies leave on time; elsewhere poll's whole milliseconds, rounded up, have to do.
+int waitForEvents(pollfd *fds, nfds_t count, std::optional<std::chrono::nanoseconds> timeout)
+{
+#ifdef __linux__
+    if (!timeout) {
+        return ::ppoll(fds, count, nullptr, nullptr);
+    }
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(*timeout);
+    timespec wait{};
+    wait.tv_sec = static_cast<time_t>(seconds.count());
+    wait.tv_nsec = static_cast<long>((*timeout - seconds).count());
+    return ::ppoll(fds, count, &wait, nullptr);
+#else
+    if (!timeout) {
+        return ::poll(fds, count, -1);
+    }
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*timeout);
+    return ::poll(
+        fds, count,
+        static_cast<int>(std::min<std::chrono::milliseconds::rep>(wait.count(), INT32_MAX)));
+#endif
+}
 
 std::uint64_t resolveSeed(const SimOptions &options)
 {
@@ -84,7 +109,7 @@ int Simulator::run(int stopFd)
         std::array<pollfd, 2> fds = {
             {{stopFd, POLLIN, 0},
              {paused ? -1 : m_terminal.masterFd(), paused ? short{0} : masterEvents(now), 0}}};
-        if (::poll(fds.data(), fds.size(), pollTimeout(now)) < 0) {
+        if (waitForEvents(fds.data(), fds.size(), pollTimeout(now)) < 0) {
             if (errno == EINTR) {
                 continue;
             }
@@ -250,7 +275,7 @@ short Simulator::masterEvents(Clock::time_point now) const
     return events;
 }
 
-int Simulator::pollTimeout(Clock::time_point now) const
+std::optional<std::chrono::nanoseconds> Simulator::pollTimeout(Clock::time_point now) const
 {
     std::optional<Clock::time_point> wake;
     const auto consider = [&wake](Clock::time_point at) { wake = wake ? std::min(*wake, at) : at; };
@@ -270,14 +295,12 @@ int Simulator::pollTimeout(Clock::time_point now) const
         consider(m_inboundFree - kReadAhead);
     }
     if (!wake) {
-        return -1;
+        return std::nullopt;
     }
     if (*wake <= now) {
-        return 0;
+        return std::chrono::nanoseconds{0};
     }
-    // Rounded up: waking early would only spin.
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*wake - now);
-    return static_cast<int>(std::min<std::chrono::milliseconds::rep>(wait.count(), INT32_MAX));
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(*wake - now);
 }
 
 } // namespace kvtsim

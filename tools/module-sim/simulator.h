@@ -44,7 +44,8 @@ private:
     void pauseMaster(Clock::time_point now);
     bool acceptsInput(Clock::time_point now) const;
     short masterEvents(Clock::time_point now) const;
-    int pollTimeout(Clock::time_point now) const;
+    // How long to wait for the terminal; none: until something arrives.
+    std::optional<std::chrono::nanoseconds> pollTimeout(Clock::time_point now) const;
 
     std::uint64_t m_seed = 0;
     int m_baud = 0;
