@@ -233,6 +233,10 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
     c.check2 = b.add<QCheckBox>(c.frame2, QStringLiteral("Check2"), kCheck2, kTabCheck2);
     c.check2->setText(QStringLiteral("ｶｰｿﾙChのみ測定"));
     c.check2->setFont(fonts::systemDefault());
+    c.sweepTrack = new QWidget(c.frame2);
+    c.sweepTrack->setObjectName(QStringLiteral("SweepTrack"));
+    c.sweepTrack->setAutoFillBackground(true);
+    c.sweepTrack->setAttribute(Qt::WA_TransparentForMouseEvents);
     c.picture2 = b.add<QFrame>(c.frame2, QStringLiteral("Picture2"), kPicture2, kTabPicture2);
     c.picture2->setAutoFillBackground(true);
     c.picture2->setAccessibleName(QStringLiteral("測定中のチャネル"));

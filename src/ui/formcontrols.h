@@ -39,6 +39,9 @@ struct FormControls
     chart::ChartFrame *frame2 = nullptr;
     QCheckBox *check2 = nullptr;
     QFrame *picture2 = nullptr;
+    // The row the sweep marker moves along: opaque, so that a move repaints only this strip
+    // and not the whole frame around the chart.
+    QWidget *sweepTrack = nullptr;
     chart::ChartView *picture1 = nullptr;
     std::array<QLabel *, 10> chLabel{};
     std::array<QLabel *, 8> rssiLabel{};

@@ -219,6 +219,8 @@ void MainWindow::Form_Resize()
     const QRectF marker = layout.picture2;
     c.picture2->setGeometry(twips::toPixels(marker.left()), twips::toPixels(marker.top()),
                             twips::toPixels(marker.width()), c.picture2->height());
+    c.sweepTrack->setGeometry(c.picture1->x(), c.picture2->y(), c.picture1->width(),
+                              c.picture2->height());
 }
 
 void MainWindow::Timer1_Timer()
