@@ -54,7 +54,8 @@ std::optional<double> number(const QByteArray &field)
 
 std::optional<QString> text(const QByteArray &field)
 {
-    QStringDecoder decoder(QStringDecoder::System);
+    // Stateless: a character cut off at the end of the field is an error, not "more to come".
+    QStringDecoder decoder(QStringDecoder::System, QStringDecoder::Flag::Stateless);
     QString decoded = decoder.decode(field);
     if (decoder.hasError()) {
         return std::nullopt;

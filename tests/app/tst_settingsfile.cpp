@@ -73,6 +73,8 @@ void TestSettingsFile::load_data()
             "Form1_Top,1200,\x89\xe6\x96\xca\x88\xca\x92\x75\r\n\xff\xfe\0\x80,\x81\r\n"
             "Form1_Left,30,\x83\x7c\x81\x5b\x83\x67\r\nComNo,COM\xff\xfe,c\r\n"),
         "1200|30|-");
+    row("port cut in the middle of a character keeps the earlier one",
+        "ComNo,COM3,c\r\nComNo,COM4\xC3,c\r\n", "-|-|COM3");
 
     // Past 64 KiB: the record across the limit and everything after it are not read.
     const QByteArray cut = "\r\nForm1_Left,123";
