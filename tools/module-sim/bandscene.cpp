@@ -23,9 +23,9 @@ BandScene::BandScene(double noiseFloorDbm, double jitterDb,
     , m_random(RandomSource::derive(seed, kJitterStream))
 {
     std::uint64_t stream = kFirstBurstStream;
-    for (const CarrierSpec &spec : carriers) {
-        m_carriers.push_back({spec.channel, spec.levelDbm,
-                              CarrierBurst(spec.duty, RandomSource::derive(seed, stream))});
+    for (const CarrierSpec &carrier : carriers) {
+        m_carriers.push_back({carrier.channel, carrier.levelDbm,
+                              CarrierBurst(carrier.duty, RandomSource::derive(seed, stream))});
         ++stream;
     }
 }
