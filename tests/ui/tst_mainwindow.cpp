@@ -31,6 +31,24 @@ struct DesignFont
 
 const QString kMonitorTitle = QStringLiteral("KVT-318M RSSI Monitor   Ver.= 1.0.0");
 
+// The caption or text a control shows, whatever its kind.
+QString captionOf(const QWidget *widget)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(widget)) {
+        return label->text();
+    }
+    if (const auto *button = qobject_cast<const QAbstractButton *>(widget)) {
+        return button->text();
+    }
+    if (const auto *edit = qobject_cast<const QLineEdit *>(widget)) {
+        return edit->text();
+    }
+    if (const auto *frame = qobject_cast<const QGroupBox *>(widget)) {
+        return frame->title();
+    }
+    return {};
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Face)
@@ -99,10 +117,10 @@ void TestMainWindow::controlDesign_data()
     const DesignFont p12{Face::Proportional, 12, false};
     const DesignFont g1125{Face::Fixed, 11.25, false};
     const QString form = QStringLiteral("");
-    auto row = [](const char *name, const QString &container, const char *kind, QRect place,
+    auto row = [](const QByteArray &name, const QString &container, const char *kind, QRect place,
                   const QString &caption, DesignFont font, const QString &tip) {
-        QTest::newRow(name) << container << QString::fromLatin1(kind) << place << caption << font
-                            << tip;
+        QTest::newRow(name.constData())
+            << container << QString::fromLatin1(kind) << place << caption << font << tip;
     };
     // Places in twips inside the container; Com_PortList starts hidden at Top -3000.
     row("Com_PortList", form, "QListWidget", {480, -3000, 9615, 1425}, {}, sys,
@@ -133,11 +151,9 @@ void TestMainWindow::controlDesign_data()
     row("Frame3", form, "QGroupBox", {240, 1200, 10095, 615}, QStringLiteral("カラー設定"), sys,
         QStringLiteral("グラフの表示色を選択"));
     const int swatchLefts[] = {2040, 3960, 5640, 7200, 9120};
-    const char *swatchNames[] = {"Color_Set_1", "Color_Set_2", "Color_Set_3", "Color_Set_4",
-                                 "Color_Set_5"};
     for (int k = 0; k < 5; ++k) {
-        row(swatchNames[k], QStringLiteral("Frame3"), "chart::ColorSwatch",
-            {swatchLefts[k], 240, 735, 270}, {}, sys, {});
+        row("Color_Set_" + QByteArray::number(k + 1), QStringLiteral("Frame3"),
+            "chart::ColorSwatch", {swatchLefts[k], 240, 735, 270}, {}, sys, {});
     }
     row("Label1_0", QStringLiteral("Frame3"), "QLabel", {1560, 300, 495, 255},
         QStringLiteral("背景"), sys, {});
@@ -160,18 +176,14 @@ void TestMainWindow::controlDesign_data()
     row("Command1", form, "QPushButton", {4320, 450, 3375, 615}, QStringLiteral("モニタ停止"),
         p1125b, QStringLiteral("エアーモニタの開始/停止"));
     row("Message", form, "QLabel", {360, 60, 7335, 255}, {}, p12, {});
-    const char *levelNames[] = {"RssiLabel_0", "RssiLabel_1", "RssiLabel_2", "RssiLabel_3",
-                                "RssiLabel_4", "RssiLabel_5", "RssiLabel_6", "RssiLabel_7"};
     for (int i = 0; i < 8; ++i) {
         // Their tops follow the chart's scale once laid out: 853 + 466 i at the start-up size.
-        row(levelNames[i], QStringLiteral("Frame2"), "QLabel", {120, 853 + 466 * i, 615, 255},
-            QString::number(-20 * i), g1125, {});
+        row("RssiLabel_" + QByteArray::number(i), QStringLiteral("Frame2"), "QLabel",
+            {120, 853 + 466 * i, 615, 255}, QString::number(-20 * i), g1125, {});
     }
-    const char *channelNames[] = {"ChLabel_0", "ChLabel_1", "ChLabel_2", "ChLabel_3", "ChLabel_4",
-                                  "ChLabel_5", "ChLabel_6", "ChLabel_7", "ChLabel_8", "ChLabel_9"};
     for (int i = 0; i < 10; ++i) {
-        row(channelNames[i], QStringLiteral("Frame2"), "QLabel", {867 + 896 * i, 4320, 255, 255},
-            QString::number(7 + 4 * i), p1125, {});
+        row("ChLabel_" + QByteArray::number(i), QStringLiteral("Frame2"), "QLabel",
+            {867 + 896 * i, 4320, 255, 255}, QString::number(7 + 4 * i), p1125, {});
     }
 }
 
@@ -197,17 +209,7 @@ void TestMainWindow::controlDesign()
              twips::toPixels(place.left(), place.top(), place.width(), place.height()));
     QCOMPARE(widget->toolTip(), toolTip);
 
-    QString text;
-    if (auto *label = qobject_cast<QLabel *>(widget)) {
-        text = label->text();
-    } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
-        text = button->text();
-    } else if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
-        text = edit->text();
-    } else if (auto *frame = qobject_cast<QGroupBox *>(widget)) {
-        text = frame->title();
-    }
-    QCOMPARE(text, caption);
+    QCOMPARE(captionOf(widget), caption);
 
     const QFont actual = widget->font();
     if (font.face == Face::System) {
@@ -307,15 +309,7 @@ void TestMainWindow::japaneseCaptionsHaveGlyphs()
     const QList<QWidget *> widgets = m_window->findChildren<QWidget *>();
     int checked = 0;
     for (QWidget *widget : widgets) {
-        QString text;
-        if (auto *label = qobject_cast<QLabel *>(widget)) {
-            text = label->text();
-        } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
-            text = button->text();
-        } else if (auto *frame = qobject_cast<QGroupBox *>(widget)) {
-            text = frame->title();
-        }
-        text += widget->toolTip();
+        const QString text = captionOf(widget) + widget->toolTip();
         const QFontMetrics metrics(widget->font());
         for (const QChar ch : qAsConst(text)) {
             if (ch.unicode() < 0x80) {
