@@ -40,16 +40,16 @@ struct Rig
             session.StartTimer_Timer();
         }
     }
-    void connect(const QByteArray &identity, const QByteArray &mode, int idleTicks = 2)
+    // Extra ticks after the mode reply show that nothing more is asked.
+    void connect(const QByteArray &identity, const QByteArray &mode)
     {
         session.Command1_Click();
-        tick();
-        link.feed(identity);
-        tick();
-        link.feed(mode);
-        for (int i = 0; i < idleTicks; ++i) {
+        for (const QByteArray &reply : {identity, mode}) {
             tick();
+            link.feed(reply);
         }
+        tick();
+        tick();
     }
     QByteArray last() const { return link.written.last().chopped(2); }
     bool idle() const
@@ -108,7 +108,7 @@ private Q_SLOTS:
         rig.view.aveN = aveN;
         rig.view.cursorOnly = true; // the first reading is on index 0 all the same
         rig.state.cursorCh = 12;
-        rig.connect(identity, mode, 5);
+        rig.connect(identity, mode);
 
         QByteArrayList lines;
         for (const QByteArray &line : rig.link.written) {
