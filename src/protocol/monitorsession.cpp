@@ -7,6 +7,8 @@
 #include "protocol/serialtrace.h"
 #include "protocol/texts.h"
 
+#include <QDateTime>
+#include <QMetaMethod>
 #include <QTimer>
 
 #include <array>
@@ -20,7 +22,8 @@ MonitorSession::MonitorSession(MonitorState &state, MonitorView &view, SerialLin
     , m_link(link)
     , m_startTimer(new QTimer(this))
     , m_commands(state, view, link, [this] { StopMonitor(); })
-    , m_sweep(state, view, m_commands)
+    , m_sweep(state, view, m_commands,
+              [this](int index, qint16 value, SweepMode mode) { reportReading(index, value, mode); })
     , m_connect(state, view, m_commands, *m_startTimer, [this] { StopMonitor(); })
     , m_reception(state, view, link, m_commands, m_sweep)
 {
@@ -126,4 +129,17 @@ void MonitorSession::handlePortFault()
     qCDebug(lcSerial) << "port fault during a run:" << m_link.errorString();
     m_view.setMessage(texts::portFault());
     StopMonitor();
+}
+
+void MonitorSession::reportReading(int index, qint16 value, SweepMode mode)
+{
+    // Nobody recording: the sweep costs what it did before readings were reported.
+    if (!isSignalConnected(QMetaMethod::fromSignal(&MonitorSession::readingStored))) {
+        return;
+    }
+    RadioMode radio = RadioMode::AirMonitor;
+    if (mode == SweepMode::FskLoRa) {
+        radio = m_view.isModeChecked(RadioMode::LoRa) ? RadioMode::LoRa : RadioMode::Fsk;
+    }
+    Q_EMIT readingStored(Reading{index, value, QDateTime::currentMSecsSinceEpoch(), radio});
 }

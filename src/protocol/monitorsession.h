@@ -2,6 +2,7 @@
 
 #include "protocol/commandlink.h"
 #include "protocol/connectsequence.h"
+#include "protocol/reading.h"
 #include "protocol/replyreception.h"
 #include "protocol/sweepstep.h"
 
@@ -41,7 +42,12 @@ public:
     void StartTimer_Timer();
     void MSComm1_OnComm();
 
+Q_SIGNALS:
+    // Every reading the sweep stores, as it is stored.
+    void readingStored(const Reading &reading);
+
 private:
+    void reportReading(int index, qint16 value, SweepMode mode);
     void startRun();
     void failStart();
     void handlePortFault();

@@ -5,10 +5,14 @@
 #include "protocol/monitorstate.h"
 #include "protocol/monitorview.h"
 
-SweepStep::SweepStep(MonitorState &state, MonitorView &view, CommandLink &commands)
+#include <utility>
+
+SweepStep::SweepStep(MonitorState &state, MonitorView &view, CommandLink &commands,
+                     ReadingStored readingStored)
     : m_state(state)
     , m_view(view)
     , m_commands(commands)
+    , m_readingStored(std::move(readingStored))
 {}
 
 void SweepStep::run(qint16 value, SweepMode mode)
@@ -18,6 +22,9 @@ void SweepStep::run(qint16 value, SweepMode mode)
     m_state.rssi[measured] = value;
     if (m_state.rssiMax[measured] < value) {
         m_state.rssiMax[measured] = value;
+    }
+    if (m_readingStored) {
+        m_readingStored(measured, value, mode);
     }
     // The marker shows the channel just measured, not the one asked for next.
     m_view.moveSweepMarker(measured);

@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <functional>
+
 class CommandLink;
 class MonitorView;
 struct MonitorState;
@@ -14,7 +16,11 @@ enum class SweepMode { FskLoRa, AirMonitor };
 class SweepStep
 {
 public:
-    explicit SweepStep(MonitorState &state, MonitorView &view, CommandLink &commands);
+    // Told of every stored reading: the channel index, the value and the mode it came from.
+    using ReadingStored = std::function<void(int index, qint16 value, SweepMode mode)>;
+
+    explicit SweepStep(MonitorState &state, MonitorView &view, CommandLink &commands,
+                       ReadingStored readingStored = {});
 
     void run(qint16 value, SweepMode mode);
 
@@ -22,4 +28,5 @@ private:
     MonitorState &m_state;
     MonitorView &m_view;
     CommandLink &m_commands;
+    ReadingStored m_readingStored;
 };
