@@ -4,7 +4,7 @@
 kvt_build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-dev fonts-noto-cjk)
 # The MQTT client library, and the broker the MQTT tests and benchmark start on a free loopback
 # port of their own: a broker service the package may start on port 1883 does not disturb them.
-kvt_build_packages+=(libmosquitto-dev mosquitto)
+kvt_build_packages+=(pkg-config libmosquitto-dev mosquitto)
 
 kvt_missing_packages() {
     local pkg missing=()
