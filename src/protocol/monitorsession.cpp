@@ -79,6 +79,7 @@ void MonitorSession::startRun()
     m_state.stopReq = 0;
     m_state.startStep = 0;
     m_startTimer->start();
+    Q_EMIT runStarted();
 }
 
 void MonitorSession::failStart()

@@ -45,6 +45,8 @@ public:
 Q_SIGNALS:
     // Every reading the sweep stores, as it is stored.
     void readingStored(const Reading &reading);
+    // The port is open and a new run begins; its readings follow.
+    void runStarted();
 
 private:
     void reportReading(int index, qint16 value, SweepMode mode);
