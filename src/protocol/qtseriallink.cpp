@@ -29,6 +29,7 @@ void QtSerialLink::selectPort(const QString &systemName)
 bool QtSerialLink::open()
 {
     if (m_port->portName().isEmpty()) {
+        m_openError = QSerialPort::DeviceNotFoundError;
         return false;
     }
     m_port->setBaudRate(kBaudRate);
@@ -37,10 +38,12 @@ bool QtSerialLink::open()
     m_port->setStopBits(QSerialPort::OneStop);
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
+        m_openError = m_port->error();
         qCDebug(lcSerial) << "open" << m_port->portName() << "failed:" << m_port->errorString();
         return false;
     }
     qCDebug(lcSerial) << "opened" << m_port->portName();
+    m_openError = QSerialPort::NoError;
     m_inUse = true;
     return true;
 }
@@ -86,6 +89,11 @@ QByteArray QtSerialLink::readAll()
 QString QtSerialLink::errorString() const
 {
     return m_port->errorString();
+}
+
+QSerialPort::SerialPortError QtSerialLink::openError() const
+{
+    return m_openError;
 }
 
 void QtSerialLink::handlePortError()

@@ -2,8 +2,6 @@
 
 #include "protocol/seriallink.h"
 
-class QSerialPort;
-
 // SerialLink over QSerialPort at the module's line settings: 19200 baud, 8N1, no flow control.
 class QtSerialLink final : public SerialLink
 {
@@ -20,10 +18,12 @@ public:
     [[nodiscard]] bool writeLine(const QByteArray &line) override;
     QByteArray readAll() override;
     [[nodiscard]] QString errorString() const override;
+    [[nodiscard]] QSerialPort::SerialPortError openError() const override;
 
 private:
     void handlePortError();
 
     QSerialPort *m_port = nullptr;
     bool m_inUse = false;
+    QSerialPort::SerialPortError m_openError = QSerialPort::NoError;
 };

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QSerialPort>
 #include <QString>
 
 // The few serial operations the monitor needs. The real implementation wraps QSerialPort;
@@ -24,6 +25,8 @@ public:
     // All bytes received and not yet read.
     virtual QByteArray readAll() = 0;
     [[nodiscard]] virtual QString errorString() const = 0;
+    // Why the last open() failed, for telling a missing device from a denied or busy one.
+    [[nodiscard]] virtual QSerialPort::SerialPortError openError() const = 0;
 
 Q_SIGNALS:
     void received();

@@ -51,6 +51,11 @@ QString ScriptedLink::errorString() const
     return failOpen ? QStringLiteral("scripted open failure") : QString();
 }
 
+QSerialPort::SerialPortError ScriptedLink::openError() const
+{
+    return failOpen ? openFailureError : QSerialPort::NoError;
+}
+
 void ScriptedLink::feed(const QByteArray &bytes)
 {
     m_pending.append(bytes);

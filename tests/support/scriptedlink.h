@@ -21,6 +21,7 @@ public:
     [[nodiscard]] bool writeLine(const QByteArray &line) override;
     QByteArray readAll() override;
     [[nodiscard]] QString errorString() const override;
+    [[nodiscard]] QSerialPort::SerialPortError openError() const override;
 
     // Queues bytes as if the module sent them and raises the receive signal.
     void feed(const QByteArray &bytes);
@@ -33,6 +34,8 @@ public:
     int openCount = 0;
     int closeCount = 0;
     bool failOpen = false;
+    // What a failed open reports.
+    QSerialPort::SerialPortError openFailureError = QSerialPort::DeviceNotFoundError;
     bool failWrite = false;
 
 private:
