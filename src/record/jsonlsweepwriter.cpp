@@ -1,0 +1,8 @@
+#include "record/jsonlsweepwriter.h"
+
+#include "record/sweepjson.h"
+
+bool JsonlSweepWriter::writeSweep(const SweepRecord &sweep)
+{
+    return writeLine(record::sweepJson(sweep) + '\n');
+}
