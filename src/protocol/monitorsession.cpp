@@ -1,6 +1,7 @@
 #include "protocol/monitorsession.h"
 
 #include "port/portname.h"
+#include "port/portopenfailure.h"
 #include "protocol/monitorstate.h"
 #include "protocol/monitorview.h"
 #include "protocol/seriallink.h"
@@ -58,13 +59,15 @@ void MonitorSession::startRun()
 {
     const std::optional<QString> device = portname::resolve(m_view.portText());
     if (!device) {
-        qCDebug(lcSerial) << "no port named by" << m_view.portText();
-        failStart();
+        failStart(QStringLiteral("'%1' names no serial port; type a name such as COM1 or "
+                                 "/dev/ttyUSB0")
+                      .arg(m_view.portText().trimmed()));
         return;
     }
     m_link.selectPort(*device);
     if (!m_link.open()) {
-        failStart();
+        failStart(
+            classifyPortOpenFailure(*device, m_link.openError(), m_link.errorString()).reason);
         return;
     }
     m_runActive = true;
@@ -72,6 +75,7 @@ void MonitorSession::startRun()
     m_view.setSampleCountEnabled(false);
     m_view.setButtonCaption(texts::buttonPreparing());
     m_view.setMessage(QString());
+    m_view.setMessageToolTip(QString());
     for (int i = 0; i <= m_state.chMax && i < MonitorState::kChannelCount; ++i) {
         m_state.rssi[i] = MonitorState::kNoReading;
         m_state.rssiMax[i] = MonitorState::kNoReading;
@@ -82,9 +86,11 @@ void MonitorSession::startRun()
     Q_EMIT runStarted();
 }
 
-void MonitorSession::failStart()
+void MonitorSession::failStart(const QString &reason)
 {
+    qCWarning(lcSerial).noquote() << reason;
     m_view.setMessage(texts::portFault());
+    m_view.setMessageToolTip(reason);
     StopMonitor();
 }
 

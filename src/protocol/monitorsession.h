@@ -51,7 +51,8 @@ Q_SIGNALS:
 private:
     void reportReading(int index, qint16 value, SweepMode mode);
     void startRun();
-    void failStart();
+    // Shows the port fault, with the reason in its tool tip and on standard error.
+    void failStart(const QString &reason);
     void handlePortFault();
 
     MonitorState &m_state;

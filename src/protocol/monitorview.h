@@ -27,6 +27,8 @@ public:
     [[nodiscard]] virtual bool isCursorOnlyChecked() const = 0;
 
     virtual void setMessage(const QString &text) = 0;
+    // Why the port could not be opened, beside the unchanged message; empty clears it.
+    virtual void setMessageToolTip(const QString &text) = 0;
     virtual void setButtonCaption(const QString &text) = 0;
     // ComSelectSW and Com_Port, which can't change during a run.
     virtual void setPortControlsEnabled(bool enabled) = 0;

@@ -329,6 +329,11 @@ void MainWindow::setMessage(const QString &text)
     m_controls.message->setText(text);
 }
 
+void MainWindow::setMessageToolTip(const QString &text)
+{
+    m_controls.message->setToolTip(text);
+}
+
 void MainWindow::setButtonCaption(const QString &text)
 {
     m_controls.command1->setText(text);

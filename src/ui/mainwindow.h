@@ -60,6 +60,7 @@ public:
     [[nodiscard]] QString portText() const override;
     [[nodiscard]] bool isCursorOnlyChecked() const override;
     void setMessage(const QString &text) override;
+    void setMessageToolTip(const QString &text) override;
     void setButtonCaption(const QString &text) override;
     void setPortControlsEnabled(bool enabled) override;
     void setSampleCountEnabled(bool enabled) override;

@@ -36,6 +36,7 @@ public:
     QString portText() const override { return port; }
     bool isCursorOnlyChecked() const override { return cursorOnly; }
     void setMessage(const QString &text) override { message = text; }
+    void setMessageToolTip(const QString &text) override { messageToolTip = text; }
     void setButtonCaption(const QString &text) override { caption = text; }
     void setPortControlsEnabled(bool enabled) override { portControlsEnabled = enabled; }
     void setSampleCountEnabled(bool enabled) override { sampleCountEnabled = enabled; }
@@ -50,6 +51,7 @@ public:
     QString aveN = QStringLiteral("08");
     QString port = QStringLiteral("COM3");
     QString message;
+    QString messageToolTip;
     QString caption;
     bool cursorOnly = false;
     bool portControlsEnabled = true;
