@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSize>
+#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -123,6 +124,43 @@ QString SettingsFile::besideExecutable()
     }
     return QCoreApplication::applicationDirPath() + QDir::separator() +
            QFileInfo(executable).completeBaseName() + QStringLiteral(".ini");
+}
+
+QString SettingsFile::inConfigFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/kvt318-monitor/kvt318-monitor.ini");
+}
+
+bool SettingsFile::canWriteBeside(const QString &beside)
+{
+    if (beside.isEmpty()) {
+        return false;
+    }
+    const QFileInfo file(beside);
+    return QFileInfo(file.absolutePath()).isWritable() || (file.exists() && file.isWritable());
+}
+
+QString SettingsFile::choosePath(const QString &beside, const QString &inConfigFolder,
+                                 bool besideWritable)
+{
+    if (besideWritable) {
+        return beside;
+    }
+    if (!QDir().mkpath(QFileInfo(inConfigFolder).absolutePath())) {
+        return inConfigFolder;
+    }
+    if (!beside.isEmpty() && QFileInfo::exists(beside) && !QFileInfo::exists(inConfigFolder)) {
+        // A failed copy leaves no file; the first start then creates an empty one.
+        static_cast<void>(QFile::copy(beside, inConfigFolder));
+    }
+    return inConfigFolder;
+}
+
+QString SettingsFile::defaultPath()
+{
+    const QString beside = besideExecutable();
+    return choosePath(beside, inConfigFolder(), canWriteBeside(beside));
 }
 
 StoredSettings SettingsFile::load(const QSize &screen, const QSize &window) const

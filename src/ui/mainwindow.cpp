@@ -53,7 +53,7 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     : QWidget(parent)
     , m_link(services.link != nullptr ? services.link : new QtSerialLink)
     , m_settings(std::make_unique<SettingsFile>(services.settingsPath.isEmpty()
-                                                    ? SettingsFile::besideExecutable()
+                                                    ? SettingsFile::defaultPath()
                                                     : services.settingsPath))
 {
     m_link->setParent(this);
