@@ -5,6 +5,8 @@ kvt_build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-
 # The MQTT client library, and the broker the MQTT tests and benchmark start on a free loopback
 # port of their own: a broker service the package may start on port 1883 does not disturb them.
 kvt_build_packages+=(pkg-config libmosquitto-dev mosquitto)
+# Qt Linguist's CMake support and lrelease, which compile the translations at build time.
+kvt_build_packages+=(qt6-tools-dev qt6-l10n-tools)
 
 kvt_missing_packages() {
     local pkg missing=()

@@ -55,6 +55,16 @@ void ChartView::blankWith(const QColor &colour)
     update();
 }
 
+QImage ChartView::image() const
+{
+    QImage image(size() * devicePixelRatio(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(devicePixelRatio());
+    QPainter painter(&image);
+    ChartPainter chart(painter, m_sizeTwips);
+    chart.paintChart(m_state, m_source());
+    return image;
+}
+
 QSize ChartView::sizeHint() const
 {
     return pixelSize({kDesignChartWidth, kDesignChartHeight});

@@ -4,6 +4,7 @@
 #include "chart/chartscale.h"
 
 #include <QColor>
+#include <QImage>
 #include <QSizeF>
 #include <QWidget>
 
@@ -35,6 +36,8 @@ public:
     void refresh();
     // Shows only the background in this colour until the next refresh().
     void blankWith(const QColor &colour);
+    // The whole chart painted afresh at the current size, whatever the screen shows.
+    [[nodiscard]] QImage image() const;
 
     [[nodiscard]] QSize sizeHint() const override;
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What the monitor was asked for on its command line.
+struct MonitorOptions
+{
+    QString recordPath; // empty: no recording at start
+    bool openHistory = false;
+};
+
+// The result of reading the command line: options to run with, or a text to print and the
+// status to exit with (help and version on standard output with 0, a bad command line on
+// standard error with 2).
+struct CommandLineOutcome
+{
+    std::optional<MonitorOptions> options;
+    QString output;
+    QString error;
+    int exitCode = 0;
+};
+
+namespace commandline {
+
+inline constexpr int kUsageExitCode = 2;
+
+// arguments as QCoreApplication::arguments() has them, the program first.
+CommandLineOutcome parse(const QStringList &arguments);
+
+} // namespace commandline

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QRgb>
+#include <QtGlobal>
+
+// Levels to colours for the waterfall: a perceptually uniform ramp (viridis) from dark blue
+// at the bottom of the chart's scale to yellow at its top, so that equal steps in dBm look
+// like equal steps in colour.
+namespace chart::colormap {
+
+inline constexpr int kLowestDbm = -140;
+inline constexpr int kHighestDbm = 10;
+
+// The colour of a level; levels beyond the scale take the colour of its nearer end.
+QRgb colourFor(int dbm);
+
+} // namespace chart::colormap

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QColor>
+#include <QRect>
+
+class QPainter;
+class SweepHistory;
+
+namespace chart {
+
+// Where the parts of a waterfall go inside the area it is painted in.
+struct WaterfallGeometry
+{
+    static constexpr int kTimeColumnWidth = 64;
+    static constexpr int kHeaderHeight = 18;
+    static constexpr int kLegendWidth = 76;
+    static constexpr int kRowHeight = 2;
+
+    explicit WaterfallGeometry(const QRect &area);
+
+    // The rows that fit under the header.
+    [[nodiscard]] int visibleRows() const { return cells.height() / kRowHeight; }
+
+    QRect area;
+    QRect header;
+    QRect times;
+    QRect cells;
+    QRect legend;
+};
+
+// The foreground and background the labels are written in.
+struct WaterfallColours
+{
+    QColor background;
+    QColor text;
+    QColor separator;
+};
+
+// Paints the sweeps of a history as a waterfall: one row per sweep, newest at the top, one
+// column per channel, coloured by level; channel numbers above, clock times to the left and
+// the colour legend in dBm to the right.
+class WaterfallPainter
+{
+public:
+    WaterfallPainter(QPainter &painter, const WaterfallColours &colours);
+
+    // Rows from firstAge on (0 is the newest) fill the area downwards.
+    void paint(const QRect &area, const SweepHistory &history, int firstAge);
+
+private:
+    void paintChannelNumbers(const WaterfallGeometry &geometry);
+    void paintCells(const WaterfallGeometry &geometry, const SweepHistory &history, int firstAge,
+                    int rows);
+    void paintTimes(const WaterfallGeometry &geometry, const SweepHistory &history, int firstAge,
+                    int rows);
+    void paintLegend(const WaterfallGeometry &geometry);
+
+    QPainter &m_painter;
+    WaterfallColours m_colours;
+};
+
+} // namespace chart

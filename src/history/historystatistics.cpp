@@ -1,0 +1,62 @@
+#include "history/historystatistics.h"
+
+#include "history/sweephistory.h"
+#include "protocol/reading.h"
+
+HistoryStatistics::HistoryStatistics(const SweepHistory &history, QObject *parent)
+    : QObject(parent)
+    , m_history(history)
+    , m_lastRecount(std::chrono::steady_clock::now())
+{
+    connect(&history, &SweepHistory::rowAdded, this, [this](const HistoryRow &row) {
+        add(row);
+        if (m_rowsDropped && std::chrono::steady_clock::now() - m_lastRecount >= kRecountInterval) {
+            recount();
+        }
+        Q_EMIT changed();
+    });
+    connect(&history, &SweepHistory::rowDropped, this, [this] { m_rowsDropped = true; });
+    connect(&history, &SweepHistory::cleared, this, [this] {
+        recount();
+        Q_EMIT changed();
+    });
+}
+
+void HistoryStatistics::setThreshold(qint16 thresholdDbm)
+{
+    if (thresholdDbm == m_statistics.threshold()) {
+        return;
+    }
+    m_statistics.setThreshold(thresholdDbm);
+    recount();
+    Q_EMIT changed();
+}
+
+void HistoryStatistics::forgetDroppedRows()
+{
+    if (m_rowsDropped) {
+        recount();
+        Q_EMIT changed();
+    }
+}
+
+void HistoryStatistics::add(const HistoryRow &row)
+{
+    if (row.runStart) {
+        return;
+    }
+    for (int index = 0; index < MonitorState::kChannelCount; ++index) {
+        m_statistics.addReading(
+            Reading{index, row.dbm.at(static_cast<std::size_t>(index)), row.utcMs, RadioMode::Fsk});
+    }
+}
+
+void HistoryStatistics::recount()
+{
+    m_statistics.clear();
+    for (int age = m_history.size() - 1; age >= 0; --age) {
+        add(m_history.at(age));
+    }
+    m_rowsDropped = false;
+    m_lastRecount = std::chrono::steady_clock::now();
+}

@@ -1,0 +1,70 @@
+#include "history/occupancyview.h"
+
+#include "chart/waterfallpainter.h"
+#include "history/historystatistics.h"
+
+#include <QPainter>
+
+namespace {
+
+constexpr int kPercentStep = 25;
+constexpr int kFirstChannel = 7;
+constexpr int kChannelLabelStep = 4;
+constexpr int kBarGap = 2;
+
+} // namespace
+
+OccupancyView::OccupancyView(const HistoryStatistics &statistics, QWidget *parent)
+    : QWidget(parent)
+    , m_statistics(statistics)
+{
+    setObjectName(QStringLiteral("occupancy"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QSize OccupancyView::sizeHint() const
+{
+    return {720, 140};
+}
+
+QSize OccupancyView::minimumSizeHint() const
+{
+    return {320, 80};
+}
+
+void OccupancyView::paintEvent(QPaintEvent * /*event*/)
+{
+    QPainter painter(this);
+    const QPalette &colours = palette();
+    painter.fillRect(rect(), colours.color(QPalette::Base));
+    painter.setPen(colours.color(QPalette::Text));
+
+    // The same columns as the waterfall above, so that a channel lines up in both.
+    const chart::WaterfallGeometry geometry(rect());
+    const QRect plot = geometry.cells.adjusted(0, 0, 0, -1);
+    const int textHeight = fontMetrics().height();
+    for (int percent = 0; percent <= 100; percent += kPercentStep) {
+        const int y = plot.bottom() - percent * plot.height() / 100;
+        painter.setPen(colours.color(QPalette::Mid));
+        painter.drawLine(plot.left(), y, plot.right(), y);
+        painter.setPen(colours.color(QPalette::Text));
+        painter.drawText(QRect(geometry.times.left(), y - textHeight / 2,
+                               geometry.times.width() - 4, textHeight),
+                         Qt::AlignRight | Qt::AlignVCenter, tr("%1 %").arg(percent));
+    }
+    const ChannelStatistics &statistics = m_statistics.statistics();
+    const QColor bar = colours.color(QPalette::Highlight);
+    for (int index = 0; index < MonitorState::kChannelCount; ++index) {
+        const int left = plot.left() + plot.width() * index / MonitorState::kChannelCount;
+        const int right = plot.left() + plot.width() * (index + 1) / MonitorState::kChannelCount;
+        const double percent = statistics.channel(index).occupancyPct;
+        const int height = static_cast<int>(percent * plot.height() / 100.0 + 0.5);
+        painter.fillRect(left + kBarGap / 2, plot.bottom() + 1 - height, right - left - kBarGap,
+                         height, bar);
+        if (index % kChannelLabelStep == 0) {
+            painter.drawText(QRect(left - 20, geometry.header.top(), right - left + 40,
+                                   geometry.header.height()),
+                             Qt::AlignCenter, QString::number(kFirstChannel + index));
+        }
+    }
+}

@@ -1,0 +1,254 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>Monitor of the received signal strength on the 40 channels of a KVT-318 radio module.
+
+Exit status: 0 when the window closes, 1 when the recording file cannot be opened, 2 on a bad command line.</source>
+        <translation>KVT-318 無線モジュールの 40 チャネルの受信信号強度を監視します。
+
+終了ステータス: ウィンドウを閉じたとき 0、記録ファイルを開けないとき 1、コマンドラインが誤っているとき 2。</translation>
+    </message>
+    <message>
+        <source>Record every complete sweep of every run to FILE (CSV; rows are appended, the header is written when the file is new or empty).</source>
+        <translation>すべての測定の完了したスイープを FILE に記録します (CSV。行は追記され、ヘッダーはファイルが新規または空のときに書かれます)。</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>FILE</translation>
+    </message>
+    <message>
+        <source>Open the history window at start.</source>
+        <translation>起動時に履歴ウィンドウを開きます。</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>予期しない引数: %1</translation>
+    </message>
+</context>
+<context>
+    <name>HelpWindow</name>
+    <message>
+        <source>KVT-318 Shortcuts</source>
+        <translation>KVT-318 ショートカット</translation>
+    </message>
+    <message>
+        <source>Shortcuts</source>
+        <translation>ショートカット</translation>
+    </message>
+    <message>
+        <source>Open the history window, or raise it</source>
+        <translation>履歴ウィンドウを開く、または前面に出す</translation>
+    </message>
+    <message>
+        <source>Save the chart as a PNG image</source>
+        <translation>チャートを PNG 画像として保存</translation>
+    </message>
+    <message>
+        <source>Reset the held maximum to the latest readings</source>
+        <translation>保持している最大値を最新の測定値に戻す</translation>
+    </message>
+    <message>
+        <source>This help</source>
+        <translation>このヘルプ</translation>
+    </message>
+    <message>
+        <source>Command line of kvt318-monitor</source>
+        <translation>kvt318-monitor のコマンドライン</translation>
+    </message>
+    <message>
+        <source>Record every complete sweep of every run to FILE (CSV, appended)</source>
+        <translation>すべての完了したスイープを FILE に記録 (CSV、追記)</translation>
+    </message>
+    <message>
+        <source>Open the history window at start</source>
+        <translation>起動時に履歴ウィンドウを開く</translation>
+    </message>
+    <message>
+        <source>Show the options and exit</source>
+        <translation>オプションを表示して終了</translation>
+    </message>
+    <message>
+        <source>Show the version and exit</source>
+        <translation>バージョンを表示して終了</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryController</name>
+    <message>
+        <source>recording stopped: %1</source>
+        <translation>記録を停止しました: %1</translation>
+    </message>
+    <message>
+        <source>Save chart image</source>
+        <translation>チャート画像の保存</translation>
+    </message>
+    <message>
+        <source>PNG images (*.png)</source>
+        <translation>PNG 画像 (*.png)</translation>
+    </message>
+</context>
+<context>
+    <name>HistoryWindow</name>
+    <message>
+        <source>KVT-318 History</source>
+        <translation>KVT-318 履歴</translation>
+    </message>
+    <message>
+        <source> dBm</source>
+        <translation> dBm</translation>
+    </message>
+    <message>
+        <source>Occupancy &amp;threshold:</source>
+        <translation>占有率のしきい値(&amp;T):</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>ファイル(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Record to CSV…</source>
+        <translation>CSV に記録(&amp;R)…</translation>
+    </message>
+    <message>
+        <source>S&amp;top recording</source>
+        <translation>記録を停止(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Save &amp;waterfall image…</source>
+        <translation>ウォーターフォール画像を保存(&amp;W)…</translation>
+    </message>
+    <message>
+        <source>&amp;Export statistics (CSV)…</source>
+        <translation>統計をエクスポート (CSV)(&amp;E)…</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>閉じる(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>表示(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Clear history</source>
+        <translation>履歴を消去(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>ヘルプ(&amp;H)</translation>
+    </message>
+    <message>
+        <source>%1 sweeps/s</source>
+        <translation>%1 スイープ/秒</translation>
+    </message>
+    <message numerus="yes">
+        <source>Recording to %1: %n row(s) written</source>
+        <translation>
+            <numerusform>%1 に記録中: %n 行書き込み済み</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Recording stopped: %1</source>
+        <translation>記録を停止しました: %1</translation>
+    </message>
+    <message>
+        <source>Not recording</source>
+        <translation>記録していません</translation>
+    </message>
+    <message>
+        <source>Record to CSV</source>
+        <translation>CSV に記録</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV ファイル (*.csv)</translation>
+    </message>
+    <message>
+        <source>Save waterfall image</source>
+        <translation>ウォーターフォール画像の保存</translation>
+    </message>
+    <message>
+        <source>PNG images (*.png)</source>
+        <translation>PNG 画像 (*.png)</translation>
+    </message>
+    <message>
+        <source>Export statistics</source>
+        <translation>統計のエクスポート</translation>
+    </message>
+</context>
+<context>
+    <name>MonitorActions</name>
+    <message>
+        <source>&amp;History</source>
+        <translation>履歴(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Save &amp;chart image…</source>
+        <translation>チャート画像を保存(&amp;C)…</translation>
+    </message>
+    <message>
+        <source>&amp;Reset max hold</source>
+        <translation>最大値ホールドをリセット(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Shortcuts</source>
+        <translation>ショートカット(&amp;S)</translation>
+    </message>
+</context>
+<context>
+    <name>OccupancyView</name>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+</context>
+<context>
+    <name>StatisticsModel</name>
+    <message>
+        <source>Channel</source>
+        <translation>チャネル</translation>
+    </message>
+    <message>
+        <source>MHz</source>
+        <translation>MHz</translation>
+    </message>
+    <message>
+        <source>Min (dBm)</source>
+        <translation>最小 (dBm)</translation>
+    </message>
+    <message>
+        <source>Mean (dBm)</source>
+        <translation>平均 (dBm)</translation>
+    </message>
+    <message>
+        <source>Max (dBm)</source>
+        <translation>最大 (dBm)</translation>
+    </message>
+    <message>
+        <source>Occupancy (%)</source>
+        <translation>占有率 (%)</translation>
+    </message>
+    <message>
+        <source>Bursts</source>
+        <translation>バースト数</translation>
+    </message>
+    <message>
+        <source>Longest burst (s)</source>
+        <translation>最長バースト (秒)</translation>
+    </message>
+    <message>
+        <source>Last above threshold</source>
+        <translation>最後にしきい値超え</translation>
+    </message>
+</context>
+<context>
+    <name>WaterfallPainter</name>
+    <message>
+        <source>%1 dBm</source>
+        <translation>%1 dBm</translation>
+    </message>
+</context>
+</TS>
