@@ -23,7 +23,8 @@ bool RecordFile::open()
     m_writer.reset();
     m_file.close();
     bool opened = false;
-    if (m_path == QLatin1String("-")) {
+    const bool toStdout = m_path == QLatin1String("-");
+    if (toStdout) {
         opened = m_file.open(stdout, QIODevice::WriteOnly);
     } else {
         m_file.setFileName(m_path);
@@ -39,7 +40,8 @@ bool RecordFile::open()
     }
     m_writer = record::makeWriter(m_format, m_file);
     // Appending to an earlier recording of the same format: its header is already there.
-    if (m_file.isSequential() || m_file.size() == 0) {
+    // Standard output always starts with one, whatever it is redirected to.
+    if (toStdout || m_file.isSequential() || m_file.size() == 0) {
         return writeHeader();
     }
     return true;

@@ -1,0 +1,157 @@
+#include "scan/scanrun.h"
+
+#include "port/portname.h"
+#include "port/portopenfailure.h"
+#include "protocol/monitorsession.h"
+#include "protocol/seriallink.h"
+#include "protocol/texts.h"
+#include "scan/scanoptions.h"
+
+#include <QTimer>
+
+namespace {
+constexpr qint16 kFirstChannelNumber = 7;
+constexpr int kLastChannelIndex = MonitorState::kChannelCount - 1;
+} // namespace
+
+ScanRun::ScanRun(const ScanOptions &options, SerialLink &link, QObject *parent)
+    : QObject(parent)
+    , m_view(options.port, options.sampleCount, options.channel.has_value())
+    , m_link(link)
+    , m_reopenTimer(new QTimer(this))
+    , m_reconnect(options.reconnect)
+{
+    m_state.chStart = kFirstChannelNumber;
+    m_state.chMax = kLastChannelIndex;
+    m_state.rssi.fill(MonitorState::kNoReading);
+    m_state.rssiMax.fill(MonitorState::kNoReading);
+    if (options.channel) {
+        m_state.cursorCh = *options.channel - kFirstChannelNumber;
+    }
+    m_session = new MonitorSession(m_state, m_view, m_link, this);
+    m_reopenTimer->setSingleShot(true);
+    m_reopenTimer->setInterval(kReconnectInterval);
+
+    m_view.setCaptionListener([this](const QString &caption) { onCaption(caption); });
+    connect(m_reopenTimer, &QTimer::timeout, this, &ScanRun::reopen);
+}
+
+ScanRun::~ScanRun()
+{
+    m_view.setCaptionListener({});
+}
+
+void ScanRun::start()
+{
+    if (!portname::resolve(m_view.portText())) {
+        end(OpenFailed, QStringLiteral("'%1' names no serial port; give a name such as COM3 or "
+                                       "/dev/ttyUSB0")
+                            .arg(m_view.portText()));
+        return;
+    }
+    m_phase = Phase::Connecting;
+    m_session->Command1_Click();
+    if (!m_link.isOpen()) {
+        end(OpenFailed,
+            classifyPortOpenFailure(device(), m_link.openError(), m_link.errorString()).reason);
+    }
+}
+
+void ScanRun::stop()
+{
+    if (m_phase == Phase::Ended) {
+        return;
+    }
+    m_stopping = true;
+    m_reopenTimer->stop();
+    if (m_link.isOpen()) {
+        m_session->Command1_Click();
+        m_session->completeStopRequest();
+    }
+    end(Finished, {});
+}
+
+void ScanRun::onCaption(const QString &caption)
+{
+    // The session is in the middle of a step here: look at the outcome once it has finished.
+    if (caption == texts::buttonStarted()) {
+        QMetaObject::invokeMethod(this, &ScanRun::checkMode, Qt::QueuedConnection);
+    } else if (caption == texts::buttonStopped() && !m_stopping) {
+        QMetaObject::invokeMethod(this, &ScanRun::handleStopped, Qt::QueuedConnection);
+    }
+}
+
+void ScanRun::checkMode()
+{
+    if (m_phase != Phase::Connecting && m_phase != Phase::Reconnecting) {
+        return;
+    }
+    if (!m_view.checkedMode()) {
+        end(NoModule, QStringLiteral("%1: the module is in a mode other than FSK, LoRa or Air "
+                                     "Monitor%2")
+                          .arg(device(), moduleSaid()));
+        return;
+    }
+    m_phase = Phase::Sweeping;
+    m_swept = true;
+    Q_EMIT sweeping();
+}
+
+void ScanRun::handleStopped()
+{
+    if (m_phase == Phase::Ended || m_phase == Phase::Idle || m_stopping) {
+        return;
+    }
+    const QString message = m_view.message();
+    int code = PortFailed;
+    QString reason;
+    if (message == texts::noResponse()) {
+        code = NoModule;
+        reason = QStringLiteral("%1: no module answered @FV").arg(device());
+    } else if (message == texts::unsupportedDevice()) {
+        code = NoModule;
+        reason = QStringLiteral("%1: unsupported module%2").arg(device(), moduleSaid());
+    } else if (m_phase == Phase::Reconnecting) {
+        reason = classifyPortOpenFailure(device(), m_link.openError(), m_link.errorString()).reason;
+    } else {
+        reason = QStringLiteral("%1: the port failed: %2").arg(device(), m_link.errorString());
+    }
+    if (!m_reconnect || !m_swept) {
+        end(code, reason);
+        return;
+    }
+    if (m_phase != Phase::Reconnecting) {
+        m_phase = Phase::Reconnecting;
+        Q_EMIT interrupted(reason);
+    }
+    m_reopenTimer->start();
+}
+
+void ScanRun::reopen()
+{
+    if (m_phase != Phase::Reconnecting || m_link.isOpen()) {
+        return;
+    }
+    m_session->Command1_Click();
+}
+
+void ScanRun::end(int exitCode, const QString &message)
+{
+    if (m_phase == Phase::Ended) {
+        return;
+    }
+    m_phase = Phase::Ended;
+    m_reopenTimer->stop();
+    Q_EMIT ended(exitCode, message);
+}
+
+QString ScanRun::device() const
+{
+    return portname::resolve(m_view.portText()).value_or(m_view.portText());
+}
+
+QString ScanRun::moduleSaid() const
+{
+    const QString said = m_view.received().trimmed();
+    return said.isEmpty() ? QString() : QStringLiteral(" (it said \"%1\")").arg(said);
+}
