@@ -1,0 +1,67 @@
+// The monitor's command line: options read, and a bad one refused before any window.
+#include "app/commandline.h"
+
+#include <QProcess>
+#include <QtTest>
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void parse_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode"); // -1: runs
+        QTest::addColumn<QString>("recordPath");
+        QTest::addColumn<bool>("history");
+        QTest::newRow("nothing") << QStringList{} << -1 << "" << false;
+        QTest::newRow("record") << QStringList{"--record", "a b.csv"} << -1 << "a b.csv" << false;
+        QTest::newRow("record=") << QStringList{"--record=x.csv", "--history"} << -1 << "x.csv"
+                                 << true;
+        QTest::newRow("history") << QStringList{"--history"} << -1 << "" << true;
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "" << false;
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "" << false;
+        QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << "" << false;
+        QTest::newRow("record without file") << QStringList{"--record"} << 2 << "" << false;
+        QTest::newRow("stray argument") << QStringList{"COM3"} << 2 << "" << false;
+    }
+    void parse()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        arguments.prepend(QStringLiteral("kvt318-monitor"));
+        const CommandLineOutcome outcome = commandline::parse(arguments);
+        QCOMPARE(outcome.options.has_value(), exitCode == -1);
+        if (outcome.options) {
+            QTEST(outcome.options->recordPath, "recordPath");
+            QTEST(outcome.options->openHistory, "history");
+            return;
+        }
+        QCOMPARE(outcome.exitCode, exitCode);
+        // Help and version go to standard output; a refusal to standard error, with the usage.
+        QCOMPARE(outcome.output.isEmpty(), exitCode != 0);
+        QCOMPARE(outcome.error.contains(QLatin1String("--record <FILE>")), exitCode != 0);
+    }
+
+    // The real program: with a display platform that cannot load, reaching the window would
+    // abort instead of exiting 2.
+    void badOptionExitsBeforeAnyWindow()
+    {
+        QProcess monitor;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+        monitor.setProcessEnvironment(environment);
+        monitor.start(qEnvironmentVariable("KVT318_MONITOR"), {QStringLiteral("--bogus")});
+        QVERIFY(monitor.waitForFinished(30'000));
+        QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(monitor.exitCode(), 2);
+        QCOMPARE(monitor.readAllStandardOutput(), QByteArray());
+        const QByteArray error = monitor.readAllStandardError();
+        QVERIFY(error.contains("bogus"));
+        QVERIFY(error.contains("Usage:"));
+    }
+};
+
+QTEST_MAIN(TestCommandLine)
+#include "tst_commandline.moc"

@@ -1,0 +1,223 @@
+// The history beside the monitor window, fed through the window's own session: the ring of
+// sweeps, run separators, occupancy and statistics, and the main window's shortcuts.
+#include "history/helpwindow.h"
+#include "history/historycontroller.h"
+#include "history/historywindow.h"
+#include "history/statisticsmodel.h"
+#include "history/sweephistory.h"
+#include "protocol/monitorsession.h"
+#include "scriptedlink.h"
+#include "ui/mainwindow.h"
+
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int kChannels = 40;
+constexpr qint64 kStartMs = 1'765'000'000'000;
+constexpr qint64 kSweepMs = 1000;
+
+SweepRecord sweepAt(qint64 utcMs)
+{
+    SweepRecord sweep;
+    sweep.utcMs = utcMs;
+    return sweep;
+}
+
+// The newest-first times of the rows, a separator shown as -1.
+QList<qint64> rowTimes(const SweepHistory &history)
+{
+    QList<qint64> times;
+    for (int age = 0; age < history.size(); ++age) {
+        times.append(history.at(age).runStart ? -1 : history.at(age).utcMs);
+    }
+    return times;
+}
+
+} // namespace
+
+class TestHistory : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<HistoryController> m_controller;
+
+    // One reading per channel from `first` on, as the sweep stores them; all 40 end a sweep.
+    void storeReadings(int first, int count, qint64 utcMs, const QList<qint16> &levels = {})
+    {
+        for (int index = first; index < first + count; ++index) {
+            const qint16 dbm = index < levels.size() ? levels.at(index) : qint16(-120);
+            Q_EMIT m_window->session().readingStored(Reading{index, dbm, utcMs, RadioMode::Fsk});
+        }
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        MainWindow::Services services;
+        services.link = new ScriptedLink;
+        services.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
+        m_window = std::make_unique<MainWindow>(std::move(services));
+        m_controller = std::make_unique<HistoryController>(*m_window);
+    }
+    void cleanup()
+    {
+        m_controller.reset();
+        m_window.reset();
+    }
+
+    void ringIsBoundedAndOrdered_data()
+    {
+        QTest::addColumn<int>("capacity");
+        QTest::addColumn<int>("sweeps");
+        QTest::addColumn<QList<qint64>>("expected");
+        QTest::addColumn<int>("dropped");
+        QTest::newRow("not full") << 4 << 3 << QList<qint64>{3, 2, 1} << 0;
+        QTest::newRow("exactly full") << 3 << 3 << QList<qint64>{3, 2, 1} << 0;
+        QTest::newRow("wrapped") << 3 << 5 << QList<qint64>{5, 4, 3} << 2;
+        QTest::newRow("wrapped many times") << 2 << 7 << QList<qint64>{7, 6} << 5;
+    }
+    void ringIsBoundedAndOrdered()
+    {
+        QFETCH(int, capacity);
+        QFETCH(int, sweeps);
+        QFETCH(QList<qint64>, expected);
+        QFETCH(int, dropped);
+        SweepHistory history(capacity);
+        QSignalSpy drops(&history, &SweepHistory::rowDropped);
+        QVERIFY(drops.isValid());
+        for (int n = 1; n <= sweeps; ++n) {
+            history.append(sweepAt(n));
+        }
+        QCOMPARE(rowTimes(history), expected);
+        QCOMPARE(drops.size(), dropped);
+        QCOMPARE(history.capacity(), capacity);
+    }
+
+    // A run start puts a separator before its first sweep; an unfinished sweep cut by the
+    // new run never becomes a row, and a run that ends before a sweep leaves one separator.
+    void separatorWhereARunBegins()
+    {
+        MonitorSession &session = m_window->session();
+        Q_EMIT session.runStarted();
+        storeReadings(0, kChannels, kStartMs);
+        storeReadings(0, 25, kStartMs + kSweepMs);
+        Q_EMIT session.runStarted();
+        Q_EMIT session.runStarted();
+        storeReadings(0, kChannels, kStartMs + 2 * kSweepMs);
+        QCOMPARE(rowTimes(m_controller->history()),
+                 (QList<qint64>{kStartMs + 2 * kSweepMs, -1, kStartMs, -1}));
+    }
+
+    void occupancyAndStatistics_data()
+    {
+        QTest::addColumn<QList<qint16>>("levels"); // channel 7, one sweep a second
+        QTest::addColumn<int>("threshold");
+        QTest::addColumn<QString>("occupancy");
+        QTest::addColumn<QString>("bursts");
+        QTest::addColumn<QString>("longest");
+        QTest::addColumn<QString>("mean");
+        const QList<qint16> bursty{-80, -80, -120, -120, -90, -120, -120, -120, -120, -120};
+        QTest::newRow("two bursts in ten") << bursty << -100 << "30.0"
+                                           << "2"
+                                           << "2.0"
+                                           << "-109.0";
+        QTest::newRow("threshold below all") << bursty << -130 << "100.0"
+                                             << "1"
+                                             << "9.0"
+                                             << "-109.0";
+        QTest::newRow("threshold above all") << bursty << -70 << "0.0"
+                                             << "0"
+                                             << "0.0"
+                                             << "-109.0";
+        QTest::newRow("level on the threshold is not above")
+            << QList<qint16>{-100, -100, -99} << -100 << "33.3"
+            << "1"
+            << "0.0"
+            << "-99.7";
+    }
+    void occupancyAndStatistics()
+    {
+        QFETCH(QList<qint16>, levels);
+        QFETCH(int, threshold);
+        m_controller->showHistory();
+        HistoryWindow *window = m_controller->historyWindow();
+        QVERIFY(window != nullptr);
+        for (qsizetype n = 0; n < levels.size(); ++n) {
+            storeReadings(0, kChannels, kStartMs + n * kSweepMs, {levels.at(n)});
+        }
+        // The box recounts the rows already held.
+        window->findChild<QSpinBox *>(QStringLiteral("threshold"))->setValue(threshold);
+
+        auto *table = window->findChild<QTableView *>(QStringLiteral("statistics"));
+        // Sorted by value, not by text: -99.7 comes before -120.0 and -109.0 before -120.0.
+        table->sortByColumn(StatisticsModel::Mean, Qt::DescendingOrder);
+        const QAbstractItemModel *model = table->model();
+        const auto cell = [model](int column) { return model->index(0, column).data().toString(); };
+        QCOMPARE(cell(StatisticsModel::Channel), QStringLiteral("7"));
+        QTEST(cell(StatisticsModel::Occupancy), "occupancy");
+        QTEST(cell(StatisticsModel::Bursts), "bursts");
+        QTEST(cell(StatisticsModel::LongestBurst), "longest");
+        QTEST(cell(StatisticsModel::Mean), "mean");
+        QCOMPARE(model->index(1, StatisticsModel::Mean).data().toString(),
+                 QStringLiteral("-120.0"));
+    }
+
+    void shortcutsReachTheirActions_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::newRow("Ctrl+H history") << QKeySequence(Qt::CTRL | Qt::Key_H);
+        QTest::newRow("Ctrl+R max hold") << QKeySequence(Qt::CTRL | Qt::Key_R);
+        QTest::newRow("Ctrl+S chart image") << QKeySequence(Qt::CTRL | Qt::Key_S);
+        QTest::newRow("F1 help") << QKeySequence(Qt::Key_F1);
+    }
+    void shortcutsReachTheirActions()
+    {
+        QFETCH(QKeySequence, keys);
+        const QString imagePath = m_dir.filePath(QStringLiteral("chart.png"));
+        QFile::remove(imagePath);
+        m_controller->setSavePathChooser(
+            [imagePath](QWidget *, const QString &, const QString &proposed, const QString &) {
+                return proposed.endsWith(QLatin1String(".png")) ? imagePath : QString();
+            });
+        MonitorState &state = m_window->state();
+        state.rssi.fill(-90);
+        state.rssiMax.fill(-40);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+
+        QTest::keySequence(m_window.get(), keys);
+
+        const bool history = keys == QKeySequence(Qt::CTRL | Qt::Key_H);
+        const bool help = keys == QKeySequence(Qt::Key_F1);
+        const bool reset = keys == QKeySequence(Qt::CTRL | Qt::Key_R);
+        const bool image = keys == QKeySequence(Qt::CTRL | Qt::Key_S);
+        QCOMPARE(m_controller->historyWindow() != nullptr, history);
+        QCOMPARE(m_controller->helpWindow() != nullptr, help);
+        QCOMPARE(state.rssiMax.front(), reset ? qint16(-90) : qint16(-40));
+        QCOMPARE(state.rssiMax.back(), reset ? qint16(-90) : qint16(-40));
+        QCOMPARE(QFile::exists(imagePath), image);
+        if (history) {
+            QVERIFY(m_controller->historyWindow()->isVisible());
+            QVERIFY(
+                m_controller->historyWindow()->windowTitle().contains(QLatin1String("History")));
+        }
+        if (image) {
+            const QImage saved(imagePath);
+            QCOMPARE(saved.size(), m_window->controls().picture1->size());
+            QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
+                     m_window->controls().picture1->image());
+        }
+    }
+};
+
+QTEST_MAIN(TestHistory)
+#include "tst_history.moc"

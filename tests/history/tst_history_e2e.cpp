@@ -1,0 +1,131 @@
+// Recording from the window against the module simulator: the rows hold the simulator's
+// carriers, and a file that fails mid-run ends the recording while the run goes on.
+#include "history/historycontroller.h"
+#include "history/historywindow.h"
+#include "history/sweeprecorder.h"
+#include "simprocess.h"
+#include "ui/mainwindow.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int kRowsWanted = 3;
+constexpr int kLimitMs = 30'000; // a Debug build on two shared cores
+const QString kStarted = QStringLiteral("モニタ開始");
+
+int measurements(const SimProcess &sim)
+{
+    int count = 0;
+    for (const SimProcess::LogEntry &entry : sim.log()) {
+        count += !entry.fromMonitor &&
+                 (entry.bytes.startsWith("*RA=") || entry.bytes.startsWith("*RS="));
+    }
+    return count;
+}
+
+} // namespace
+
+class TestHistoryE2e : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    SimProcess m_sim;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<HistoryController> m_controller;
+
+    void startRun(const QStringList &simOptions, const QString &recordPath)
+    {
+        QVERIFY(m_sim.start(simOptions));
+        MainWindow::Services services;
+        services.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
+        m_window = std::make_unique<MainWindow>(std::move(services));
+        m_controller = std::make_unique<HistoryController>(*m_window);
+        QVERIFY(m_controller->startRecording(recordPath));
+        m_window->show();
+        m_window->controls().comPort->setText(m_sim.devicePath());
+        QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        m_controller.reset();
+        m_window.reset();
+        m_sim.stop();
+    }
+
+    void rowsHoldTheCarriers_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("FSK") << "01";
+        QTest::newRow("Air Monitor") << "04";
+    }
+    void rowsHoldTheCarriers()
+    {
+        QFETCH(QString, mode);
+        const QString path = m_dir.filePath(QStringLiteral("sweeps-%1.csv").arg(mode));
+        startRun({QStringLiteral("--mode"), mode, QStringLiteral("--jitter"), QStringLiteral("0"),
+                  QStringLiteral("--carrier"), QStringLiteral("12:-62"),
+                  QStringLiteral("--carrier"), QStringLiteral("46:-47")},
+                 path);
+        SweepRecorder &recorder = m_controller->recorder();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.rowsWritten() >= kRowsWanted, kLimitMs);
+        recorder.stop();
+        QCOMPARE(recorder.lastError(), QString());
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QVERIFY(lines.first().startsWith("time,sweep,ch7,ch8,"));
+        QVERIFY(lines.first().endsWith(",ch45,ch46"));
+        QVERIFY(lines.size() > kRowsWanted);
+        for (int row = 1; row <= kRowsWanted; ++row) {
+            const QList<QByteArray> cells = lines.at(row).split(',');
+            QCOMPARE(cells.size(), 42);
+            QVERIFY(cells.at(0).endsWith('Z'));
+            QCOMPARE(cells.at(1).toInt(), row);
+            for (int channel = 7; channel <= 46; ++channel) {
+                const int expected = channel == 12 ? -62 : channel == 46 ? -47 : -120;
+                QCOMPARE(cells.at(channel - 5).toInt(), expected);
+            }
+        }
+    }
+
+    void writeFailureLeavesTheRunGoing()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("removed.csv"));
+        startRun({QStringLiteral("--mode"), QStringLiteral("04")}, path);
+        m_controller->showHistory();
+        SweepRecorder &recorder = m_controller->recorder();
+        QSignalSpy failed(&recorder, &SweepRecorder::failed);
+        QVERIFY(failed.isValid());
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.rowsWritten() >= 1, kLimitMs);
+        QVERIFY(QFile::remove(path));
+
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, kLimitMs);
+        QVERIFY(failed.first().first().toString().startsWith(path + QLatin1String(": ")));
+        QVERIFY(!recorder.isRecording());
+        const auto *status =
+            m_controller->historyWindow()->findChild<QLabel *>(QStringLiteral("recordingStatus"));
+        QVERIFY(status->text().contains(QLatin1String("stopped")));
+        QVERIFY(status->text().contains(path));
+
+        const int before = measurements(m_sim);
+        QTRY_VERIFY_WITH_TIMEOUT(measurements(m_sim) >= before + 40, kLimitMs);
+        QCOMPARE(m_window->controls().command1->text(), kStarted);
+        QVERIFY(!QFile::exists(path));
+    }
+};
+
+QTEST_MAIN(TestHistoryE2e)
+#include "tst_history_e2e.moc"
