@@ -55,6 +55,8 @@ void TestSettingsFile::load_data()
     row("long line, LF only",
         QByteArray(50000, 'x') + "\nForm1_Top,1200,c\nForm1_Left,0,c\nComNo,COM3,c\n",
         "1200|0|COM3");
+    row("hand-edited, no line end after the last record",
+        "Form1_Top    ,1200  ,c\r\nForm1_Left   ,2400  ,c\r\nComNo        ,COM5", "1200|2400|COM5");
     row("past the far edges", "Form1_Top,8941,c\r\nForm1_Left,18106,c\r\n", "8940|18105|-");
     row("padded and miscased keys",
         "   Form1_Top \t,  1200 ,x\r\nFORM1_LEFT,3450,x\r\n\tComNo\t,\tCOM7 ,x\r\n"

@@ -1,3 +1,5 @@
+#include "chart/chartframe.h"
+#include "chart/chartview.h"
 #include "chart/colorswatch.h"
 #include "protocol/monitorsession.h"
 #include "scriptedlink.h"
@@ -5,7 +7,6 @@
 #include "ui/twips.h"
 
 #include <QCheckBox>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,17 +20,6 @@
 #include <memory>
 
 namespace {
-
-enum class Face { Proportional, Fixed, System };
-
-struct DesignFont
-{
-    Face face;
-    double points;
-    bool bold;
-};
-
-const QString kMonitorTitle = QStringLiteral("KVT-318M RSSI Monitor   Ver.= 1.0.0");
 
 // The caption or text a control shows, whatever its kind.
 QString captionOf(const QWidget *widget)
@@ -49,10 +39,33 @@ QString captionOf(const QWidget *widget)
     return {};
 }
 
-} // namespace
+// "sys" for the desktop's face, else P (proportional) or G (fixed), the size, b for bold.
+QString fontOf(const QWidget *widget)
+{
+    const QFont font = widget->font();
+    if (font.families() == QApplication::font().families()) {
+        return QStringLiteral("sys");
+    }
+    const QString face = font.families().value(0) == QStringLiteral("ＭＳ Ｐゴシック") ? "P"
+                         : font.families().value(0) == QStringLiteral("ＭＳ ゴシック") ? "G"
+                                                                                       : "?";
+    return face + QString::number(font.pointSizeF()) + (font.bold() ? "b" : "");
+}
 
-Q_DECLARE_METATYPE(Face)
-Q_DECLARE_METATYPE(DesignFont)
+// A control as one line: its kind, container, place in pixels, caption, font and tool tip.
+QString describe(const QString &kind, const QString &container, const QRect &place,
+                 const QString &caption, const QString &font, const QString &tip)
+{
+    return QStringLiteral("%1 in '%2' at %3,%4 %5x%6 '%7' %8 tip '%9'")
+        .arg(kind, container)
+        .arg(place.x())
+        .arg(place.y())
+        .arg(place.width())
+        .arg(place.height())
+        .arg(caption, font, tip);
+}
+
+} // namespace
 
 class TestMainWindow : public QObject
 {
@@ -61,19 +74,19 @@ class TestMainWindow : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void controlDesign_data();
-    void controlDesign();
+    void controlsMatchTheirDesign();
     void tabOrder();
     void startUp();
-    void swatchColours_data();
-    void swatchColours();
     void japaneseCaptionsHaveGlyphs();
-    void controlsBehaveAsTheirKind();
+    void maxSwatchColoursHeldMaximumAndMarker();
+    void enlargingGrowsTheChart_data();
+    void enlargingGrowsTheChart();
     void closingDuringRunClosesPortQuietly();
     void settingsSurviveRestart();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
+    void showWindow();
 
     std::unique_ptr<QTemporaryDir> m_dir;
     ScriptedLink *m_link = nullptr;
@@ -89,6 +102,12 @@ std::unique_ptr<MainWindow> TestMainWindow::makeWindow()
     return std::make_unique<MainWindow>(std::move(services));
 }
 
+void TestMainWindow::showWindow()
+{
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
 void TestMainWindow::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
@@ -102,135 +121,95 @@ void TestMainWindow::cleanup()
     m_dir.reset();
 }
 
-void TestMainWindow::controlDesign_data()
+void TestMainWindow::controlsMatchTheirDesign()
 {
-    QTest::addColumn<QString>("container");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QRect>("place");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<DesignFont>("font");
-    QTest::addColumn<QString>("toolTip");
-
-    const DesignFont sys{Face::System, 0, false};
-    const DesignFont p1125{Face::Proportional, 11.25, false};
-    const DesignFont p1125b{Face::Proportional, 11.25, true};
-    const DesignFont p12{Face::Proportional, 12, false};
-    const DesignFont g1125{Face::Fixed, 11.25, false};
-    const QString form = QStringLiteral("");
-    auto row = [](const QByteArray &name, const QString &container, const char *kind, QRect place,
-                  const QString &caption, DesignFont font, const QString &tip) {
-        QTest::newRow(name.constData())
-            << container << QString::fromLatin1(kind) << place << caption << font << tip;
-    };
+    showWindow();
+    QStringList expected;
+    QStringList actual;
     // Places in twips inside the container; Com_PortList starts hidden at Top -3000.
-    row("Com_PortList", form, "QListWidget", {480, -3000, 9615, 1425}, {}, sys,
-        QStringLiteral("何れか選択するか、再度「ポート選択」ボタンで閉じます。"));
-    row("RxDataDisp", form, "QLineEdit", {10560, 720, 1815, 375}, {}, sys, {});
-    row("Send", form, "QLineEdit", {10560, 240, 1815, 375}, {}, sys, {});
-    row("AveN", form, "QLineEdit", {9720, 840, 375, 285}, QStringLiteral("08"), p1125,
-        QStringLiteral("Air Monitorモードの場合のRSSI取得時のサンプリング回数を変更できます。"));
-    row("Frame4", form, "HiddenCaptionFrame", {7920, 120, 2415, 1095}, QStringLiteral("Frame4"),
-        sys, QStringLiteral("モジュールに設定されている無線モードを表示します。"));
-    row("Check1_2", QStringLiteral("Frame4"), "QCheckBox", {240, 720, 1695, 255},
-        QStringLiteral("Air Monitor"), p12, {});
-    row("Check1_1", QStringLiteral("Frame4"), "QCheckBox", {1080, 360, 855, 255},
-        QStringLiteral("LoRa"), p12, {});
-    row("Check1_0", QStringLiteral("Frame4"), "QCheckBox", {240, 360, 855, 255},
-        QStringLiteral("FSK"), p12, {});
-    row("Label2", QStringLiteral("Frame4"), "QLabel", {120, 0, 1815, 255},
-        QStringLiteral("現在の無線モード"), p1125, {});
-    row("Frame1", form, "QGroupBox", {240, 360, 3915, 825}, QStringLiteral("Comポート設定"), sys,
-        {});
-    row("Com_Port", QStringLiteral("Frame1"), "QLineEdit", {240, 240, 1335, 420}, {},
-        DesignFont{Face::Proportional, 14.25, false},
-        QStringLiteral("KVT-318D/KVT-318Mが接続されているComポート番号を選択。"));
-    row("ComSelectSW", QStringLiteral("Frame1"), "QPushButton", {1800, 240, 1815, 465},
-        QStringLiteral("ポート選択"), p1125b,
-        QStringLiteral("PCに接続されているComポートを検出し、リスト表示します。\u3000"
-                       "但し他アプリで使用(Open)中のポートは表示されません。"));
-    row("Frame3", form, "QGroupBox", {240, 1200, 10095, 615}, QStringLiteral("カラー設定"), sys,
-        QStringLiteral("グラフの表示色を選択"));
+    const auto row = [&](const QString &name, const QString &container, const char *kind,
+                         QRect place, const QString &caption, const char *font,
+                         const QString &tip = {}) {
+        expected << name + ": " +
+                        describe(
+                            QString::fromLatin1(kind), container,
+                            twips::toPixels(place.x(), place.y(), place.width(), place.height()),
+                            caption, QString::fromLatin1(font), tip);
+        const auto *widget = m_window->findChild<QWidget *>(name);
+        if (widget == nullptr) {
+            actual << name + ": missing";
+            return;
+        }
+        const QWidget *parent = widget->parentWidget();
+        actual << name + ": " +
+                      describe(QString::fromLatin1(widget->metaObject()->className()),
+                               parent == m_window.get() ? QString() : parent->objectName(),
+                               widget->geometry(), captionOf(widget), fontOf(widget),
+                               widget->toolTip());
+    };
+    const QString f1 = QStringLiteral("Frame1");
+    const QString f2 = QStringLiteral("Frame2");
+    const QString f3 = QStringLiteral("Frame3");
+    const QString f4 = QStringLiteral("Frame4");
+    row("Com_PortList", {}, "QListWidget", {480, -3000, 9615, 1425}, {}, "sys",
+        "何れか選択するか、再度「ポート選択」ボタンで閉じます。");
+    row("RxDataDisp", {}, "QLineEdit", {10560, 720, 1815, 375}, {}, "sys");
+    row("Send", {}, "QLineEdit", {10560, 240, 1815, 375}, {}, "sys");
+    row("AveN", {}, "QLineEdit", {9720, 840, 375, 285}, "08", "P11.25",
+        "Air Monitorモードの場合のRSSI取得時のサンプリング回数を変更できます。");
+    row(f4, {}, "HiddenCaptionFrame", {7920, 120, 2415, 1095}, f4, "sys",
+        "モジュールに設定されている無線モードを表示します。");
+    row("Check1_2", f4, "QCheckBox", {240, 720, 1695, 255}, "Air Monitor", "P12");
+    row("Check1_1", f4, "QCheckBox", {1080, 360, 855, 255}, "LoRa", "P12");
+    row("Check1_0", f4, "QCheckBox", {240, 360, 855, 255}, "FSK", "P12");
+    row("Label2", f4, "QLabel", {120, 0, 1815, 255}, "現在の無線モード", "P11.25");
+    row(f1, {}, "QGroupBox", {240, 360, 3915, 825}, "Comポート設定", "sys");
+    row("Com_Port", f1, "QLineEdit", {240, 240, 1335, 420}, {}, "P14.25",
+        "KVT-318D/KVT-318Mが接続されているComポート番号を選択。");
+    row("ComSelectSW", f1, "QPushButton", {1800, 240, 1815, 465}, "ポート選択", "P11.25b",
+        "PCに接続されているComポートを検出し、リスト表示します。\u3000"
+        "但し他アプリで使用(Open)中のポートは表示されません。");
+    row(f3, {}, "QGroupBox", {240, 1200, 10095, 615}, "カラー設定", "sys", "グラフの表示色を選択");
     const int swatchLefts[] = {2040, 3960, 5640, 7200, 9120};
+    const QRect labelPlaces[] = {{1560, 300, 495, 255},
+                                 {3120, 300, 855, 195},
+                                 {5040, 300, 495, 255},
+                                 {6720, 300, 375, 255},
+                                 {8280, 300, 735, 255}};
+    const QStringList swatchCaptions = {"背景", "レベル線", "RSSI", "Max", "カーソル"};
     for (int k = 0; k < 5; ++k) {
-        row("Color_Set_" + QByteArray::number(k + 1), QStringLiteral("Frame3"),
-            "chart::ColorSwatch", {swatchLefts[k], 240, 735, 270}, {}, sys, {});
+        row("Color_Set_" + QString::number(k + 1), f3, "chart::ColorSwatch",
+            {swatchLefts[k], 240, 735, 270}, {}, "sys");
+        row("Label1_" + QString::number(k), f3, "QLabel", labelPlaces[k], swatchCaptions.at(k),
+            "sys");
     }
-    row("Label1_0", QStringLiteral("Frame3"), "QLabel", {1560, 300, 495, 255},
-        QStringLiteral("背景"), sys, {});
-    row("Label1_1", QStringLiteral("Frame3"), "QLabel", {3120, 300, 855, 195},
-        QStringLiteral("レベル線"), sys, {});
-    row("Label1_2", QStringLiteral("Frame3"), "QLabel", {5040, 300, 495, 255},
-        QStringLiteral("RSSI"), sys, {});
-    row("Label1_3", QStringLiteral("Frame3"), "QLabel", {6720, 300, 375, 255},
-        QStringLiteral("Max"), sys, {});
-    row("Label1_4", QStringLiteral("Frame3"), "QLabel", {8280, 300, 735, 255},
-        QStringLiteral("カーソル"), sys, {});
-    row("Frame2", form, "chart::ChartFrame", {240, 1800, 10095, 4695}, {}, p1125,
-        QStringLiteral("ここをクリックでカーソルOFF"));
-    row("Check2", QStringLiteral("Frame2"), "QCheckBox", {8040, 240, 1815, 375},
-        QStringLiteral("ｶｰｿﾙChのみ測定"), sys, {});
-    row("Picture1", QStringLiteral("Frame2"), "chart::ChartView", {840, 720, 9015, 3495}, {}, p1125,
-        QStringLiteral("ウィンドウ枠内クリックでカーソルON 、枠外クリックでOFF"));
-    row("CursolRSSI_ChText", QStringLiteral("Frame2"), "QLabel", {840, 240, 6975, 330}, {},
-        DesignFont{Face::Fixed, 12, true}, {});
-    row("Command1", form, "QPushButton", {4320, 450, 3375, 615}, QStringLiteral("モニタ停止"),
-        p1125b, QStringLiteral("エアーモニタの開始/停止"));
-    row("Message", form, "QLabel", {360, 60, 7335, 255}, {}, p12, {});
+    row(f2, {}, "chart::ChartFrame", {240, 1800, 10095, 4695}, {}, "P11.25",
+        "ここをクリックでカーソルOFF");
+    row("Check2", f2, "QCheckBox", {8040, 240, 1815, 375}, "ｶｰｿﾙChのみ測定", "sys");
+    row("Picture1", f2, "chart::ChartView", {840, 720, 9015, 3495}, {}, "P11.25",
+        "ウィンドウ枠内クリックでカーソルON 、枠外クリックでOFF");
+    row("CursolRSSI_ChText", f2, "QLabel", {840, 240, 6975, 330}, {}, "G12b");
+    row("Command1", {}, "QPushButton", {4320, 450, 3375, 615}, "モニタ停止", "P11.25b",
+        "エアーモニタの開始/停止");
+    row("Message", {}, "QLabel", {360, 60, 7335, 255}, {}, "P12");
     for (int i = 0; i < 8; ++i) {
         // Their tops follow the chart's scale once laid out: 853 + 466 i at the start-up size.
-        row("RssiLabel_" + QByteArray::number(i), QStringLiteral("Frame2"), "QLabel",
-            {120, 853 + 466 * i, 615, 255}, QString::number(-20 * i), g1125, {});
+        row("RssiLabel_" + QString::number(i), f2, "QLabel", {120, 853 + 466 * i, 615, 255},
+            QString::number(-20 * i), "G11.25");
     }
     for (int i = 0; i < 10; ++i) {
-        row("ChLabel_" + QByteArray::number(i), QStringLiteral("Frame2"), "QLabel",
-            {867 + 896 * i, 4320, 255, 255}, QString::number(7 + 4 * i), p1125, {});
+        row("ChLabel_" + QString::number(i), f2, "QLabel", {867 + 896 * i, 4320, 255, 255},
+            QString::number(7 + 4 * i), "P11.25");
     }
-}
-
-void TestMainWindow::controlDesign()
-{
-    QFETCH(QString, container);
-    QFETCH(QString, kind);
-    QFETCH(QRect, place);
-    QFETCH(QString, caption);
-    QFETCH(DesignFont, font);
-    QFETCH(QString, toolTip);
-
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    auto *widget = m_window->findChild<QWidget *>(QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(widget != nullptr);
-    QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), kind);
-    QCOMPARE(widget->parentWidget()->objectName(), container.isEmpty() ? QString() : container);
-    if (container.isEmpty()) {
-        QCOMPARE(widget->parentWidget(), m_window.get());
-    }
-    QCOMPARE(widget->geometry(),
-             twips::toPixels(place.left(), place.top(), place.width(), place.height()));
-    QCOMPARE(widget->toolTip(), toolTip);
-
-    QCOMPARE(captionOf(widget), caption);
-
-    const QFont actual = widget->font();
-    if (font.face == Face::System) {
-        QCOMPARE(actual.families(), QApplication::font().families());
-    } else {
-        const QString first = font.face == Face::Proportional ? QStringLiteral("ＭＳ Ｐゴシック")
-                                                              : QStringLiteral("ＭＳ ゴシック");
-        QCOMPARE(actual.families().value(0), first);
-        QCOMPARE(actual.pointSizeF(), font.points);
-        QCOMPARE(actual.bold(), font.bold);
-    }
+    QCOMPARE(actual, expected);
 }
 
 void TestMainWindow::tabOrder()
 {
-    const QStringList expected = {
-        QStringLiteral("Command1"),    QStringLiteral("Color_Set_4"), QStringLiteral("Color_Set_3"),
-        QStringLiteral("Color_Set_2"), QStringLiteral("Color_Set_1"), QStringLiteral("Color_Set_5"),
-        QStringLiteral("ComSelectSW"), QStringLiteral("Com_Port"),    QStringLiteral("Check1_0"),
-        QStringLiteral("Check1_1"),    QStringLiteral("Check1_2"),    QStringLiteral("AveN"),
-        QStringLiteral("Send"),        QStringLiteral("RxDataDisp"),  QStringLiteral("Check2")};
+    const QStringList expected = {"Command1",    "Color_Set_4", "Color_Set_3", "Color_Set_2",
+                                  "Color_Set_1", "Color_Set_5", "ComSelectSW", "Com_Port",
+                                  "Check1_0",    "Check1_1",    "Check1_2",    "AveN",
+                                  "Send",        "RxDataDisp",  "Check2"};
     QStringList order;
     QWidget *widget = m_window->controls().command1;
     do {
@@ -244,16 +223,13 @@ void TestMainWindow::tabOrder()
 
 void TestMainWindow::startUp()
 {
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    showWindow();
     const FormControls &c = m_window->controls();
-    QCOMPARE(m_window->windowTitle(), kMonitorTitle);
+    QCOMPARE(m_window->windowTitle(), "KVT-318M RSSI Monitor   Ver.= 1.0.0");
     QCOMPARE(m_window->frameGeometry().size(), QSize(713, 484));
     QVERIFY(c.message->text().isEmpty());
     QVERIFY(!c.comPortList->isEnabled());
-    QVERIFY(c.comPortList->geometry().bottom() < 0);
     QVERIFY(!m_window->windowIcon().isNull());
-
     // The command boxes lie at the right edge, out of view but for a few pixels until the
     // window is widened.
     QVERIFY(m_window->width() - c.send->x() <= 9);
@@ -262,7 +238,7 @@ void TestMainWindow::startUp()
     QCOMPARE(m_window->refreshTimer().interval(), 300);
     QVERIFY(m_window->refreshTimer().isActive());
     QTimer *startTimer = m_window->session().startStepTimer();
-    QCOMPARE(startTimer->objectName(), QStringLiteral("StartTimer"));
+    QCOMPARE(startTimer->objectName(), "StartTimer");
     QCOMPARE(startTimer->interval(), 100);
     QVERIFY(!startTimer->isActive());
 
@@ -270,38 +246,21 @@ void TestMainWindow::startUp()
     QCOMPARE(s.chStart, qint16(7));
     QCOMPARE(s.chMax, qint16(39));
     QCOMPARE(s.chLabelStep, qint16(4));
-    QCOMPARE(s.chIdx, 0);
     QCOMPARE(s.colorTableMax, 15);
     QVERIFY(!s.cursorCh.has_value());
-    QCOMPARE(s.stopReq, 0);
-    for (int i = 0; i < MonitorState::kChannelCount; ++i) {
-        QCOMPARE(s.rssi.at(static_cast<std::size_t>(i)), qint16(-140));
-        QCOMPARE(s.rssiMax.at(static_cast<std::size_t>(i)), qint16(-140));
+    QCOMPARE(QList<qint16>(s.rssi.begin(), s.rssi.end()), QList<qint16>(40, -140));
+    QCOMPARE(QList<qint16>(s.rssiMax.begin(), s.rssiMax.end()), QList<qint16>(40, -140));
+
+    // Background, level lines, RSSI, Max, cursor; the marker takes the Max colour.
+    QCOMPARE(QList<int>(s.colorNo.begin() + 1, s.colorNo.end()), (QList<int>{1, 3, 12, 5, 15}));
+    QList<QColor> colours;
+    for (std::size_t k = 1; k <= 5; ++k) {
+        colours << c.colorSet.at(k)->color();
     }
+    const QColor base = QGuiApplication::palette().color(QPalette::Active, QPalette::Base);
+    QCOMPARE(colours, (QList<QColor>{base, QColor(128, 128, 128), QColor(0, 255, 0),
+                                     QColor(255, 0, 0), QColor(0, 0, 255)}));
     QCOMPARE(c.picture2->palette().color(QPalette::Window), QColor(128, 128, 128));
-}
-
-void TestMainWindow::swatchColours_data()
-{
-    QTest::addColumn<int>("swatch");
-    QTest::addColumn<int>("colorNo");
-    QTest::addColumn<QColor>("colour");
-    const QPalette desktop = QGuiApplication::palette();
-    QTest::newRow("background") << 1 << 1 << desktop.color(QPalette::Active, QPalette::Base);
-    QTest::newRow("level lines") << 2 << 3 << QColor(128, 128, 128);
-    QTest::newRow("RSSI") << 3 << 12 << QColor(0, 255, 0);
-    QTest::newRow("Max") << 4 << 5 << QColor(255, 0, 0);
-    QTest::newRow("cursor") << 5 << 15 << QColor(0, 0, 255);
-}
-
-void TestMainWindow::swatchColours()
-{
-    QFETCH(int, swatch);
-    QFETCH(int, colorNo);
-    QFETCH(QColor, colour);
-    const auto k = static_cast<std::size_t>(swatch);
-    QCOMPARE(m_window->state().colorNo.at(k), colorNo);
-    QCOMPARE(m_window->controls().colorSet.at(k)->color(), colour);
 }
 
 void TestMainWindow::japaneseCaptionsHaveGlyphs()
@@ -322,21 +281,51 @@ void TestMainWindow::japaneseCaptionsHaveGlyphs()
     QVERIFY(checked > 100);
 }
 
-void TestMainWindow::controlsBehaveAsTheirKind()
+// A click on the Max swatch recolours the held-maximum bars at the next refresh and the sweep
+// marker at once; the RSSI bars keep their colour.
+void TestMainWindow::maxSwatchColoursHeldMaximumAndMarker()
 {
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    MonitorState &s = m_window->state();
+    s.rssi[5] = -100;
+    s.rssiMax[5] = -40;
+    showWindow();
     const FormControls &c = m_window->controls();
-    QTest::mouseClick(c.check2, Qt::LeftButton);
-    QVERIFY(c.check2->isChecked());
-    QTest::mouseClick(c.check1.at(1), Qt::LeftButton);
-    QVERIFY(c.check1.at(1)->isChecked());
-    c.comPort->setFocus();
-    QTest::keyClicks(c.comPort, QStringLiteral("COM4"));
-    QCOMPARE(c.comPort->text(), QStringLiteral("COM4"));
-    c.aveN->selectAll();
-    QTest::keyClicks(c.aveN, QStringLiteral("16"));
-    QCOMPARE(c.aveN->text(), QStringLiteral("16"));
+    QTest::mouseClick(c.colorSet.at(4), Qt::LeftButton);
+    QSignalSpy tick(&m_window->refreshTimer(), &QTimer::timeout);
+    QVERIFY(tick.wait());
+
+    const QImage window = m_window->grab().toImage();
+    // Column 5 of the 224-twip columns, 23.3 twips a dB: -70 dBm lies in the held maximum only.
+    const auto chartPixel = [&](double twipsX, double level) {
+        const QPoint inChart(twips::toPixels(twipsX), twips::toPixels(3495 - (level + 140) * 23.3));
+        return window.pixelColor(c.picture1->mapTo(m_window.get(), inChart));
+    };
+    const QColor magenta(255, 0, 255);
+    QCOMPARE(chartPixel(15 + 5.4 * 224, -70), magenta);
+    QCOMPARE(chartPixel(15 + 5.4 * 224, -120), QColor(0, 255, 0));
+    QCOMPARE(window.pixelColor(c.picture2->mapTo(m_window.get(), c.picture2->rect().center())),
+             magenta);
+}
+
+void TestMainWindow::enlargingGrowsTheChart_data()
+{
+    QTest::addColumn<QSize>("outer");     // pixels
+    QTest::addColumn<QSize>("frame2");    // pixels
+    QTest::addColumn<QSizeF>("picture1"); // twips
+    // 12690 × 8265 twips: 975 twips taller than the design height of 7290.
+    QTest::newRow("wider and taller") << QSize(846, 551) << QSize(806, 378) << QSizeF(11010, 4470);
+    QTest::newRow("smaller keeps the design size")
+        << QSize(600, 400) << QSize(673, 313) << QSizeF(9015, 3495);
+}
+
+void TestMainWindow::enlargingGrowsTheChart()
+{
+    QFETCH(QSize, outer);
+    showWindow();
+    m_window->resize(outer - (m_window->frameGeometry().size() - m_window->size()));
+    QTRY_COMPARE(m_window->frameGeometry().size(), outer);
+    QTEST(m_window->controls().frame2->size(), "frame2");
+    QTEST(m_window->controls().picture1->sizeTwips(), "picture1");
 }
 
 void TestMainWindow::closingDuringRunClosesPortQuietly()
@@ -345,6 +334,7 @@ void TestMainWindow::closingDuringRunClosesPortQuietly()
     m_window->controls().comPort->setText(QStringLiteral("COM3"));
     QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);
     QVERIFY(m_link->isOpen());
+    QCOMPARE(m_link->selectedPort, "/dev/ttyS2");
     QCOMPARE(m_window->controls().command1->text(), QStringLiteral("モニタ準備中"));
     const qsizetype writtenBefore = m_link->written.size();
 
@@ -357,8 +347,7 @@ void TestMainWindow::closingDuringRunClosesPortQuietly()
 void TestMainWindow::settingsSurviveRestart()
 {
     m_window->controls().comPort->setText(QStringLiteral("/dev/ttyUSB1"));
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    showWindow();
     m_window->move(30, 20);
     QTRY_COMPARE(m_window->pos(), QPoint(30, 20));
     QVERIFY(m_window->close());
