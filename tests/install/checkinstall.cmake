@@ -1,0 +1,61 @@
+# Installs the build into a fresh prefix and checks what a user of the package gets: every
+# file in place, a desktop entry the desktop accepts, manual pages that render cleanly, icons
+# of the size their folder promises.
+# cmake -DBUILD_DIR=... -DPREFIX=... -DPROGRAMS="kvt318-monitor;..." -P checkinstall.cmake
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE status OUTPUT_QUIET)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${status}")
+endif()
+
+set(problems)
+set(expected
+  share/applications/kvt318-monitor.desktop
+  share/icons/hicolor/scalable/apps/kvt318-monitor.svg
+  share/doc/kvt318-monitor/README.md)
+foreach(size 48 64 128 256)
+  list(APPEND expected share/icons/hicolor/${size}x${size}/apps/kvt318-monitor.png)
+endforeach()
+foreach(program ${PROGRAMS})
+  list(APPEND expected bin/${program} share/man/man1/${program}.1.gz)
+endforeach()
+foreach(path ${expected})
+  if(NOT EXISTS "${PREFIX}/${path}")
+    list(APPEND problems "missing: ${path}")
+  endif()
+endforeach()
+
+foreach(size 48 64 128 256)
+  # A PNG's width and height are the two big-endian words after "IHDR".
+  file(READ "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/kvt318-monitor.png" header
+       OFFSET 16 LIMIT 8 HEX)
+  string(SUBSTRING "${header}" 0 8 width)
+  string(SUBSTRING "${header}" 8 8 height)
+  math(EXPR width "0x${width}")
+  math(EXPR height "0x${height}")
+  if(NOT width EQUAL size OR NOT height EQUAL size)
+    list(APPEND problems "${size}x${size} icon is ${width}x${height}")
+  endif()
+endforeach()
+
+execute_process(COMMAND desktop-file-validate
+                        "${PREFIX}/share/applications/kvt318-monitor.desktop"
+                RESULT_VARIABLE status OUTPUT_VARIABLE said ERROR_VARIABLE said)
+if(NOT status EQUAL 0 OR NOT said STREQUAL "")
+  list(APPEND problems "desktop entry: ${status} ${said}")
+endif()
+
+foreach(program ${PROGRAMS})
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env MANWIDTH=80
+                          man --warnings -l "${PREFIX}/share/man/man1/${program}.1.gz"
+                  RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE said)
+  if(NOT status EQUAL 0 OR NOT said STREQUAL "")
+    list(APPEND problems "${program}.1: ${status} ${said}")
+  endif()
+endforeach()
+
+if(problems)
+  list(JOIN problems "\n" report)
+  message(FATAL_ERROR "${report}")
+endif()
