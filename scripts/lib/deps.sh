@@ -5,6 +5,10 @@ kvt_build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-
 # The MQTT client library, and the broker the MQTT tests and benchmark start on a free loopback
 # port of their own: a broker service the package may start on port 1883 does not disturb them.
 kvt_build_packages+=(pkg-config libmosquitto-dev mosquitto)
+# The install test validates the desktop entry and renders the manual pages.
+kvt_build_packages+=(desktop-file-utils man-db groff-base)
+# scripts/package: CPack reads the binaries' library needs with dpkg-shlibdeps.
+kvt_package_packages=(dpkg-dev file)
 # Qt Linguist's CMake support and lrelease, which compile the translations at build time.
 kvt_build_packages+=(qt6-tools-dev qt6-l10n-tools)
 
@@ -35,4 +39,8 @@ kvt_apt_install() {
 
 ensure_build_deps() {
     kvt_apt_install "${kvt_build_packages[@]}"
+}
+
+ensure_package_deps() {
+    kvt_apt_install "${kvt_build_packages[@]}" "${kvt_package_packages[@]}"
 }
