@@ -13,8 +13,8 @@ struct WaterfallGeometry
 {
     static constexpr int kTimeColumnWidth = 64;
     static constexpr int kHeaderHeight = 18;
-    static constexpr int kLegendWidth = 76;
-    static constexpr int kRowHeight = 2;
+    static constexpr int kLegendWidth = 96;
+    static constexpr int kRowHeight = 3;
 
     explicit WaterfallGeometry(const QRect &area);
 

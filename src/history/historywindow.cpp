@@ -104,9 +104,7 @@ QWidget *HistoryWindow::buildCentralWidget()
     splitter->addWidget(m_waterfall);
     splitter->addWidget(occupancyPanel);
     splitter->addWidget(m_table);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
-    splitter->setStretchFactor(2, 2);
+    splitter->setSizes({400, 160, 200});
     return splitter;
 }
 

@@ -4,6 +4,7 @@
 #include "history/historystatistics.h"
 
 #include <QPainter>
+#include <QStyle>
 
 namespace {
 
@@ -39,8 +40,10 @@ void OccupancyView::paintEvent(QPaintEvent * /*event*/)
     painter.fillRect(rect(), colours.color(QPalette::Base));
     painter.setPen(colours.color(QPalette::Text));
 
-    // The same columns as the waterfall above, so that a channel lines up in both.
-    const chart::WaterfallGeometry geometry(rect());
+    // The same columns as the waterfall above, whose scroll bar takes room at the right, so
+    // that a channel lines up in both.
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const chart::WaterfallGeometry geometry(rect().adjusted(0, 0, -scrollBar, 0));
     const QRect plot = geometry.cells.adjusted(0, 0, 0, -1);
     const int textHeight = fontMetrics().height();
     for (int percent = 0; percent <= 100; percent += kPercentStep) {

@@ -79,7 +79,8 @@ void WaterfallView::resizeEvent(QResizeEvent *event)
 void WaterfallView::paintOn(QPainter &painter) const
 {
     const QPalette &colours = palette();
-    chart::WaterfallPainter waterfall(
-        painter, {colours.color(QPalette::Base), colours.color(QPalette::Text), Qt::white});
+    chart::WaterfallPainter waterfall(painter,
+                                      {colours.color(QPalette::Base), colours.color(QPalette::Text),
+                                       colours.color(QPalette::Text)});
     waterfall.paint(viewport()->rect(), m_history, verticalScrollBar()->value());
 }

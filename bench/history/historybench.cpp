@@ -1,0 +1,141 @@
+// The history's cost: one waterfall paint of four hours of sweeps at 1920 x 1080 pixels, and
+// the monitor's CPU while sweeping Air Monitor at 19200 baud with the history window open and
+// recording, beside the same run without them. Prints "name value unit" lines.
+#include "chart/waterfallpainter.h"
+#include "history/historycontroller.h"
+#include "history/historywindow.h"
+#include "history/sweephistory.h"
+#include "history/sweeprecorder.h"
+#include "ui/mainwindow.h"
+#include "windowsweep.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::duration<double, std::milli>;
+
+constexpr int kWarmUpRuns = 10;
+constexpr int kMeasuredRuns = 200;
+constexpr int kRounds = 3;
+constexpr auto kStretch = std::chrono::seconds(20);
+constexpr double kPercent = 100.0;
+constexpr qint64 kSweepMs = 360; // about the fastest real sweep
+
+void report(const char *name, double value, const char *unit)
+{
+    std::printf("%s %.3f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+double median(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2),
+                     values.end());
+    return values[values.size() / 2];
+}
+
+// A full ring: a floor with carriers that come and go, and a run separator now and then.
+void fill(SweepHistory &history)
+{
+    QRandomGenerator random(318);
+    SweepRecord sweep;
+    for (int n = 0; n < history.capacity(); ++n) {
+        if (n % 5000 == 0) {
+            history.markRunStart(sweep.utcMs);
+        }
+        sweep.utcMs = 1'765'000'000'000 + n * kSweepMs;
+        for (qint16 &dbm : sweep.dbm) {
+            dbm = static_cast<qint16>(random.bounded(-125, -110));
+        }
+        sweep.dbm[5] = static_cast<qint16>(random.bounded(-70, -60));
+        sweep.dbm[23] = random.bounded(10) < 4 ? qint16(-47) : qint16(-118);
+        history.append(sweep);
+    }
+}
+
+double waterfallPaintMs(const SweepHistory &history)
+{
+    QImage image(1920, 1080, QImage::Format_ARGB32_Premultiplied);
+    std::vector<double> times;
+    for (int run = 0; run < kWarmUpRuns + kMeasuredRuns; ++run) {
+        const auto start = Clock::now();
+        {
+            QPainter painter(&image);
+            chart::WaterfallPainter waterfall(painter, {Qt::white, Qt::black, Qt::white});
+            waterfall.paint(image.rect(), history, run % 100);
+        }
+        if (run >= kWarmUpRuns) {
+            times.push_back(Milliseconds(Clock::now() - start).count());
+        }
+    }
+    return median(times);
+}
+
+QStringList airMonitorAt19200()
+{
+    return {QStringLiteral("--mode"),    QStringLiteral("04"),     QStringLiteral("--baud"),
+            QStringLiteral("19200"),     QStringLiteral("--seed"), QStringLiteral("318"),
+            QStringLiteral("--carrier"), QStringLiteral("12:-62"), QStringLiteral("--carrier"),
+            QStringLiteral("30:-47:0.4")};
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("KVT318_SIM")) {
+        qputenv("KVT318_SIM", KVT318_SIM_PATH);
+    }
+    {
+        SweepHistory history;
+        fill(history);
+        report("waterfall_rows", history.size(), "rows");
+        report("waterfall_paint_1920x1080_median", waterfallPaintMs(history), "ms");
+    }
+
+    QTemporaryDir dir;
+    MainWindow::Services services;
+    services.settingsPath = dir.filePath(QStringLiteral("monitor.ini"));
+    MainWindow window(std::move(services));
+    HistoryController controller(window);
+    window.show();
+    WindowSweep sweep(window);
+    std::vector<double> plain;
+    std::vector<double> withHistory;
+    // Alternating, so that a busy stretch of a shared machine weighs on both sides alike.
+    for (int round = 0; round < kRounds; ++round) {
+        const WindowSweep::Result without = sweep.run(airMonitorAt19200(), kStretch);
+        controller.showHistory();
+        if (!controller.startRecording(dir.filePath(QStringLiteral("sweeps.csv")))) {
+            return 1;
+        }
+        const WindowSweep::Result with = sweep.run(airMonitorAt19200(), kStretch);
+        controller.recorder().stop();
+        controller.historyWindow()->hide();
+        if (!without.ok || !with.ok) {
+            std::fprintf(stderr, "history-bench: %s\n",
+                         qPrintable(without.ok ? with.error : without.error));
+            return 1;
+        }
+        plain.push_back(kPercent * without.cpuSeconds / without.seconds());
+        withHistory.push_back(kPercent * with.cpuSeconds / with.seconds());
+    }
+    report("am_paced_cpu_plain", median(plain), "%core");
+    report("am_paced_cpu_history_recording", median(withHistory), "%core");
+    report("am_paced_cpu_history_extra", median(withHistory) - median(plain), "%core");
+    report("recorded_rows_last_round", static_cast<double>(controller.recorder().rowsWritten()),
+           "rows");
+    return 0;
+}
