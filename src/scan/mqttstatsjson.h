@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+class ChannelStatistics;
+
+struct MqttStatsHeader
+{
+    qint64 utcMs = 0;
+    qint64 sweeps = 0;  // complete sweeps recorded since the start
+    qint64 dropped = 0; // sweeps the broker never got because the queue was full
+};
+
+// The statistics as one JSON object, its channels with the summary's columns:
+// {"time":"…","sweeps":120,"dropped":0,"threshold":-100,"channels":[{"channel":7,
+// "mhz":429.25,"samples":120,"min":-121,"mean":-118.4,"max":-97,"occupancy_pct":2.5,
+// "bursts":3,"longest_burst_s":0.812,"last_above":"…"},…]}. A channel without readings has
+// null levels; one never above the threshold a null last_above.
+QByteArray mqttStatsJson(const MqttStatsHeader &header, const ChannelStatistics &statistics);
