@@ -109,7 +109,8 @@ void WaterfallPainter::paintTimes(const WaterfallGeometry &geometry, const Sweep
     const int spacing = kMinimumTimeSpacing / WaterfallGeometry::kRowHeight;
     const int textHeight = m_painter.fontMetrics().height();
     const QRect &times = geometry.times;
-    int lastLabelBottom = times.top() - 1;
+    // The first time may reach up beside the channel numbers.
+    int lastLabelBottom = geometry.area.top() - 1;
     for (int line = 0; line < rows; ++line) {
         const HistoryRow &row = history.at(firstAge + line);
         if (!row.runStart && line % spacing != 0) {

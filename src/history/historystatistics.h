@@ -25,7 +25,7 @@ public:
     void setThreshold(qint16 thresholdDbm);
     [[nodiscard]] qint16 threshold() const { return m_statistics.threshold(); }
     [[nodiscard]] const ChannelStatistics &statistics() const { return m_statistics; }
-    // Recounts now if rows have left the ring since the last count.
+    // Recounts now if rows have left the ring since the last count, for an exact export.
     void forgetDroppedRows();
 
 Q_SIGNALS:

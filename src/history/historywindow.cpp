@@ -167,7 +167,6 @@ void HistoryWindow::hideEvent(QHideEvent *event)
 
 void HistoryWindow::refreshFigures()
 {
-    m_statistics.forgetDroppedRows();
     m_model->refresh();
     m_occupancy->update();
     m_rate->setText(

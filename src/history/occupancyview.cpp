@@ -44,8 +44,9 @@ void OccupancyView::paintEvent(QPaintEvent * /*event*/)
     // that a channel lines up in both.
     const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     const chart::WaterfallGeometry geometry(rect().adjusted(0, 0, -scrollBar, 0));
-    const QRect plot = geometry.cells.adjusted(0, 0, 0, -1);
     const int textHeight = fontMetrics().height();
+    // Room below the 0 % line for the half of its label that reaches under it.
+    const QRect plot = geometry.cells.adjusted(0, 0, 0, -textHeight / 2);
     for (int percent = 0; percent <= 100; percent += kPercentStep) {
         const int y = plot.bottom() - percent * plot.height() / 100;
         painter.setPen(colours.color(QPalette::Mid));
