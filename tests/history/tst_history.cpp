@@ -1,5 +1,6 @@
 // The history beside the monitor window, fed through the window's own session: the ring of
 // sweeps, run separators, occupancy and statistics, and the main window's shortcuts.
+#include "app/translations.h"
 #include "history/helpwindow.h"
 #include "history/historycontroller.h"
 #include "history/historywindow.h"
@@ -9,6 +10,7 @@
 #include "scriptedlink.h"
 #include "ui/mainwindow.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
@@ -194,7 +196,10 @@ private Q_SLOTS:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
 
-        QTest::keySequence(m_window.get(), keys);
+        // From the port box, where a user's typing goes.
+        QLineEdit *port = m_window->controls().comPort;
+        port->setFocus();
+        QTest::keySequence(port, keys);
 
         const bool history = keys == QKeySequence(Qt::CTRL | Qt::Key_H);
         const bool help = keys == QKeySequence(Qt::Key_F1);
@@ -216,6 +221,16 @@ private Q_SLOTS:
             QCOMPARE(saved.convertToFormat(QImage::Format_RGB32),
                      m_window->controls().picture1->image());
         }
+    }
+
+    // Last: the translation stays installed for the rest of the program.
+    void titleInJapaneseUnderAJapaneseLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        translations::install(*QCoreApplication::instance());
+        m_controller->showHistory();
+        QCOMPARE(m_controller->historyWindow()->windowTitle(), QStringLiteral("KVT-318 履歴"));
+        QLocale::setDefault(QLocale::c());
     }
 };
 
