@@ -9,14 +9,21 @@
 #include "protocol/sweepstep.h"
 
 #include <optional>
+#include <thread>
 
 namespace {
 
+// A sleeping thread may wake this much late; the pause spins only its last stretch.
+constexpr std::chrono::microseconds kWakeUpMargin{1000};
+
 // Holds the window thread on purpose: nothing else may run before "@RA" goes out, and a timer
-// could not promise the pause to the millisecond.
+// could not promise the pause to the millisecond. Sleeping most of it keeps the core free.
 void busyPause(std::chrono::steady_clock::duration pause)
 {
     const auto until = std::chrono::steady_clock::now() + pause;
+    if (pause > kWakeUpMargin) {
+        std::this_thread::sleep_until(until - kWakeUpMargin);
+    }
     while (std::chrono::steady_clock::now() < until) {
     }
 }

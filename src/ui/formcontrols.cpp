@@ -5,6 +5,7 @@
 #include "chart/colorswatch.h"
 #include "ui/fonts.h"
 #include "ui/hiddencaptionframe.h"
+#include "ui/ownareatooltip.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -186,6 +187,7 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
     c.frame4->setTitle(QStringLiteral("Frame4"));
     c.frame4->setFont(fonts::systemDefault());
     c.frame4->setToolTip(QStringLiteral("モジュールに設定されている無線モードを表示します。"));
+    OwnAreaToolTip::install(c.frame4);
     for (int i = 2; i >= 0; --i) {
         const auto index = static_cast<std::size_t>(i);
         QCheckBox *box = b.add<QCheckBox>(c.frame4, indexed("Check1", i), kCheck1.at(index),
@@ -212,6 +214,7 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
     c.frame3->setTitle(QStringLiteral("カラー設定"));
     c.frame3->setFont(fonts::systemDefault());
     c.frame3->setToolTip(QStringLiteral("グラフの表示色を選択"));
+    OwnAreaToolTip::install(c.frame3);
     for (std::size_t k = 0; k < kSwatchLefts.size(); ++k) {
         const int index = static_cast<int>(k);
         QLabel *caption =
@@ -230,6 +233,7 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
     c.frame2 = b.add<chart::ChartFrame>(form, QStringLiteral("Frame2"), kFrame2, kTabFrame2);
     c.frame2->setFont(fonts::proportional(kSmall));
     c.frame2->setToolTip(QStringLiteral("ここをクリックでカーソルOFF"));
+    OwnAreaToolTip::install(c.frame2);
     c.check2 = b.add<QCheckBox>(c.frame2, QStringLiteral("Check2"), kCheck2, kTabCheck2);
     c.check2->setText(QStringLiteral("ｶｰｿﾙChのみ測定"));
     c.check2->setFont(fonts::systemDefault());

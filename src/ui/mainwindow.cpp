@@ -13,6 +13,7 @@
 #include "port/systemportsource.h"
 #include "protocol/monitorsession.h"
 #include "protocol/qtseriallink.h"
+#include "ui/outersize.h"
 #include "ui/twips.h"
 #include "ui/windowicon.h"
 #include "ui/windowlayout.h"
@@ -27,6 +28,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <chrono>
 #include <cstddef>
@@ -71,6 +73,9 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(kRefreshInterval);
+    m_placementTimer = new QTimer(this);
+    m_placementTimer->setSingleShot(true);
+    m_placementTimer->setInterval(0);
 
     Form_Load();
     connectHandlers();
@@ -87,6 +92,7 @@ void MainWindow::connectHandlers()
 {
     const FormControls &c = m_controls;
     connect(m_timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+    connect(m_placementTimer, &QTimer::timeout, this, &MainWindow::applyStoredCoordinate);
     connect(c.command1, &QPushButton::clicked, m_session, &MonitorSession::Command1_Click);
     connect(c.comSelectSW, &QPushButton::clicked, m_portPanel, &PortSelectionPanel::toggle);
     connect(c.picture1, &chart::ChartView::pressed, this, &MainWindow::Picture1_MouseDown);
@@ -125,10 +131,16 @@ void MainWindow::LoadSettings()
     const QSize screenTwips =
         screen != nullptr ? twips::fromPixels(screen->size()) : outerSizeTwips();
     const StoredSettings stored = m_settings->load(screenTwips, outerSizeTwips());
-    if (stored.top || stored.left) {
-        const int left = stored.left ? twips::toPixels(*stored.left) : x();
-        const int top = stored.top ? twips::toPixels(*stored.top) : y();
-        move(left, top);
+    if (stored.top && stored.left) {
+        move(twips::toPixels(*stored.left), twips::toPixels(*stored.top));
+    } else if (stored.top || stored.left) {
+        // The other coordinate is the window system's, known only once it has placed the window.
+        if (stored.left) {
+            m_storedLeft = twips::toPixels(*stored.left);
+        }
+        if (stored.top) {
+            m_storedTop = twips::toPixels(*stored.top);
+        }
     }
     if (stored.comPort) {
         m_controls.comPort->setText(*stored.comPort);
@@ -159,12 +171,18 @@ void MainWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     settleOuterSize();
+    followOuterSize();
+    if (m_storedLeft || m_storedTop) {
+        // The window system places the window after this event, so the timer waits for it.
+        m_placementTimer->start();
+    }
 }
 
 void MainWindow::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
     settleOuterSize();
+    followOuterSize();
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)
@@ -178,15 +196,32 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 // outer size, so it is set again once the frame is known.
 void MainWindow::settleOuterSize()
 {
-    if (m_outerSizeSettled || !isVisible()) {
+    if (m_outerSizeSettled || !isVisible() || windowHandle() == nullptr) {
         return;
     }
-    const QSize frame = frameGeometry().size() - size();
-    if (frame.isEmpty()) {
+    const std::optional<QSize> client = outersize::settledClientSize(
+        twips::toPixels(QSize(kStartWidth, kStartHeight)), windowHandle()->frameMargins());
+    if (!client) {
         return;
     }
     m_outerSizeSettled = true;
-    resize(twips::toPixels(QSize(kStartWidth, kStartHeight)) - frame);
+    resize(*client);
+}
+
+// The layout follows the outer size, which also changes when a frame arrives around an
+// unchanged client area.
+void MainWindow::followOuterSize()
+{
+    if (outerSizeTwips() != m_laidOutFor) {
+        Form_Resize();
+    }
+}
+
+void MainWindow::applyStoredCoordinate()
+{
+    move(m_storedLeft.value_or(x()), m_storedTop.value_or(y()));
+    m_storedLeft.reset();
+    m_storedTop.reset();
 }
 
 QSize MainWindow::outerSizeTwips() const
@@ -197,7 +232,8 @@ QSize MainWindow::outerSizeTwips() const
 void MainWindow::Form_Resize()
 {
     windowlayout::Input input;
-    input.outerSize = outerSizeTwips();
+    m_laidOutFor = outerSizeTwips();
+    input.outerSize = m_laidOutFor;
     input.chIdx = m_state.chIdx;
     input.chLabelStep = m_state.chLabelStep;
     const windowlayout::Layout layout = windowlayout::compute(input);
@@ -230,6 +266,7 @@ void MainWindow::Timer1_Timer()
     m_state.dbHeight = scale.dbHeight;
     m_controls.picture1->refresh();
     m_controls.cursolRssiChText->setText(chart::cursorReadout(m_state));
+    showLatestReceived();
     m_session->completeStopRequest();
 }
 
@@ -352,7 +389,16 @@ void MainWindow::setSampleCountEnabled(bool enabled)
 
 void MainWindow::showReceived(const QString &text)
 {
-    m_controls.rxDataDisp->setText(text);
+    // Shown at the next refresh tick: replies arrive a byte at a time, and laying out and
+    // painting the box for every byte cost more than the rest of the exchange together.
+    m_received = text;
+}
+
+void MainWindow::showLatestReceived()
+{
+    if (m_controls.rxDataDisp->text() != m_received) {
+        m_controls.rxDataDisp->setText(m_received);
+    }
 }
 
 void MainWindow::hidePortList()

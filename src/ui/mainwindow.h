@@ -6,10 +6,12 @@
 #include "protocol/monitorview.h"
 #include "ui/formcontrols.h"
 
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class MonitorSession;
 class PortSelectionPanel;
@@ -86,6 +88,9 @@ private:
     void LoadSettings();
     void SaveSettings();
     void settleOuterSize();
+    void followOuterSize();
+    void applyStoredCoordinate();
+    void showLatestReceived();
     void applySwatchColour(int index);
     void setMarkerColour(quint32 value);
     [[nodiscard]] chart::ChartControls chartControls() const;
@@ -98,5 +103,11 @@ private:
     PortSelectionPanel *m_portPanel = nullptr;
     std::unique_ptr<SettingsFile> m_settings;
     QTimer *m_timer1 = nullptr;
+    QTimer *m_placementTimer = nullptr; // applies a lone stored coordinate once placed
     bool m_outerSizeSettled = false;
+    QString m_received; // RxBuf as the latest receive event left it
+    QSize m_laidOutFor; // the outer size, in twips, of the latest layout
+    // A stored Left or Top without the other, in pixels, applied once the window is placed.
+    std::optional<int> m_storedLeft;
+    std::optional<int> m_storedTop;
 };
