@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <mosquitto.h>
-
 namespace mqttoptions {
 
 namespace {
@@ -110,6 +108,10 @@ Result read(const QCommandLineParser &parser, const QString &portName, const QSt
         }
         return result;
     }
+#ifndef KVT_WITH_MQTT
+    result.error = QStringLiteral("this build of kvt318-scan cannot publish to MQTT");
+    return result;
+#endif
     MqttSettings settings;
     const std::optional<MqttUrl> broker = MqttUrl::parse(parser.value(kUrl));
     if (!broker) {
@@ -147,10 +149,9 @@ Result read(const QCommandLineParser &parser, const QString &portName, const QSt
 
     settings.topicPrefix =
         parser.isSet(kTopic) ? parser.value(kTopic) : defaultTopicPrefix(hostName, portName);
-    const QByteArray probe = (settings.topicPrefix + QStringLiteral("/status")).toUtf8();
-    if (settings.topicPrefix.isEmpty() ||
-        mosquitto_pub_topic_check2(probe.constData(), static_cast<size_t>(probe.size())) !=
-            MOSQ_ERR_SUCCESS) {
+    const bool wildcards = settings.topicPrefix.contains(QLatin1Char('+')) ||
+                           settings.topicPrefix.contains(QLatin1Char('#'));
+    if (settings.topicPrefix.isEmpty() || wildcards || settings.topicPrefix.contains(QChar())) {
         result.error =
             QStringLiteral("bad topic prefix '%1': no + or # wildcards").arg(settings.topicPrefix);
         return result;

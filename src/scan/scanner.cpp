@@ -4,6 +4,9 @@
 #include "protocol/qtseriallink.h"
 #include "record/recordfile.h"
 #include "scan/chartimage.h"
+#ifdef KVT_WITH_MQTT
+#include "scan/mqttpublisher.h"
+#endif
 #include "scan/scanrecorder.h"
 #include "scan/scanreport.h"
 #include "scan/scanrun.h"
@@ -89,6 +92,37 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
     connect(m_signals, &StopSignals::stopRequested, m_run, &ScanRun::stop);
     connect(m_durationTimer, &QTimer::timeout, this, &Scanner::armDurationTimer);
     connect(m_progressTimer, &QTimer::timeout, this, &Scanner::showProgress);
+    startPublishing();
+}
+
+void Scanner::startPublishing()
+{
+#ifdef KVT_WITH_MQTT
+    if (!m_options.mqtt) {
+        return;
+    }
+    const MqttUrl &broker = m_options.mqtt->broker;
+    const QString name = QStringLiteral("broker %1:%2").arg(broker.host).arg(broker.port);
+    m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, this);
+    m_recorder->addSink(m_publisher);
+    connect(m_publisher, &MqttPublisher::refused, this, [this, name](const QString &reason) {
+        finish(kBrokerRefused, name + QStringLiteral(" refused the connection: ") + reason);
+    });
+    // One line when the broker goes away and one when it is back, not one per retry.
+    connect(m_publisher, &MqttPublisher::connectionLost, this, [this, name](const QString &reason) {
+        if (!m_brokerAway) {
+            tell(name + QStringLiteral(": ") + reason +
+                 QStringLiteral("; sweeps wait for it, retrying"));
+        }
+        m_brokerAway = true;
+    });
+    connect(m_publisher, &MqttPublisher::connected, this, [this, name] {
+        if (m_brokerAway) {
+            tell(name + QStringLiteral(": publishing again"));
+        }
+        m_brokerAway = false;
+    });
+#endif
 }
 
 Scanner::~Scanner() = default;
@@ -167,6 +201,11 @@ void Scanner::finish(int exitCode, const QString &message)
     if (m_swept && !m_options.quiet) {
         std::fputs(qPrintable(scanreport::statisticsTable(m_statistics)), stderr);
     }
+#ifdef KVT_WITH_MQTT
+    if (m_publisher != nullptr) {
+        m_publisher->finish();
+    }
+#endif
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [code] { QCoreApplication::exit(code); },
         Qt::QueuedConnection);
@@ -197,6 +236,11 @@ void Scanner::showProgress()
     progress.records = m_recorder->recorded();
     progress.singleChannel = m_options.channel.has_value();
     progress.mode = m_run->mode();
+#ifdef KVT_WITH_MQTT
+    if (m_publisher != nullptr) {
+        progress.droppedSweeps = m_publisher->droppedSweeps();
+    }
+#endif
     if (m_recorder->lastSweep()) {
         progress.lastSweep = &*m_recorder->lastSweep();
     }

@@ -10,6 +10,7 @@
 
 class QSaveFile;
 class QTimer;
+class MqttPublisher;
 class QtSerialLink;
 class RecordFile;
 class ScanRecorder;
@@ -25,6 +26,7 @@ class Scanner : public QObject
 
 public:
     static constexpr int kWriteFailed = 1;
+    static constexpr int kBrokerRefused = 6;
 
     explicit Scanner(ScanOptions options, QObject *parent = nullptr);
     ~Scanner() override;
@@ -41,6 +43,7 @@ private:
     void showProgress();
     void clearProgress();
     void tell(const QString &line);
+    void startPublishing();
 
     ScanOptions m_options;
     ChannelStatistics m_statistics;
@@ -51,10 +54,12 @@ private:
     ScanRun *m_run = nullptr;
     ScanRecorder *m_recorder = nullptr;
     StopSignals *m_signals = nullptr;
+    MqttPublisher *m_publisher = nullptr;
     QTimer *m_durationTimer = nullptr;
     QTimer *m_progressTimer = nullptr;
     QElapsedTimer m_clock;
     bool m_swept = false;
     bool m_interrupted = false;
     bool m_progressShown = false;
+    bool m_brokerAway = false;
 };

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
+#include <QSysInfo>
 
 #include <cmath>
 #include <limits>
@@ -24,7 +25,8 @@ const QString kExitCodes = QStringLiteral(
     "  2  bad usage\n"
     "  3  the port cannot be opened (no such device, in use, no permission)\n"
     "  4  no supported module answered\n"
-    "  5  the port failed during the run (without --reconnect)");
+    "  5  the port failed during the run (without --reconnect)\n"
+    "  6  the MQTT broker refused the connection at the start (login or TLS)");
 
 struct Names
 {
@@ -138,7 +140,10 @@ QString readOptions(const QCommandLineParser &parser, const Names &names, ScanOp
                                           .arg(positional.join(QLatin1Char(' ')));
     }
     options.port = positional.first();
-    return {};
+    const mqttoptions::Result mqtt =
+        mqttoptions::read(parser, options.port, QSysInfo::machineHostName());
+    options.mqtt = mqtt.settings;
+    return mqtt.error;
 }
 
 } // namespace
@@ -152,6 +157,7 @@ Parsed parse(const QStringList &arguments)
     parser.addOptions({names.output, names.format, names.sweeps, names.duration, names.channel,
                        names.sampleCount, names.threshold, names.summary, names.png,
                        names.reconnect, names.quiet, names.help, names.version});
+    mqttoptions::addTo(parser);
     parser.addPositionalArgument(QStringLiteral("PORT"),
                                  QStringLiteral("The serial port of the module."));
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/recordformat.h"
+#include "scan/mqttoptions.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -28,6 +29,8 @@ struct ScanOptions
     QString pngPath;
     bool reconnect = false;
     bool quiet = false;
+    // Also publish to this broker.
+    std::optional<MqttSettings> mqtt;
 };
 
 namespace scanoptions {

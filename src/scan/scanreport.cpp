@@ -78,6 +78,9 @@ QString progressLine(const Progress &progress)
     if (!top.isEmpty()) {
         parts.append(top);
     }
+    if (progress.droppedSweeps) {
+        parts.append(QStringLiteral("MQTT %1 dropped").arg(*progress.droppedSweeps));
+    }
     return parts.join(QStringLiteral("  "));
 }
 

@@ -23,9 +23,12 @@ struct Progress
     std::optional<RadioMode> mode;
     const SweepRecord *lastSweep = nullptr;
     const Reading *lastReading = nullptr;
+    // Sweeps the MQTT broker never got, when publishing.
+    std::optional<qint64> droppedSweeps;
 };
 
-// "00:01:23  120 sweeps  1.45/s  FSK  strongest ch 20 -62 dBm", one line without its end.
+// "00:01:23  120 sweeps  1.45/s  FSK  strongest ch 20 -62 dBm", one line without its end;
+// when publishing, "  MQTT 0 dropped" follows.
 QString progressLine(const Progress &progress);
 
 QString modeName(std::optional<RadioMode> mode);
