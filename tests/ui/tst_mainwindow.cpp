@@ -4,6 +4,7 @@
 #include "protocol/monitorsession.h"
 #include "scriptedlink.h"
 #include "ui/mainwindow.h"
+#include "ui/outersize.h"
 #include "ui/twips.h"
 
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 
 #include <memory>
@@ -83,6 +85,12 @@ private Q_SLOTS:
     void enlargingGrowsTheChart();
     void closingDuringRunClosesPortQuietly();
     void settingsSurviveRestart();
+    void settleOnlyUnderAFrame_data();
+    void settleOnlyUnderAFrame();
+    void loneStoredCoordinate_data();
+    void loneStoredCoordinate();
+    void frameToolTipOnlyOverItsEmptyArea_data();
+    void frameToolTipOnlyOverItsEmptyArea();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
@@ -363,6 +371,77 @@ void TestMainWindow::settingsSurviveRestart()
     m_window = makeWindow();
     QCOMPARE(m_window->controls().comPort->text(), QStringLiteral("/dev/ttyUSB1"));
     QCOMPARE(m_window->pos(), QPoint(30, 20));
+}
+
+void TestMainWindow::settleOnlyUnderAFrame_data()
+{
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QSize>("client"); // empty: nothing to settle
+    QTest::newRow("title bar only") << QMargins(0, 30, 0, 0) << QSize(713, 454);
+    QTest::newRow("every side") << QMargins(8, 30, 8, 8) << QSize(697, 446);
+    QTest::newRow("no frame") << QMargins() << QSize();
+}
+
+void TestMainWindow::settleOnlyUnderAFrame()
+{
+    QFETCH(QMargins, frame);
+    QTEST(outersize::settledClientSize(QSize(713, 484), frame).value_or(QSize()), "client");
+}
+
+void TestMainWindow::loneStoredCoordinate_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QPoint>("pos"); // the platform puts a window's frame at 0, 0
+    QTest::newRow("Top only") << QByteArray("Form1_Top    ,1500  ,x\r\n") << QPoint(0, 100);
+    QTest::newRow("Left only") << QByteArray("Form1_Left   ,600  ,x\r\n") << QPoint(40, 0);
+}
+
+void TestMainWindow::loneStoredCoordinate()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(QPoint, pos);
+    m_window.reset();
+    QFile file(m_dir->filePath(QStringLiteral("monitor.ini")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(record), record.size());
+    file.close();
+    m_window = makeWindow();
+    // The other coordinate is not made up before the window system has placed the window.
+    QVERIFY(!m_window->testAttribute(Qt::WA_Moved));
+    showWindow();
+    QTRY_COMPARE(m_window->pos(), pos);
+}
+
+void TestMainWindow::frameToolTipOnlyOverItsEmptyArea_data()
+{
+    QTest::addColumn<QString>("under"); // the widget under the pointer
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QString>("tip");
+    QTest::newRow("Frame2") << "Frame2" << QPoint(4, 30) << "ここをクリックでカーソルOFF";
+    QTest::newRow("Check2") << "Check2" << QPoint(5, 5) << "";
+    QTest::newRow("axis label") << "ChLabel_3" << QPoint(5, 5) << "";
+    QTest::newRow("sweep marker") << "Picture2" << QPoint(1, 1) << "";
+    QTest::newRow("chart, its own")
+        << "Picture1" << QPoint(9, 9) << "ウィンドウ枠内クリックでカーソルON 、枠外クリックでOFF";
+    QTest::newRow("Frame3") << "Frame3" << QPoint(20, 20) << "グラフの表示色を選択";
+    QTest::newRow("swatch") << "Color_Set_2" << QPoint(5, 5) << "";
+    QTest::newRow("Frame4") << "Frame4" << QPoint(150, 60)
+                            << "モジュールに設定されている無線モードを表示します。";
+    QTest::newRow("mode box") << "Check1_0" << QPoint(5, 5) << "";
+}
+
+void TestMainWindow::frameToolTipOnlyOverItsEmptyArea()
+{
+    QFETCH(QString, under);
+    QFETCH(QPoint, at);
+    showWindow();
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    auto *widget = m_window->findChild<QWidget *>(under);
+    QVERIFY(widget != nullptr);
+    QHelpEvent help(QEvent::ToolTip, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &help);
+    QTEST(QToolTip::isVisible() ? QToolTip::text() : QString(), "tip");
 }
 
 QTEST_MAIN(TestMainWindow)
