@@ -1,5 +1,6 @@
 #include "sweeplog.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -42,6 +43,8 @@ void SweepLog::read(const SimProcess::LogEntry &entry, qsizetype index)
         }
         return;
     }
+    // Garbage before a reply never holds the tag's '*'.
+    line = line.mid(std::max<qsizetype>(0, line.lastIndexOf('*')));
     qint16 dBm = 0;
     if (line.startsWith("*CH=")) {
         m_channelSetAt = entry.micros;

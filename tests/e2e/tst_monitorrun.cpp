@@ -28,7 +28,6 @@ constexpr int kNoReading = -140;
 constexpr int kMeasurementsPastWrap = 45;
 constexpr int kFewMeasurements = 3;
 constexpr qint64 kPauseFloorMicros = 20'000;
-constexpr int kHangupAfter = 5;
 constexpr int kAirMonitorBox = 2; // Check1: FSK, LoRa, Air Monitor
 
 // Generous limits: a Debug build on two shared cores.
@@ -78,6 +77,20 @@ QList<qint16> asList(const std::array<qint16, kChannels> &values)
 bool measured(SimProcess &sim, int count)
 {
     return SweepLog(sim.log()).measurements().size() >= count;
+}
+
+// The chart holds the latest and the highest of every reading the simulator sent.
+void verifyReadings(const MainWindow &window, SimProcess &sim)
+{
+    QList<qint16> latest(kChannels, kNoReading);
+    QList<qint16> highest = latest;
+    const SweepLog log(sim.log());
+    for (const SweepLog::Measurement &m : log.measurements()) {
+        latest[m.chIdx] = m.dBm;
+        highest[m.chIdx] = std::max(highest.at(m.chIdx), m.dBm);
+    }
+    QCOMPARE(asList(window.state().rssi), latest);
+    QCOMPARE(asList(window.state().rssiMax), highest);
 }
 
 } // namespace
@@ -166,14 +179,7 @@ private Q_SLOTS:
 
         const SweepLog log(sim.log());
         QCOMPARE(log.measurements().size(), kMeasurementsPastWrap);
-        QList<qint16> latest(kChannels, kNoReading);
-        QList<qint16> highest = latest;
-        for (const SweepLog::Measurement &m : log.measurements()) {
-            latest[m.chIdx] = m.dBm;
-            highest[m.chIdx] = std::max(highest.at(m.chIdx), m.dBm);
-        }
-        QCOMPARE(asList(window->state().rssi), latest);
-        QCOMPARE(asList(window->state().rssiMax), highest);
+        verifyReadings(*window, sim);
         if (!airMonitor) {
             const QList<qint64> &pauses = log.rssiReadPauses();
             QCOMPARE(pauses.size(), kMeasurementsPastWrap);
@@ -213,24 +219,52 @@ private Q_SLOTS:
         QCOMPARE(c.send->text(), lastCommand);
     }
 
-    void hangUpLeavesWindowReadyToStartAgain_data() { modeRows(); }
+    void hangUpLeavesWindowReadyToStartAgain_data()
+    {
+        QTest::addColumn<QString>("modeCode");
+        QTest::addColumn<QString>("sending"); // pulled as Send shows this; empty: --hangup-after
+        QTest::addColumn<int>("readings");
+        QTest::addColumn<QString>("lastCommand");
+        QTest::newRow("sweeping FSK") << "01"
+                                      << "" << 5 << "@CH0C";
+        QTest::newRow("sweeping Air Monitor") << "04"
+                                              << "" << 5 << "@AM0C08";
+        QTest::newRow("@FV going out") << "01"
+                                       << "@FV" << 0 << "@FV";
+        // Send shows a command just before it is written: here at the end of the pause.
+        QTest::newRow("@RA going out after the pause") << "01"
+                                                       << "@RA" << 3 << "@RA";
+    }
 
     void hangUpLeavesWindowReadyToStartAgain()
     {
         QFETCH(QString, modeCode);
+        QFETCH(QString, sending);
+        QFETCH(int, readings);
         const QStringList paced =
             kBand + args(QStringLiteral("--mode %1 --baud 19200").arg(modeCode));
         SimProcess sim;
-        QVERIFY(sim.start(paced + args(QStringLiteral("--hangup-after %1").arg(kHangupAfter))));
+        QVERIFY(sim.start(paced + (sending.isEmpty()
+                                       ? args(QStringLiteral("--hangup-after %1").arg(readings))
+                                       : QStringList())));
         const std::unique_ptr<MainWindow> window = openWindow();
-        QSignalSpy ended(&sim.process(), &QProcess::finished);
-        startOn(*window, sim.devicePath());
-        QVERIFY(ended.wait(kHangupLimitMs));
-        QCOMPARE(SweepLog(sim.log()).measurements().size(), kHangupAfter);
-
         const FormControls &c = window->controls();
+        QSignalSpy ended(&sim.process(), &QProcess::finished);
+        // Killed and reaped: the terminal is gone before the command is written.
+        connect(c.send, &QLineEdit::textChanged, window.get(), [&](const QString &text) {
+            if (text == sending && window->state().chIdx == readings && ended.isEmpty()) {
+                sim.process().kill();
+                sim.process().waitForFinished();
+            }
+        });
+        startOn(*window, sim.devicePath());
+        QVERIFY(!ended.isEmpty() || ended.wait(kHangupLimitMs));
+        QCOMPARE(SweepLog(sim.log()).measurements().size(), readings);
+
         QTRY_COMPARE_WITH_TIMEOUT(c.message->text(), kPortFault, kFaultNoticeLimitMs);
         verifyIdle(*window);
+        QCOMPARE(window->state().chIdx, readings);
+        QTEST(c.send->text(), "lastCommand");
         QSignalSpy tick(&window->refreshTimer(), &QTimer::timeout);
         QVERIFY(tick.wait(kTickLimitMs));
         QCOMPARE(c.message->text(), kPortFault);
@@ -242,6 +276,27 @@ private Q_SLOTS:
         QCOMPARE(c.command1->text(), kStarted);
         QCOMPARE(c.message->text(), QString());
         QVERIFY(window->link().isOpen());
+    }
+
+    // 4096 random bytes (never a '*') before every reply, a megabyte in all: the received text
+    // stays within 4096 characters and no reading is lost or corrupted.
+    void floodKeepsTheReceiveBufferBounded()
+    {
+        constexpr int kFloodReadings = 250;
+        SimProcess sim;
+        QVERIFY(sim.start(args(QStringLiteral("--mode 04 --seed 7 --garbage 4096 --stall-after %1")
+                                   .arg(kFloodReadings))));
+        const std::unique_ptr<MainWindow> window = openWindow();
+        // Read after every receive event, once the window has handled it.
+        qsizetype longest = 0;
+        connect(&window->link(), &SerialLink::received, window.get(),
+                [&] { longest = std::max(longest, window->state().rxBuf.size()); });
+        startOn(*window, sim.devicePath());
+        QTRY_COMPARE_WITH_TIMEOUT(sim.commands().size(), 2 + kFloodReadings + 1, kSweepLimitMs);
+        QCOMPARE(window->controls().message->text(), QString());
+        QCOMPARE(longest, 4096);
+        QVERIFY(window->controls().rxDataDisp->text().size() <= 4096);
+        verifyReadings(*window, sim);
     }
 
     void startsOnThePortNamedInTheSettingsFile()
