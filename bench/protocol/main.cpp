@@ -26,6 +26,9 @@ constexpr milliseconds kPacedAirStretch{4000};
 constexpr milliseconds kPacedFskStretch{6000};
 constexpr milliseconds kRssiReadPause{20};
 constexpr int kModuleBaud = 19200;
+// The Air Monitor reading is complete at "*RS=" and two digits: its CR LF overlaps the next
+// command on a full-duplex line.
+constexpr qsizetype kAirReplyLineEnd = 2;
 constexpr double kPercent = 100.0;
 constexpr double kMicrosPerSecond = 1e6;
 constexpr double kMillisPerSecond = 1e3;
@@ -55,8 +58,10 @@ bool failed(const WindowSweep::Result &result, const char *what)
     return true;
 }
 
-// Paced at the module's baud rate: the rate, the wire's ideal rate and their ratio.
-void reportPaced(const char *prefix, const WindowSweep::Result &result, milliseconds pause)
+// Paced at the module's baud rate: the rate, the wire's ideal rate and their ratio, also with
+// the tail of each reply that the monitor need not wait for; CPU in all and per exchange.
+void reportPaced(const char *prefix, const WindowSweep::Result &result, milliseconds pause,
+                 qsizetype overlappedReplyTail = 0)
 {
     const QList<SweepLog::Measurement> measured = result.measured();
     const double ideal = sweepfigures::idealSeconds(result.log, measured.first(), measured.last(),
@@ -68,6 +73,12 @@ void reportPaced(const char *prefix, const WindowSweep::Result &result, millisec
     report(name + "_rate", channels / actual, "ch/s");
     report(name + "_ideal_rate", channels / ideal, "ch/s");
     report(name + "_ratio", kPercent * ideal / actual, "%");
+    if (overlappedReplyTail > 0) {
+        const double overlapped = sweepfigures::idealSeconds(
+            result.log, measured.first(), measured.last(), kModuleBaud, pause, overlappedReplyTail);
+        report(name + "_ideal_rate_overlapped", channels / overlapped, "ch/s");
+        report(name + "_ratio_overlapped", kPercent * overlapped / actual, "%");
+    }
     // The simulator's own lateness is the instrument's, not the monitor's.
     const sweepfigures::LostTime lost =
         sweepfigures::lostTime(result.log, measured.first(), measured.last(), kModuleBaud, pause);
@@ -75,6 +86,12 @@ void reportPaced(const char *prefix, const WindowSweep::Result &result, millisec
     report(name + "_lost_monitor", kMillisPerSecond * lost.monitorSeconds / channels, "ms/ch");
     report(name + "_ratio_monitor", kPercent * ideal / (actual - lost.simulatorSeconds), "%");
     report(name + "_cpu", kPercent * result.cpuSeconds / result.seconds(), "%core");
+    const qsizetype exchanges =
+        sweepfigures::commandsBetween(result.log, result.fromMicros, result.toMicros);
+    if (exchanges > 0) {
+        report(name + "_cpu_per_exchange", kMicrosPerSecond * result.cpuSeconds / double(exchanges),
+               "us/exch");
+    }
 }
 
 } // namespace
@@ -138,7 +155,7 @@ int main(int argc, char *argv[])
     if (failed(pacedAir, "Air Monitor, paced")) {
         status = 1;
     } else {
-        reportPaced("am_paced", pacedAir, milliseconds{0});
+        reportPaced("am_paced", pacedAir, milliseconds{0}, kAirReplyLineEnd);
     }
 
     std::fprintf(stderr, "protocol-bench: FSK, --baud %d\n", kModuleBaud);

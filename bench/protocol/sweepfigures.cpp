@@ -74,15 +74,29 @@ bool isRssiRead(const SimProcess::LogEntry &entry)
 } // namespace
 
 double idealSeconds(const SweepLog &log, const SweepLog::Measurement &first,
-                    const SweepLog::Measurement &last, int baud, std::chrono::milliseconds pause)
+                    const SweepLog::Measurement &last, int baud, std::chrono::milliseconds pause,
+                    qsizetype overlappedReplyTail)
 {
     const double pauseSeconds = std::chrono::duration<double>(pause).count();
     double seconds = 0.0;
     for (qsizetype i = first.entryIdx + 1; i <= last.entryIdx && i < log.entries().size(); ++i) {
         const SimProcess::LogEntry &entry = log.entries().at(i);
         seconds += wireSeconds(entry, baud) + (isRssiRead(entry) ? pauseSeconds : 0.0);
+        if (!entry.fromMonitor) {
+            const qsizetype overlapped = std::min(overlappedReplyTail, entry.bytes.size());
+            seconds -= double(overlapped) * kBitsPerByte / double(baud);
+        }
     }
     return seconds;
+}
+
+qsizetype commandsBetween(const SweepLog &log, qint64 fromMicros, qint64 toMicros)
+{
+    return std::count_if(log.entries().begin(), log.entries().end(),
+                         [fromMicros, toMicros](const SimProcess::LogEntry &entry) {
+                             return entry.fromMonitor && entry.micros >= fromMicros &&
+                                    entry.micros <= toMicros;
+                         });
 }
 
 LostTime lostTime(const SweepLog &log, const SweepLog::Measurement &first,

@@ -26,10 +26,16 @@ struct Spread
 
 // The least time the stretch from `first` to `last` could take on an 8N1 wire of `baud`:
 // every byte of every command and reply after `first` up to `last`, plus `pause` before
-// every "@RA" among them.
+// every "@RA" among them. The last `overlappedReplyTail` bytes of each reply are left out
+// where the monitor answers before they are in, so that they share the line with the next
+// command (full duplex).
 [[nodiscard]] double idealSeconds(const SweepLog &log, const SweepLog::Measurement &first,
                                   const SweepLog::Measurement &last, int baud,
-                                  std::chrono::milliseconds pause);
+                                  std::chrono::milliseconds pause,
+                                  qsizetype overlappedReplyTail = 0);
+
+// The commands the monitor sent between two moments on the log's clock: its exchanges.
+[[nodiscard]] qsizetype commandsBetween(const SweepLog &log, qint64 fromMicros, qint64 toMicros);
 
 // Where the time beyond the ideal went, over the same stretch: each gap between two log lines
 // less the wire time of the later one (and less the pause before an "@RA"). A gap that ends
