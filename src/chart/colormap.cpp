@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstddef>
 
 namespace chart::colormap {
@@ -20,7 +21,7 @@ constexpr std::array<QRgb, 11> kAnchors = {
 
 int mix(int from, int to, double t)
 {
-    return static_cast<int>(from + (to - from) * t + 0.5);
+    return static_cast<int>(std::lround(from + (to - from) * t));
 }
 
 QRgb interpolate(double position)

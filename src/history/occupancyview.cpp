@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QStyle>
 
+#include <cmath>
+
 namespace {
 
 constexpr int kPercentStep = 25;
@@ -62,7 +64,7 @@ void OccupancyView::paintEvent(QPaintEvent * /*event*/)
         const int left = plot.left() + plot.width() * index / MonitorState::kChannelCount;
         const int right = plot.left() + plot.width() * (index + 1) / MonitorState::kChannelCount;
         const double percent = statistics.channel(index).occupancyPct;
-        const int height = static_cast<int>(percent * plot.height() / 100.0 + 0.5);
+        const int height = static_cast<int>(std::lround(percent * plot.height() / 100.0));
         painter.fillRect(left + kBarGap / 2, plot.bottom() + 1 - height, right - left - kBarGap,
                          height, bar);
         if (index % kChannelLabelStep == 0) {
