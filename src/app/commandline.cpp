@@ -5,9 +5,39 @@
 
 namespace commandline {
 
+namespace {
+
+// Qt's own options (-platform offscreen, -style fusion, -reverse, …), which QApplication takes
+// from the same command line later: accepted here, and left out of the usage.
+void acceptToolkitOptions(QCommandLineParser &parser)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QStringList withValue = {
+        QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"),    QStringLiteral("session"),
+        QStringLiteral("display"),         QStringLiteral("geometry"),
+        QStringLiteral("style"),           QStringLiteral("stylesheet"),
+        QStringLiteral("qmljsdebugger")};
+    for (const QString &name : withValue) {
+        QCommandLineOption option(name, QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const QString &name : {QStringLiteral("reverse"), QStringLiteral("widgetcount")}) {
+        QCommandLineOption option(name);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+} // namespace
+
 CommandLineOutcome parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
+    acceptToolkitOptions(parser);
     parser.setApplicationDescription(QCoreApplication::translate(
         "CommandLine",
         "Monitor of the received signal strength on the 40 channels of a KVT-318 radio "

@@ -20,6 +20,8 @@ private Q_SLOTS:
         QTest::newRow("record=") << QStringList{"--record=x.csv", "--history"} << -1 << "x.csv"
                                  << true;
         QTest::newRow("history") << QStringList{"--history"} << -1 << "" << true;
+        QTest::newRow("Qt's own options")
+            << QStringList{"-platform", "offscreen", "-reverse"} << -1 << "" << false;
         QTest::newRow("help") << QStringList{"--help"} << 0 << "" << false;
         QTest::newRow("version") << QStringList{"--version"} << 0 << "" << false;
         QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << "" << false;
