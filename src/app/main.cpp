@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/translations.h"
 #include "history/historycontroller.h"
+#include "record/recordfile.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -42,10 +43,20 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     setIdentity();
     translations::install(app);
+    // A file that can't be recorded to ends the program before the window exists, so that a
+    // window never shown does not write its settings file.
+    const QString &recordPath = outcome.options->recordPath;
+    if (!recordPath.isEmpty()) {
+        RecordFile file(recordPath, RecordFormat::Csv);
+        if (!file.open()) {
+            std::fprintf(stderr, "kvt318-monitor: %s\n",
+                         file.errorString().toLocal8Bit().constData());
+            return 1;
+        }
+    }
     MainWindow window;
     HistoryController history(window);
-    if (!outcome.options->recordPath.isEmpty() &&
-        !history.startRecording(outcome.options->recordPath)) {
+    if (!recordPath.isEmpty() && !history.startRecording(recordPath)) {
         return 1;
     }
     window.show();
