@@ -1,8 +1,6 @@
 #include "chart/chartframe.h"
 #include "chart/chartview.h"
-#include "chart/colorswatch.h"
 #include "chart/cursorreadout.h"
-#include "chart/palette.h"
 #include "protocol/monitorstate.h"
 #include "ui/windowlayout.h"
 
@@ -274,33 +272,6 @@ private Q_SLOTS:
         QWidget *pressed = targets.at(static_cast<std::size_t>(target));
         QTest::mousePress(pressed, button, {}, QPoint(pressed->width() - 2, pressed->height() / 2));
         QCOMPARE(spy.count(), target == 0 ? 1 : 0); // only the frame's own presses count
-    }
-
-    // The "Max" swatch, starting red, stepped through the palette as the window does.
-    void swatch_data()
-    {
-        QTest::addColumn<int>("clicks");
-        QTest::addColumn<QColor>("colour");
-        QTest::newRow("one click: magenta") << 1 << QColor(255, 0, 255);
-        QTest::newRow("sixteen clicks: red again") << 16 << kMax;
-    }
-
-    void swatch()
-    {
-        QFETCH(int, clicks);
-        QFETCH(QColor, colour);
-        int colorNo = palette::kInitialColorNo.at(3);
-        ColorSwatch swatch;
-        swatch.setBackColor(palette::kColorTable.at(static_cast<std::size_t>(colorNo)));
-        connect(&swatch, &ColorSwatch::clicked, &swatch, [&swatch, &colorNo] {
-            colorNo = nextColorNo(colorNo, static_cast<int>(palette::kColorTable.size()) - 1);
-            swatch.setBackColor(palette::kColorTable.at(static_cast<std::size_t>(colorNo)));
-        });
-        for (int i = 0; i < clicks; ++i) {
-            QTest::mouseClick(&swatch, Qt::LeftButton);
-        }
-        QCOMPARE(swatch.color(), colour);
-        QCOMPARE(swatch.grab().toImage().pixelColor(swatch.rect().center()), colour);
     }
 };
 

@@ -1,5 +1,4 @@
 #include "port/portentry.h"
-#include "port/portname.h"
 #include "port/portprobe.h"
 #include "port/portselectionpanel.h"
 #include "port/portsource.h"
@@ -10,8 +9,17 @@
 #include <QtTest>
 
 namespace {
-// The system name of port COMn here.
-constexpr auto com = &portname::systemNameForNumber;
+// The system name of port COMn, spelled out for Linux and macOS.
+QString com(int number, const char *elsewhere)
+{
+#ifdef Q_OS_WIN
+    static_cast<void>(elsewhere);
+    return QStringLiteral("COM%1").arg(number);
+#else
+    static_cast<void>(number);
+    return QString::fromLatin1(elsewhere);
+#endif
+}
 
 // The computer's ports as a test sets them up, and the system names discovery tried, in order.
 struct FakePorts
@@ -51,6 +59,8 @@ class TestPortSelection : public QObject
 private Q_SLOTS:
     void entries_data();
     void entries();
+    void entryText_data();
+    void entryText();
     void init();
     void openCloseReopen();
     void pick();
@@ -88,18 +98,18 @@ void TestPortSelection::entries_data()
                         const QString &probed) {
         QTest::newRow(tag) << QString(entry) << picked << probed;
     };
-    row("COM12", "USB (COM12) , FTDIBUS\\VID_0403", "COM12", com(12));
-    row("COM3, text after )", "Port (COM3) x , ACPI", "COM3", com(3));
+    row("COM12", "USB (COM12) , FTDIBUS\\VID_0403", "COM12", com(12, "/dev/ttyS11"));
+    row("COM3, text after )", "Port (COM3) x , ACPI", "COM3", com(3, "/dev/ttyS2"));
     row("no ) in the name", "Modem (COM5 , MODEM(0)", {}, {});
     row("no number", "Odd (COMx) , x", "COMx", {});
     row("no (COM, other case", "Printer (LPT1) (com3) , x", {}, {});
-    row("identifier holds (COM", "BT (COM4) , BT\\(COM9)", "COM4", com(4));
+    row("identifier holds (COM", "BT (COM4) , BT\\(COM9)", "COM4", com(4, "/dev/ttyS3"));
 #ifdef Q_OS_WIN
     row("device", "FT232R (/dev/ttyUSB0) , 0403:6001", {}, {});
 #else
     row("device", "FT232R (/dev/ttyUSB0) , 0403:6001", "/dev/ttyUSB0", "/dev/ttyUSB0");
     row("device, identifier holds (COM", "S (/dev/ttyS0) , (COM7)", "/dev/ttyS0", "/dev/ttyS0");
-    row("(COM before device", "A (COM2) (/dev/ttyS1) , x", "COM2", com(2));
+    row("(COM before device", "A (COM2) (/dev/ttyS1) , x", "COM2", com(2, "/dev/ttyS1"));
     row("device without )", "S (/dev/ttyS0 , (COM7)", {}, {});
 #endif
 }
@@ -116,6 +126,36 @@ void TestPortSelection::entries()
     // Joined, an empty list compares equal to a null string.
     QCOMPARE(discoveryOf(ports).openablePorts().join('|'), probed.isNull() ? QString() : entry);
     QCOMPARE(ports.probed.join('|'), probed);
+}
+
+void TestPortSelection::entryText_data()
+{
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<int>("vendor"); // -1: none
+    QTest::addColumn<int>("product");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("FTDI, serial number") << "FT232R USB UART" << 0x0403 << 0x6001 << "A10K1XYZ"
+                                         << "FT232R USB UART (/dev/ttyUSB0) , 0403:6001 A10K1XYZ";
+    QTest::newRow("no serial number, no description") << "" << 0x1a86 << 0x7523 << ""
+                                                      << "Serial port (/dev/ttyUSB0) , 1A86:7523";
+    QTest::newRow("no product id") << "x" << 0x0403 << -1 << "A1"
+                                   << "x (/dev/ttyUSB0) , /dev/ttyS0";
+}
+
+void TestPortSelection::entryText()
+{
+    QFETCH(QString, description);
+    QFETCH(int, vendor);
+    QFETCH(int, product);
+    QFETCH(QString, serial);
+    const auto id = [](int value) {
+        return value < 0 ? std::nullopt : std::optional(static_cast<quint16>(value));
+    };
+    QTEST(portentry::format(
+              portentry::displayName(description, "/dev/ttyUSB0"),
+              portentry::deviceIdentifier(id(vendor), id(product), serial, "/dev/ttyS0")),
+          "entry");
 }
 
 void TestPortSelection::init()
@@ -140,7 +180,8 @@ void TestPortSelection::openCloseReopen()
 {
     QCOMPARE(listState(), "-3000 disabled");
     m_ports.candidates = {{"B (COM7)", "b"}, {"A (COM3)", "a"}, {"C (COM1)", "c"}};
-    m_ports.openable = {com(7), com(1)}; // another application holds COM3
+    m_ports.openable = {com(7, "/dev/ttyS6"),
+                        com(1, "/dev/ttyS0")}; // another application holds COM3
 
     m_panel->toggle();
     QCOMPARE(listState(), "1050 enabled");
@@ -153,7 +194,7 @@ void TestPortSelection::openCloseReopen()
 
     // COM3 is let go of, a device is plugged in, and the port box has moved.
     m_ports.candidates.append(PortCandidate{"D (COM5)", "d"});
-    m_ports.openable << com(3) << com(5);
+    m_ports.openable << com(3, "/dev/ttyS2") << com(5, "/dev/ttyS4");
     m_frame->move(m_frame->x(), twips::toPixels(90));
     m_portBox->setGeometry(twips::toPixels(600, 390, 1335, 600));
     m_panel->toggle();
@@ -176,7 +217,7 @@ void TestPortSelection::pick()
     QCOMPARE(listState(), "1050 enabled");
     m_panel->toggle();
 
-    m_ports.openable = {com(3), com(12)};
+    m_ports.openable = {com(3, "/dev/ttyS2"), com(12, "/dev/ttyS11")};
     m_panel->toggle();
     m_list->insertItem(0, "Modem (COM5 , MODEM(0)");
     QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},

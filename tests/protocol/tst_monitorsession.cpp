@@ -1,9 +1,7 @@
 #include "fakemonitorview.h"
 #include "scriptedlink.h"
 
-#include "port/portname.h"
 #include "protocol/monitorsession.h"
-#include "protocol/replyreception.h"
 #include "protocol/texts.h"
 
 #include <QTimer>
@@ -17,6 +15,11 @@ const QByteArray kKvt("KVT-318M\r\n");
 const QByteArray kFsk("*MO=01\r\n");
 const QByteArray kLora("*MO=03\r\n");
 const QByteArray kAir("*MO=04\r\n");
+#ifdef Q_OS_WIN
+const QString kCom3 = QStringLiteral("COM3");
+#else
+const QString kCom3 = QStringLiteral("/dev/ttyS2");
+#endif
 
 // A session on a scripted port, with the channel plan and readings the window loads.
 struct Rig
@@ -143,7 +146,7 @@ private Q_SLOTS:
         rig.session.Command1_Click();
         QVERIFY(rig.view.portListHidden);
         QCOMPARE(rig.view.modes, (std::array<bool, 3>{}));
-        QCOMPARE(rig.link.selectedPort, portname::systemNameForNumber(3));
+        QCOMPARE(rig.link.selectedPort, kCom3);
         QCOMPARE(rig.view.caption, texts::buttonPreparing());
         QVERIFY(!rig.view.portControlsEnabled && !rig.view.sampleCountEnabled);
         QCOMPARE(rig.state.rssi[39], MonitorState::kNoReading);
@@ -195,11 +198,13 @@ private Q_SLOTS:
         Rig rig;
         rig.connect(kKvt, mode);
         if (mode != kAir) {
-            // "@RA" waits out the pause after the channel reply, with RxBuf emptied.
-            rig.link.feed("noise*CH=07\r\n");
+            // "@RA" waits for the channel reply's line end, then out the pause, with RxBuf
+            // emptied.
+            rig.link.feed("noise*CH=07");
+            QCOMPARE(rig.last(), QByteArray("@CH07"));
+            rig.link.feed("\r\n");
             QCOMPARE(rig.last(), QByteArray("@RA"));
-            QVERIFY(rig.view.sent.last().at - rig.view.received.at >=
-                    ReplyReception::kRssiReadPause);
+            QVERIFY(rig.view.sent.last().at - rig.view.received.at >= 20ms);
             QVERIFY(rig.view.sent.last().rxBuf.isEmpty());
             QCOMPARE(rig.view.received.rxBuf, QStringLiteral("noise*CH=07\r\n"));
         }
@@ -294,6 +299,7 @@ private Q_SLOTS:
         QTest::newRow("empty port") << "" << 0 << false;
         QTest::newRow("too short") << "COM" << 0 << false;
         QTest::newRow("not a number") << "COMx" << 0 << false;
+        QTest::newRow("port zero") << "COM0" << 0 << false;
         QTest::newRow("out of range") << "COM99999" << 0 << false;
         QTest::newRow("port in use") << "COM3" << 1 << false;
         QTest::newRow("write while connecting") << "COM3" << 2 << false;
@@ -377,7 +383,7 @@ private Q_SLOTS:
         }
         rig.link.feed(flood);
         rig.link.feed("*RS=A4");
-        const QByteArray newest = (flood + "*RS=A4").right(ReplyReception::kRxBufLimit);
+        const QByteArray newest = (flood + "*RS=A4").right(4096);
         QCOMPARE(rig.view.received.rxBuf, QString::fromLatin1(newest));
         QCOMPARE(rig.state.rssi[0], qint16(-92));
     }
