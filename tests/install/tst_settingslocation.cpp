@@ -25,21 +25,19 @@ class TestSettingsLocation : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
+    void configFolderFollowsXdg();
     void choice_data();
     void choice();
     void folderBesideExecutable();
-
-private:
-    QTemporaryDir m_dir;
 };
 
-void TestSettingsLocation::initTestCase()
+void TestSettingsLocation::configFolderFollowsXdg()
 {
-    QVERIFY(m_dir.isValid());
-    qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    const QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
     QCOMPARE(SettingsFile::inConfigFolder(),
-             m_dir.filePath(QStringLiteral("config/kvt318-monitor/kvt318-monitor.ini")));
+             dir.filePath(QStringLiteral("config/kvt318-monitor/kvt318-monitor.ini")));
 }
 
 // Whether the folder can be written is given, not found: tests run as root, whom no
