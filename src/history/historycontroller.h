@@ -42,7 +42,6 @@ public:
 
     [[nodiscard]] SweepHistory &history() const { return *m_history; }
     [[nodiscard]] SweepRecorder &recorder() const { return *m_recorder; }
-    [[nodiscard]] MonitorActions &actions() const { return *m_actions; }
     // Null until first shown.
     [[nodiscard]] HistoryWindow *historyWindow() const { return m_historyWindow.get(); }
     [[nodiscard]] HelpWindow *helpWindow() const { return m_helpWindow.get(); }

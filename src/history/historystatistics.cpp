@@ -13,13 +13,9 @@ HistoryStatistics::HistoryStatistics(const SweepHistory &history, QObject *paren
         if (m_rowsDropped && std::chrono::steady_clock::now() - m_lastRecount >= kRecountInterval) {
             recount();
         }
-        Q_EMIT changed();
     });
     connect(&history, &SweepHistory::rowDropped, this, [this] { m_rowsDropped = true; });
-    connect(&history, &SweepHistory::cleared, this, [this] {
-        recount();
-        Q_EMIT changed();
-    });
+    connect(&history, &SweepHistory::cleared, this, &HistoryStatistics::recount);
 }
 
 void HistoryStatistics::setThreshold(qint16 thresholdDbm)
@@ -29,14 +25,12 @@ void HistoryStatistics::setThreshold(qint16 thresholdDbm)
     }
     m_statistics.setThreshold(thresholdDbm);
     recount();
-    Q_EMIT changed();
 }
 
 void HistoryStatistics::forgetDroppedRows()
 {
     if (m_rowsDropped) {
         recount();
-        Q_EMIT changed();
     }
 }
 

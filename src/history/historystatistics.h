@@ -28,9 +28,6 @@ public:
     // Recounts now if rows have left the ring since the last count, for an exact export.
     void forgetDroppedRows();
 
-Q_SIGNALS:
-    void changed();
-
 private:
     void add(const HistoryRow &row);
     void recount();

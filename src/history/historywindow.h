@@ -28,8 +28,6 @@ public:
                   const MonitorActions &actions, SavePathChooser chooser,
                   QWidget *parent = nullptr);
 
-    [[nodiscard]] WaterfallView *waterfall() const { return m_waterfall; }
-
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
