@@ -288,8 +288,14 @@ void MqttSession::Core::publishSweeps()
         const int rc =
             mosquitto_publish(m_mosq, &mid, m_sweepTopic.constData(),
                               static_cast<int>(sweep->size()), sweep->constData(), kQos, false);
+        // A connection lost under the publish leaves the message in the library's own queue,
+        // which sends it again after the reconnect; anything else means it can never be sent.
+        const bool queued = rc == MOSQ_ERR_SUCCESS || rc == MOSQ_ERR_NO_CONN ||
+                            rc == MOSQ_ERR_CONN_LOST || rc == MOSQ_ERR_ERRNO;
+        if (!queued) {
+            m_sweeps->countUnsendable();
+        }
         if (rc != MOSQ_ERR_SUCCESS) {
-            m_sweeps->putBack(std::move(*sweep));
             return;
         }
         m_inFlight.insert(mid);

@@ -27,14 +27,10 @@ std::optional<QByteArray> MqttSweepQueue::takeOldest()
     return payload;
 }
 
-void MqttSweepQueue::putBack(QByteArray payload)
+void MqttSweepQueue::countUnsendable()
 {
     const std::lock_guard lock(m_mutex);
-    if (m_payloads.size() >= m_capacity) {
-        ++m_dropped; // it is the oldest
-        return;
-    }
-    m_payloads.push_front(std::move(payload));
+    ++m_dropped;
 }
 
 bool MqttSweepQueue::isEmpty() const

@@ -15,8 +15,8 @@ public:
 
     void push(QByteArray payload);
     [[nodiscard]] std::optional<QByteArray> takeOldest();
-    // Returns a sweep that could not be sent to the front, as the oldest again.
-    void putBack(QByteArray payload);
+    // A sweep taken that the broker can never get counts as dropped too.
+    void countUnsendable();
     [[nodiscard]] bool isEmpty() const;
     // Sweeps pushed out since the start.
     [[nodiscard]] qint64 dropped() const;

@@ -4,19 +4,16 @@
 #include <QString>
 #include <QTemporaryDir>
 
-// A mosquitto broker of the test's own on a free loopback port, keeping its sessions and queued
-// messages across a stop and a start, optionally requiring a user and password.
+// A mosquitto broker of the test's own on a free loopback port. It keeps sessions and queued
+// messages across a stop and a start; requireLogin makes it accept one user and password only.
 class MqttBroker
 {
 public:
-    MqttBroker() = default;
-    ~MqttBroker();
-    MqttBroker(const MqttBroker &) = delete;
-    MqttBroker &operator=(const MqttBroker &) = delete;
+    ~MqttBroker() { stop(); }
 
     void requireLogin(const QString &user, const QString &password);
-    // Starts on the same port as before, or a free one the first time; false when the broker
-    // does not take connections within a few seconds.
+    // On the same port as before, or a free one the first time; false when the broker does not
+    // take connections within a few seconds.
     [[nodiscard]] bool start();
     void stop();
 
@@ -25,12 +22,9 @@ public:
     [[nodiscard]] QString output() const { return m_output; }
 
 private:
-    [[nodiscard]] bool writeConfig();
-
     QTemporaryDir m_dir;
     QProcess m_process;
     int m_port = 0;
-    QString m_user;
-    QString m_password;
+    QString m_login;
     QString m_output;
 };

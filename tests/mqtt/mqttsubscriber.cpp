@@ -6,13 +6,14 @@
 
 namespace {
 constexpr int kKeepAliveSeconds = 60;
-}
+constexpr int kIdLength = 20;
+} // namespace
 
 MqttSubscriber::MqttSubscriber(int port, const QString &filter)
     : m_filter(filter.toUtf8())
 {
     mosquitto_lib_init();
-    const QByteArray id = QUuid::createUuid().toByteArray(QUuid::Id128).left(20);
+    const QByteArray id = QUuid::createUuid().toByteArray(QUuid::Id128).left(kIdLength);
     m_mosq = mosquitto_new(id.constData(), false, this);
     mosquitto_connect_callback_set(m_mosq, &MqttSubscriber::onConnect);
     mosquitto_subscribe_callback_set(m_mosq, &MqttSubscriber::onSubscribe);
@@ -50,8 +51,7 @@ void MqttSubscriber::onMessage(mosquitto *, void *self, const mosquitto_message 
     const std::lock_guard lock(subscriber->m_mutex);
     subscriber->m_messages.append(
         {QByteArray(message->topic),
-         QByteArray(static_cast<const char *>(message->payload), message->payloadlen),
-         message->retain});
+         QByteArray(static_cast<const char *>(message->payload), message->payloadlen)});
 }
 
 bool MqttSubscriber::isSubscribed() const
@@ -60,20 +60,20 @@ bool MqttSubscriber::isSubscribed() const
     return m_subscribed;
 }
 
-QList<MqttSubscriber::Message> MqttSubscriber::messages() const
-{
-    const std::lock_guard lock(m_mutex);
-    return m_messages;
-}
-
 QList<QByteArray> MqttSubscriber::payloads(const QByteArray &topic) const
 {
+    const std::lock_guard lock(m_mutex);
     QList<QByteArray> found;
-    const QList<Message> all = messages();
-    for (const Message &message : all) {
-        if (message.topic == topic) {
-            found.append(message.payload);
+    for (const auto &[messageTopic, payload] : m_messages) {
+        if (messageTopic == topic) {
+            found.append(payload);
         }
     }
     return found;
+}
+
+QByteArray MqttSubscriber::last(const QByteArray &topic) const
+{
+    const QList<QByteArray> found = payloads(topic);
+    return found.isEmpty() ? QByteArray() : found.constLast();
 }
