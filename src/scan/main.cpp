@@ -51,5 +51,5 @@ int main(int argc, char **argv)
     if (!scanner.start()) {
         return Scanner::kWriteFailed;
     }
-    return QCoreApplication::exec();
+    return scanner.exitCode() ? *scanner.exitCode() : QCoreApplication::exec();
 }

@@ -206,9 +206,8 @@ void Scanner::finish(int exitCode, const QString &message)
         m_publisher->finish();
     }
 #endif
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [code] { QCoreApplication::exit(code); },
-        Qt::QueuedConnection);
+    m_exitCode = code;
+    QCoreApplication::exit(code);
 }
 
 bool Scanner::writeResults()

@@ -7,6 +7,7 @@
 #include <QObject>
 
 #include <memory>
+#include <optional>
 
 class QSaveFile;
 class QTimer;
@@ -33,6 +34,8 @@ public:
 
     // False when the summary or image file cannot be opened; the reason is on standard error.
     [[nodiscard]] bool start();
+    // The exit status once the run has ended, which can happen within start().
+    [[nodiscard]] std::optional<int> exitCode() const { return m_exitCode; }
 
 private:
     bool openFiles();
@@ -61,5 +64,6 @@ private:
     bool m_swept = false;
     bool m_interrupted = false;
     bool m_progressShown = false;
+    std::optional<int> m_exitCode;
     bool m_brokerAway = false;
 };

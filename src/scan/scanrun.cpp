@@ -19,6 +19,8 @@ ScanRun::ScanRun(const ScanOptions &options, SerialLink &link, QObject *parent)
     , m_view(options.port, options.sampleCount, options.channel.has_value())
     , m_link(link)
     , m_reopenTimer(new QTimer(this))
+    , m_modeCheck(new QTimer(this))
+    , m_stopCheck(new QTimer(this))
     , m_reconnect(options.reconnect)
 {
     m_state.chStart = kFirstChannelNumber;
@@ -31,9 +33,15 @@ ScanRun::ScanRun(const ScanOptions &options, SerialLink &link, QObject *parent)
     m_session = new MonitorSession(m_state, m_view, m_link, this);
     m_reopenTimer->setSingleShot(true);
     m_reopenTimer->setInterval(kReconnectInterval);
+    for (QTimer *check : {m_modeCheck, m_stopCheck}) {
+        check->setSingleShot(true);
+        check->setInterval(0);
+    }
 
     m_view.setCaptionListener([this](const QString &caption) { onCaption(caption); });
     connect(m_reopenTimer, &QTimer::timeout, this, &ScanRun::reopen);
+    connect(m_modeCheck, &QTimer::timeout, this, &ScanRun::checkMode);
+    connect(m_stopCheck, &QTimer::timeout, this, &ScanRun::handleStopped);
 }
 
 ScanRun::~ScanRun()
@@ -75,9 +83,9 @@ void ScanRun::onCaption(const QString &caption)
 {
     // The session is in the middle of a step here: look at the outcome once it has finished.
     if (caption == texts::buttonStarted()) {
-        QMetaObject::invokeMethod(this, &ScanRun::checkMode, Qt::QueuedConnection);
+        m_modeCheck->start();
     } else if (caption == texts::buttonStopped() && !m_stopping) {
-        QMetaObject::invokeMethod(this, &ScanRun::handleStopped, Qt::QueuedConnection);
+        m_stopCheck->start();
     }
 }
 

@@ -61,6 +61,9 @@ private:
     SerialLink &m_link;
     MonitorSession *m_session = nullptr;
     QTimer *m_reopenTimer = nullptr;
+    // What the session did is looked at once its step has returned.
+    QTimer *m_modeCheck = nullptr;
+    QTimer *m_stopCheck = nullptr;
     bool m_reconnect = false;
     bool m_stopping = false;
     bool m_swept = false;
