@@ -48,7 +48,6 @@ void TestPortOpenFailure::classify_data()
     QTest::addColumn<QString>("reason");
 
     const PortNodeAccess missing;
-    const PortNodeAccess denied{true, false, QStringLiteral("uucp")};
     const PortNodeAccess usable{true, true, QStringLiteral("dialout")};
     QTest::newRow("unplugged") << "/dev/ttyUSB0" << QSerialPort::DeviceNotFoundError << missing
                                << PortOpenFailureKind::NoSuchDevice
@@ -56,11 +55,6 @@ void TestPortOpenFailure::classify_data()
     QTest::newRow("node gone, odd error")
         << "ttyACM1" << QSerialPort::ResourceError << missing << PortOpenFailureKind::NoSuchDevice
         << "/dev/ttyACM1: no such device (unplugged, or a wrong port name)";
-    QTest::newRow("not in the owning group")
-        << "/dev/ttyS0" << QSerialPort::PermissionError << denied
-        << PortOpenFailureKind::PermissionDenied
-        << "/dev/ttyS0: permission denied: your user is not in the group 'uucp' that owns the "
-           "device; run 'sudo usermod -aG uucp $USER', then log out and in again";
     QTest::newRow("owner unknown")
         << "/dev/ttyS0" << QSerialPort::PermissionError << PortNodeAccess{true, false, QString()}
         << PortOpenFailureKind::PermissionDenied
