@@ -8,7 +8,6 @@
 #include "ui/mainwindow.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -297,25 +296,6 @@ private Q_SLOTS:
         QCOMPARE(longest, 4096);
         QVERIFY(window->controls().rxDataDisp->text().size() <= 4096);
         verifyReadings(*window, sim);
-    }
-
-    void startsOnThePortNamedInTheSettingsFile()
-    {
-        SimProcess sim;
-        QVERIFY(sim.start(kBand + args(QStringLiteral("--baud 19200"))));
-        QFile file(m_dir->filePath(kSettingsFile));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        const QByteArray record = "ComNo        ," + sim.devicePath().toLocal8Bit() + "  ," +
-                                  QStringLiteral("Com通信ポート").toUtf8() + "\r\n";
-        QCOMPARE(file.write(record), record.size());
-        file.close();
-
-        const std::unique_ptr<MainWindow> window = openWindow();
-        QCOMPARE(window->controls().comPort->text(), sim.devicePath());
-        QTest::mouseClick(window->controls().command1, Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(measured(sim, kFewMeasurements), kSweepLimitMs);
-        QCOMPARE(sim.commands().mid(0, 4), (QList<QByteArray>{"@FV", "@MO", "@CH07", "@RA"}));
-        QCOMPARE(window->controls().message->text(), QString());
     }
 };
 

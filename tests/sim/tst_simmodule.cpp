@@ -1,13 +1,10 @@
 #include "module-sim/bandscene.h"
 #include "module-sim/lineassembler.h"
-#include "module-sim/outboundwire.h"
 #include "module-sim/simoptions.h"
-#include "module-sim/wiretiming.h"
 
 #include <QTest>
 
 #include <cmath>
-#include <numeric>
 
 using kvtsim::Clock;
 using std::chrono::milliseconds;
@@ -17,39 +14,13 @@ class TestSimModule : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void airMonitorSamplesReduceJitter();
     void carrierDuty_data();
     void carrierDuty();
     void lineEnds_data();
     void lineEnds();
-    void wireFaults_data();
-    void wireFaults();
     void rejectsBadOptions_data();
     void rejectsBadOptions();
 };
-
-void TestSimModule::airMonitorSamplesReduceJitter()
-{
-    constexpr int kReadings = 400;
-    const auto spread = [](int samples) {
-        kvtsim::BandScene scene(-120.0, 2.0, {}, 42);
-        std::vector<int> values;
-        for (int i = 0; i < kReadings; ++i) {
-            values.push_back(scene.reading(10, samples, Clock::duration::zero()));
-        }
-        const double mean = std::accumulate(values.begin(), values.end(), 0.0) / kReadings;
-        double sum = 0.0;
-        for (const int value : values) {
-            sum += (value - mean) * (value - mean);
-        }
-        return std::sqrt(sum / kReadings);
-    };
-
-    const double single = spread(1);
-    const double averaged = spread(64);
-    QVERIFY2(single > 1.0, qPrintable(QString::number(single)));
-    QVERIFY2(averaged < single / 3.0, qPrintable(QString("%1 vs %2").arg(averaged).arg(single)));
-}
 
 void TestSimModule::carrierDuty_data()
 {
@@ -129,72 +100,6 @@ void TestSimModule::lineEnds()
 
     QCOMPARE(seen, commands);
     QCOMPARE(seenAt, completedAt);
-}
-
-void TestSimModule::wireFaults_data()
-{
-    QTest::addColumn<bool>("split");
-    QTest::addColumn<int>("delayMs");
-    QTest::addColumn<int>("baud");
-    QTest::addColumn<int>("garbage");
-
-    QTest::newRow("split") << true << 0 << 0 << 0;
-    QTest::newRow("delay") << false << 40 << 0 << 0;
-    QTest::newRow("baud") << false << 0 << 19200 << 0;
-    // Enough bytes that a stray '*' would all but surely turn up.
-    QTest::newRow("garbage") << false << 0 << 0 << 3000;
-    QTest::newRow("everything") << true << 15 << 9600 << 3;
-}
-
-void TestSimModule::wireFaults()
-{
-    QFETCH(bool, split);
-    QFETCH(int, delayMs);
-    QFETCH(int, baud);
-    QFETCH(int, garbage);
-
-    const kvtsim::WireFaults faults{split, milliseconds(delayMs), baud, garbage};
-    kvtsim::OutboundWire wire(faults, 5);
-    const Clock::time_point ready{std::chrono::seconds(100)};
-    const std::vector<std::string> replies = {"*RA=-085dBm\r\n", "*CH=0B\r\n"};
-    for (const std::string &reply : replies) {
-        wire.send({reply, false}, ready);
-    }
-
-    std::string sent;
-    std::vector<std::string> completed;
-    int pieces = 0;
-    Clock::time_point previousDue = ready + faults.delay;
-    Clock::time_point firstReplyDone{};
-    while (const auto due = wire.nextDue()) {
-        QVERIFY(*due >= previousDue);
-        previousDue = *due;
-        const std::string piece(wire.dueBytes());
-        sent += piece;
-        ++pieces;
-        if (const auto reply = wire.consume(piece.size())) {
-            completed.push_back(reply->bytes);
-            firstReplyDone = completed.size() == 1 ? *due : firstReplyDone;
-        }
-    }
-
-    QCOMPARE(completed.size(), replies.size());
-    QCOMPARE(sent, completed[0] + completed[1]);
-    for (std::size_t i = 0; i < replies.size(); ++i) {
-        // The reply follows its garbage, which holds no '*' to fake a reply with.
-        QCOMPARE(completed[i].find('*'), std::size_t(garbage));
-        QCOMPARE(completed[i].substr(std::size_t(garbage)), replies[i]);
-    }
-    if (split) {
-        // Chunks hold at most four bytes.
-        QVERIFY(pieces * 4 >= int(sent.size()) && pieces > 2);
-    }
-    if (baud > 0) {
-        const auto wireTime = kvtsim::byteDuration(baud) * long(replies[0].size() + garbage);
-        QVERIFY(firstReplyDone >= ready + faults.delay + wireTime);
-    } else if (!split) {
-        QCOMPARE(firstReplyDone, ready + faults.delay);
-    }
 }
 
 void TestSimModule::rejectsBadOptions_data()
