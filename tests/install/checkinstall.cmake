@@ -30,12 +30,10 @@ foreach(size 48 64 128 256)
   # A PNG's width and height are the two big-endian words after "IHDR".
   file(READ "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/kvt318-monitor.png" header
        OFFSET 16 LIMIT 8 HEX)
-  string(SUBSTRING "${header}" 0 8 width)
-  string(SUBSTRING "${header}" 8 8 height)
-  math(EXPR width "0x${width}")
-  math(EXPR height "0x${height}")
-  if(NOT width EQUAL size OR NOT height EQUAL size)
-    list(APPEND problems "${size}x${size} icon is ${width}x${height}")
+  math(EXPR found "0x${header}")
+  math(EXPR square "${size} * 0x100000001")
+  if(NOT found EQUAL square)
+    list(APPEND problems "${size}x${size} icon is not that size: ${header}")
   endif()
 endforeach()
 
