@@ -37,7 +37,7 @@ bool MqttBroker::start()
     const passwd *user = getpwuid(getuid());
     const QString config =
         QStringLiteral("listener %1 127.0.0.1\npersistence true\npersistence_location %2/\n"
-                       "user %3\n%4")
+                       "sys_interval 1\nuser %3\n%4")
             .arg(m_port)
             .arg(m_dir.path(), QString::fromLocal8Bit(user != nullptr ? user->pw_name : ""),
                  m_login.isEmpty() ? QStringLiteral("allow_anonymous true\n") : m_login);

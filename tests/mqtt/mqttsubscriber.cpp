@@ -9,8 +9,9 @@ constexpr int kKeepAliveSeconds = 60;
 constexpr int kIdLength = 20;
 } // namespace
 
-MqttSubscriber::MqttSubscriber(int port, const QString &filter)
+MqttSubscriber::MqttSubscriber(int port, const QString &filter, int qos)
     : m_filter(filter.toUtf8())
+    , m_qos(qos)
 {
     mosquitto_lib_init();
     const QByteArray id = QUuid::createUuid().toByteArray(QUuid::Id128).left(kIdLength);
@@ -33,8 +34,8 @@ MqttSubscriber::~MqttSubscriber()
 void MqttSubscriber::onConnect(mosquitto *mosq, void *self, int rc)
 {
     if (rc == 0) {
-        mosquitto_subscribe(mosq, nullptr,
-                            static_cast<MqttSubscriber *>(self)->m_filter.constData(), 1);
+        auto *subscriber = static_cast<MqttSubscriber *>(self);
+        mosquitto_subscribe(mosq, nullptr, subscriber->m_filter.constData(), subscriber->m_qos);
     }
 }
 

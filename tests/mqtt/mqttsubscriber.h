@@ -14,7 +14,7 @@ struct mosquitto_message;
 class MqttSubscriber
 {
 public:
-    MqttSubscriber(int port, const QString &filter);
+    MqttSubscriber(int port, const QString &filter, int qos = 1);
     ~MqttSubscriber();
     MqttSubscriber(const MqttSubscriber &) = delete;
     MqttSubscriber &operator=(const MqttSubscriber &) = delete;
@@ -30,6 +30,7 @@ private:
     static void onMessage(mosquitto *, void *self, const mosquitto_message *message);
 
     QByteArray m_filter;
+    int m_qos = 1;
     mosquitto *m_mosq = nullptr;
     mutable std::mutex m_mutex;
     QList<std::pair<QByteArray, QByteArray>> m_messages;
