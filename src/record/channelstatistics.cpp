@@ -43,6 +43,13 @@ void ChannelStatistics::addReading(const Reading &reading)
     }
 }
 
+void ChannelStatistics::breakBursts()
+{
+    for (Tally &tally : m_tallies) {
+        tally.burstStartMs.reset();
+    }
+}
+
 void ChannelStatistics::setThreshold(qint16 thresholdDbm)
 {
     if (thresholdDbm == m_threshold) {

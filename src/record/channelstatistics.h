@@ -40,6 +40,9 @@ public:
     explicit ChannelStatistics(qint16 thresholdDbm = kDefaultThreshold);
 
     void addReading(const Reading &reading);
+    // A gap in the readings (a port that failed and was reopened) ends every burst: what
+    // happened in it is unknown.
+    void breakBursts();
     void setThreshold(qint16 thresholdDbm);
     [[nodiscard]] qint16 threshold() const { return m_threshold; }
     void clear();

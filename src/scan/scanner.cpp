@@ -87,8 +87,10 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
     });
     connect(m_run, &ScanRun::ended, this, &Scanner::finish);
     connect(m_recorder, &ScanRecorder::limitReached, m_run, &ScanRun::stop, Qt::QueuedConnection);
-    connect(m_recorder, &ScanRecorder::writeFailed, this,
-            [this](const QString &reason) { finish(kWriteFailed, reason); });
+    // Queued: the failed write happened inside the sweep step, which must return first.
+    connect(
+        m_recorder, &ScanRecorder::writeFailed, this,
+        [this](const QString &reason) { finish(kWriteFailed, reason); }, Qt::QueuedConnection);
     connect(m_signals, &StopSignals::stopRequested, m_run, &ScanRun::stop);
     connect(m_durationTimer, &QTimer::timeout, this, &Scanner::armDurationTimer);
     connect(m_progressTimer, &QTimer::timeout, this, &Scanner::showProgress);

@@ -38,6 +38,7 @@ void ScanRecorder::addReading(const Reading &reading)
 void ScanRecorder::startRun()
 {
     m_assembler.startRun();
+    m_statistics.breakBursts();
 }
 
 void ScanRecorder::recordSweep(const SweepRecord &sweep)

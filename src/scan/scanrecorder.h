@@ -26,7 +26,7 @@ public:
     void setLimit(std::optional<qint64> records) { m_limit = records; }
 
     void addReading(const Reading &reading);
-    // A new run after a reconnect: the unfinished sweep is dropped.
+    // A new run after a reconnect: the unfinished sweep is dropped, bursts end at the gap.
     void startRun();
 
     // Sweeps recorded, or readings with a single channel.

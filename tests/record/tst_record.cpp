@@ -179,7 +179,7 @@ private Q_SLOTS:
 
     void statistics_data()
     {
-        QTest::addColumn<QList<int>>("levels"); // one reading a second
+        QTest::addColumn<QList<int>>("levels"); // one reading a second; 0: a reconnect
         QTest::addColumn<QByteArray>("row");
         QTest::newRow("no readings") << QList<int>{} << QByteArray("7,429.2500,0,,,,0.0,0,0.000,");
         QTest::newRow("quiet") << QList<int>{-120, -110, -100}
@@ -190,6 +190,9 @@ private Q_SLOTS:
         QTest::newRow("burst lasting to the end")
             << QList<int>{-120, -99, -99}
             << QByteArray("7,429.2500,3,-120,-106.0,-99,66.7,1,1.000,2026-12-07T07:30:02.123Z");
+        QTest::newRow("reconnect ends a burst")
+            << QList<int>{-90, -90, 0, -90, -120}
+            << QByteArray("7,429.2500,4,-120,-97.5,-90,75.0,2,1.000,2026-12-07T07:30:02.123Z");
     }
     void statistics()
     {
@@ -198,6 +201,10 @@ private Q_SLOTS:
         ChannelStatistics statistics;
         qint64 t = kT0;
         for (const int dbm : levels) {
+            if (dbm == 0) {
+                statistics.breakBursts();
+                continue;
+            }
             statistics.addReading(Reading{0, qint16(dbm), t, RadioMode::Fsk});
             t += 1000;
         }
