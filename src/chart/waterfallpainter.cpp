@@ -133,7 +133,10 @@ void WaterfallPainter::paintTimes(const WaterfallGeometry &geometry, const Sweep
 void WaterfallPainter::paintLegend(const WaterfallGeometry &geometry)
 {
     const QRect &legend = geometry.legend;
-    const QRect bar(legend.left() + kLegendGap, legend.top(), kLegendBarWidth, legend.height());
+    const int textHeight = m_painter.fontMetrics().height();
+    // Inset by half a label, so that the labels at both ends are whole.
+    const QRect bar(legend.left() + kLegendGap, legend.top() + textHeight / 2, kLegendBarWidth,
+                    legend.height() - textHeight);
     if (bar.height() <= 1) {
         return;
     }
@@ -142,7 +145,6 @@ void WaterfallPainter::paintLegend(const WaterfallGeometry &geometry)
         const int dbm = colormap::kHighestDbm - (y - bar.top()) * span / (bar.height() - 1);
         m_painter.fillRect(bar.left(), y, bar.width(), 1, QColor(colormap::colourFor(dbm)));
     }
-    const int textHeight = m_painter.fontMetrics().height();
     const int textLeft = bar.right() + kLabelMargin;
     for (int dbm = 0; dbm >= colormap::kLowestDbm; dbm -= kLegendLabelStep) {
         const int y = legendY(bar, dbm);

@@ -12,18 +12,23 @@ constexpr double kMhzStep = 0.0125;
 
 QVariant displayed(const ChannelSummary &summary, int column)
 {
-    const bool measured = summary.samples > 0;
-    switch (column) {
-    case StatisticsModel::Channel:
+    if (column == StatisticsModel::Channel) {
         return kFirstChannel + summary.index;
-    case StatisticsModel::Mhz:
+    }
+    if (column == StatisticsModel::Mhz) {
         return QString::number(kFirstMhz + kMhzStep * summary.index, 'f', 4);
+    }
+    // A channel not measured yet has no figures, rather than zeros that look like readings.
+    if (summary.samples == 0) {
+        return {};
+    }
+    switch (column) {
     case StatisticsModel::Min:
-        return measured ? QVariant(summary.min) : QVariant();
+        return summary.min;
     case StatisticsModel::Mean:
-        return measured ? QVariant(QString::number(summary.mean, 'f', 1)) : QVariant();
+        return QString::number(summary.mean, 'f', 1);
     case StatisticsModel::Max:
-        return measured ? QVariant(summary.max) : QVariant();
+        return summary.max;
     case StatisticsModel::Occupancy:
         return QString::number(summary.occupancyPct, 'f', 1);
     case StatisticsModel::Bursts:
