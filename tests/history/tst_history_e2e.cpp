@@ -1,5 +1,6 @@
-// Recording from the window against the module simulator: the rows hold the simulator's
+// Recording (--record) against the module simulator: the rows hold the simulator's
 // carriers, and a file that fails mid-run ends the recording while the run goes on.
+#include "app/commandline.h"
 #include "history/historycontroller.h"
 #include "history/historywindow.h"
 #include "history/sweeprecorder.h"
@@ -50,7 +51,11 @@ class TestHistoryE2e : public QObject
         services.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
         m_window = std::make_unique<MainWindow>(std::move(services));
         m_controller = std::make_unique<HistoryController>(*m_window);
-        QVERIFY(m_controller->startRecording(recordPath));
+        // As the program does with its command line.
+        const CommandLineOutcome outcome = commandline::parse(
+            {QStringLiteral("kvt318-monitor"), QStringLiteral("--record"), recordPath});
+        QVERIFY(outcome.options);
+        QVERIFY(m_controller->startRecording(outcome.options->recordPath));
         m_window->show();
         m_window->controls().comPort->setText(m_sim.devicePath());
         QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);
