@@ -245,6 +245,13 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     </message>
 </context>
 <context>
+    <name>SweepRecorder</name>
+    <message>
+        <source>the disk does not keep up</source>
+        <translation>ディスクへの書き込みが追いつきません</translation>
+    </message>
+</context>
+<context>
     <name>WaterfallPainter</name>
     <message>
         <source>%1 dBm</source>

@@ -65,8 +65,15 @@ void SweepRecorder::record(const SweepRecord &sweep)
         return;
     }
     const int recording = m_recordingId;
-    QMetaObject::invokeMethod(m_writerContext,
-                              [this, sweep, recording] { write(sweep, recording); });
+    if (m_queued.load() >= kMaxQueued) {
+        reportFailure(m_path + QLatin1String(": ") + tr("the disk does not keep up"), recording);
+        return;
+    }
+    ++m_queued;
+    QMetaObject::invokeMethod(m_writerContext, [this, sweep, recording] {
+        write(sweep, recording);
+        --m_queued;
+    });
 }
 
 void SweepRecorder::write(const SweepRecord &sweep, int recording)

@@ -19,6 +19,10 @@ class SweepRecorder : public QObject
     Q_OBJECT
 
 public:
+    // A disk that stops answering must not make the queue grow without end: ten minutes of
+    // the fastest sweep waiting ends the recording.
+    static constexpr int kMaxQueued = 10 * 60 * 3;
+
     explicit SweepRecorder(QObject *parent = nullptr);
     ~SweepRecorder() override;
     SweepRecorder(const SweepRecorder &) = delete;
@@ -52,6 +56,7 @@ private:
     QObject *m_writerContext = nullptr; // lives on m_thread
     std::unique_ptr<RecordFile> m_file; // touched on m_thread only
     std::atomic<qint64> m_rowsWritten{0};
+    std::atomic<int> m_queued{0}; // sweeps handed to the thread and not yet written
     int m_recordingId = 0;
     bool m_recording = false;
     QString m_path;
