@@ -1,0 +1,171 @@
+// kvt318-scan against the simulator: its CPU while sweeping at 19200 baud, its resident memory
+// over a long unpaced run; and in-process, what recording one sweep costs in each format.
+// Usage: scan-bench [SWEEPS]   (the memory run's length, default 100000)
+// Prints "name value" lines.
+#include "protocol/reading.h"
+#include "record/channelstatistics.h"
+#include "record/recordfile.h"
+#include "scan/scanrecorder.h"
+#include "simprocess.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kPacedSeconds = 30;
+constexpr qint64 kSettledSweeps = 1000;
+constexpr int kRecorderSweeps = 20000;
+
+void print(const char *name, double value)
+{
+    std::printf("%s %.3f\n", name, value);
+    std::fflush(stdout);
+}
+
+double childCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double residentMiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1.0;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        }
+    }
+    return -1.0;
+}
+
+QString scanProgram()
+{
+    return qEnvironmentVariableIsEmpty("KVT318_SCAN") ? QStringLiteral(KVT318_SCAN_PATH)
+                                                      : qEnvironmentVariable("KVT318_SCAN");
+}
+
+// CPU share of one core that kvt318-scan takes sweeping a paced module; the simulator, still
+// running, is not in the children's figure yet.
+void pacedCpu(const char *name, const QString &mode)
+{
+    SimProcess sim;
+    if (!sim.start({"--baud", "19200", "--mode", mode})) {
+        std::fprintf(stderr, "scan-bench: the simulator did not start\n");
+        return;
+    }
+    QProcess scan;
+    scan.setStandardOutputFile(QProcess::nullDevice());
+    const double cpuBefore = childCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    scan.start(scanProgram(), {"-q", "--duration", QString::number(kPacedSeconds), "--format",
+                               "jsonl", sim.devicePath()});
+    if (!scan.waitForFinished((kPacedSeconds + 30) * 1000) || scan.exitCode() != 0) {
+        std::fprintf(stderr, "scan-bench: kvt318-scan failed: %s\n",
+                     scan.readAllStandardError().constData());
+        return;
+    }
+    const double seconds = static_cast<double>(wall.elapsed()) / 1000.0;
+    print(name, 100.0 * (childCpuSeconds() - cpuBefore) / seconds);
+}
+
+// Resident memory once the first sweeps are done and the most it reaches up to `sweeps`.
+void memoryOverLongRun(qint64 sweeps)
+{
+    SimProcess sim;
+    if (!sim.start({"--baud", "0", "--mode", "04"})) {
+        return;
+    }
+    QProcess scan;
+    scan.start(scanProgram(), {"-q", "--sweeps", QString::number(sweeps), sim.devicePath()});
+    if (!scan.waitForStarted()) {
+        return;
+    }
+    qint64 rows = -1; // the header
+    double settled = -1.0;
+    double highest = 0.0;
+    QElapsedTimer wall;
+    wall.start();
+    while (scan.state() == QProcess::Running) {
+        scan.waitForReadyRead(500);
+        rows += scan.readAllStandardOutput().count('\n');
+        const double rss = residentMiB(scan.processId());
+        if (rss < 0) {
+            continue;
+        }
+        if (settled < 0 && rows >= kSettledSweeps) {
+            settled = rss;
+        }
+        highest = std::max(highest, rss);
+    }
+    rows += scan.readAllStandardOutput().count('\n');
+    print("long_run_sweeps", static_cast<double>(rows));
+    print("long_run_seconds", static_cast<double>(wall.elapsed()) / 1000.0);
+    print("long_run_rss_after_1000_mib", settled);
+    print("long_run_rss_peak_mib", highest);
+    print("long_run_rss_growth_mib", highest - settled);
+}
+
+// Median cost of taking one sweep's 40 readings through the statistics, the assembler and a
+// file sink that flushes every record.
+void recorderCost(const char *name, RecordFormat format)
+{
+    QTemporaryDir dir;
+    RecordFile file(dir.filePath(QStringLiteral("sweeps")), format);
+    if (!file.open()) {
+        return;
+    }
+    ChannelStatistics statistics;
+    ScanRecorder recorder(statistics);
+    recorder.addSink(&file);
+    std::vector<double> micros;
+    micros.reserve(kRecorderSweeps);
+    qint64 t = 1796628600000;
+    for (int sweep = 0; sweep < kRecorderSweeps; ++sweep) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < 40; ++i) {
+            recorder.addReading(Reading{i, static_cast<qint16>(-120 + (sweep + i) % 70), t += 2,
+                                        RadioMode::AirMonitor});
+        }
+        micros.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    std::nth_element(micros.begin(), micros.begin() + kRecorderSweeps / 2, micros.end());
+    print(name, micros[kRecorderSweeps / 2]);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("KVT318_SIM")) {
+        qputenv("KVT318_SIM", KVT318_SIM_PATH);
+    }
+    const qint64 sweeps = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100000;
+    recorderCost("recorder_us_per_sweep_csv", RecordFormat::Csv);
+    recorderCost("recorder_us_per_sweep_jsonl", RecordFormat::Jsonl);
+    recorderCost("recorder_us_per_sweep_long", RecordFormat::Long);
+    pacedCpu("scan_cpu_am_paced_pct", QStringLiteral("04"));
+    pacedCpu("scan_cpu_fsk_paced_pct", QStringLiteral("01"));
+    memoryOverLongRun(sweeps > 0 ? sweeps : 100000);
+    return 0;
+}
