@@ -83,15 +83,6 @@ class TestChart : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void scale()
-    {
-        QCOMPARE(ComputeChartScale(9015, 3495).chWidth, 224.0F); // the fraction dropped
-        QCOMPARE(ComputeChartScale(9000, 4500).chWidth, 224.0F);
-        QCOMPARE(ComputeChartScale(9070, 3495).chWidth, 226.0F);
-        QCOMPARE(ComputeChartScale(9015, 3495).dbHeight, 23.3F);
-        QCOMPARE(ComputeChartScale(9000, 4500).dbHeight, 30.0F);
-    }
-
     void layout_data()
     {
         QTest::addColumn<QSizeF>("outer");

@@ -43,8 +43,6 @@ class TestSimTerminal : public QObject
 private Q_SLOTS:
     void replyForms_data();
     void replyForms();
-    void measurementLimits_data();
-    void measurementLimits();
     void logRecordsTraffic();
     void survivesReopen();
     void leavesAFileInPlaceOfTheLink();
@@ -134,49 +132,6 @@ void TestSimTerminal::replyForms()
         // Dozens of chunks a few milliseconds apart; even a busy client sees several.
         QVERIFY2(reads > 1, qPrintable(QString::number(reads)));
     }
-}
-
-void TestSimTerminal::measurementLimits_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::newRow("hang up") << QString("--hangup-after");
-    QTest::newRow("stall") << QString("--stall-after");
-}
-
-void TestSimTerminal::measurementLimits()
-{
-    QFETCH(QString, option);
-    const bool hangup = option == "--hangup-after";
-    const QString link = m_dir.filePath(QTest::currentDataTag());
-    SimProcess simulator;
-    QVERIFY(simulator.start({option, "2", "--link", link}));
-    TerminalClient client(link.toStdString());
-    QVERIFY2(client.isOpen(), client.error().c_str());
-
-    // Only readings count.
-    for (const char *command :
-         {"@FV\r\n", "@CH07\r\n", "@RA\r\n", "@XX\r\n", "@MO\r\n", "@AM0708\r\n"}) {
-        QVERIFY(client.send(command));
-        QVERIFY(client.readLine(kReplyTimeout).has_value());
-    }
-    // A terminal already hung up may refuse these.
-    QVERIFY(client.send("@RA\r\n@FV\r\n") || hangup);
-    std::string rest;
-    if (hangup) {
-        QCOMPARE(client.readSome(rest, 3s), TerminalClient::ReadStatus::Closed);
-        QVERIFY(!client.send("@RA\r\n"));
-        QVERIFY(simulator.process().waitForFinished(kExitTimeoutMs));
-        QCOMPARE(simulator.process().exitStatus(), QProcess::NormalExit);
-        QCOMPARE(simulator.process().exitCode(), 0);
-        QVERIFY(!QFileInfo(link).isSymLink());
-    } else {
-        // A reply goes out before the next command is read, so once the last command is logged
-        // nothing more can come.
-        QTRY_COMPARE(simulator.commands().size(), 8);
-        QCOMPARE(client.readSome(rest, 100ms), TerminalClient::ReadStatus::TimedOut);
-        QCOMPARE(simulator.process().state(), QProcess::Running);
-    }
-    QVERIFY(rest.empty());
 }
 
 void TestSimTerminal::logRecordsTraffic()
