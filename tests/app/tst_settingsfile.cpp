@@ -109,6 +109,7 @@ void TestSettingsFile::save_data()
     row("", "");
     row("a,b", "\"a,b\"");
     row(" COM3 ", "\" COM3 \"");
+    row("COM3 ", "\"COM3 \"");
     row("ポート1", QStringLiteral("ポート1").toLocal8Bit());
     row("CO\"M3", "");
     row("\"a,b\"", "");
