@@ -109,6 +109,15 @@ void WaterfallPainter::paintTimes(const WaterfallGeometry &geometry, const Sweep
     const int spacing = kMinimumTimeSpacing / WaterfallGeometry::kRowHeight;
     const int textHeight = m_painter.fontMetrics().height();
     const QRect &times = geometry.times;
+    const int labelRows = textHeight / WaterfallGeometry::kRowHeight + 1;
+    const auto runStartBelow = [&](int line) {
+        for (int next = line + 1; next < std::min(rows, line + labelRows); ++next) {
+            if (history.at(firstAge + next).runStart) {
+                return true;
+            }
+        }
+        return false;
+    };
     // The first time may reach up beside the channel numbers.
     int lastLabelBottom = geometry.area.top() - 1;
     for (int line = 0; line < rows; ++line) {
@@ -117,8 +126,8 @@ void WaterfallPainter::paintTimes(const WaterfallGeometry &geometry, const Sweep
             continue;
         }
         const int y = times.top() + line * WaterfallGeometry::kRowHeight;
-        // A run start is always labelled; a regular time gives way to a label above it.
-        if (!row.runStart && y - textHeight / 2 <= lastLabelBottom) {
+        // A run start is always labelled; a regular time gives way to a label next to it.
+        if (!row.runStart && (y - textHeight / 2 <= lastLabelBottom || runStartBelow(line))) {
             continue;
         }
         const QRect label(times.left(), y - textHeight / 2, times.width() - kLabelMargin,
