@@ -1,5 +1,6 @@
 #include "history/historywindow.h"
 
+#include "chart/colormap.h"
 #include "history/historystatistics.h"
 #include "history/imagefiles.h"
 #include "history/monitoractions.h"
@@ -70,7 +71,7 @@ QWidget *HistoryWindow::buildCentralWidget()
 
     m_threshold = new QSpinBox;
     m_threshold->setObjectName(QStringLiteral("threshold"));
-    m_threshold->setRange(-140, 10);
+    m_threshold->setRange(chart::colormap::kLowestDbm, chart::colormap::kHighestDbm);
     m_threshold->setValue(m_statistics.threshold());
     m_threshold->setSuffix(tr(" dBm"));
     auto *thresholdLabel = new QLabel(tr("Occupancy &threshold:"));
