@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <optional>
 #include <unordered_set>
@@ -46,12 +45,22 @@ void initialiseLibrary()
     std::call_once(once, [] { mosquitto_lib_init(); });
 }
 
+// The library's sentences end in a full stop; the messages go on after the reason.
+QString reasonText(const char *sentence)
+{
+    QString text = QString::fromUtf8(sentence);
+    if (text.endsWith(QLatin1Char('.'))) {
+        text.chop(1);
+    }
+    return text;
+}
+
 QString errorText(int rc, int savedErrno)
 {
     if (rc == MOSQ_ERR_ERRNO) {
-        return QString::fromLocal8Bit(std::strerror(savedErrno));
+        return qt_error_string(savedErrno);
     }
-    return QString::fromUtf8(mosquitto_strerror(rc));
+    return reasonText(mosquitto_strerror(rc));
 }
 } // namespace
 
@@ -207,7 +216,7 @@ void MqttSession::Core::run()
             const bool wasOnline = std::exchange(m_online, false);
             const bool tlsFailure = rc == MOSQ_ERR_TLS || rc == MOSQ_ERR_TLS_HANDSHAKE;
             const bool refused = (m_refusal && *m_refusal != kServerUnavailable) || tlsFailure;
-            QString reason = m_refusal ? QString::fromUtf8(mosquitto_connack_string(*m_refusal))
+            QString reason = m_refusal ? reasonText(mosquitto_connack_string(*m_refusal))
                                        : errorText(rc, savedErrno);
             if (!m_lastLibraryError.isEmpty()) {
                 reason += QStringLiteral(" (%1)").arg(m_lastLibraryError);
