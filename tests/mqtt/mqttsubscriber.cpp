@@ -72,9 +72,3 @@ QList<QByteArray> MqttSubscriber::payloads(const QByteArray &topic) const
     }
     return found;
 }
-
-QByteArray MqttSubscriber::last(const QByteArray &topic) const
-{
-    const QList<QByteArray> found = payloads(topic);
-    return found.isEmpty() ? QByteArray() : found.constLast();
-}

@@ -22,7 +22,10 @@ public:
     [[nodiscard]] bool isSubscribed() const;
     // The payloads that arrived on the topic, in order.
     [[nodiscard]] QList<QByteArray> payloads(const QByteArray &topic) const;
-    [[nodiscard]] QByteArray last(const QByteArray &topic) const;
+    [[nodiscard]] QByteArray last(const QByteArray &topic) const
+    {
+        return payloads(topic).value(payloads(topic).size() - 1);
+    }
 
 private:
     static void onConnect(mosquitto *mosq, void *self, int rc);

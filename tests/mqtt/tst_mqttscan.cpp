@@ -80,21 +80,13 @@ void TestMqttScan::publishesSweepsUntilKilled()
     for (int i = 0; i < sweeps.size(); ++i) {
         const QJsonObject sweep = json(sweeps[i]);
         QCOMPARE(sweep.value(QStringLiteral("sweep")).toInt(), i + 1);
-        QCOMPARE(sweep.value(QStringLiteral("mode")).toString(), "AirMonitor");
         const QJsonArray dbm = sweep.value(QStringLiteral("dbm")).toArray();
         QCOMPARE(dbm.size(), 40);
         QCOMPARE(dbm.at(5).toInt(), -70);  // channel 12
         QCOMPARE(dbm.at(23).toInt(), -85); // channel 30
         QCOMPARE(dbm.at(0).toInt(), -120);
     }
-    const QJsonObject stats = json(subscriber.last(prefix + "/stats"));
-    QCOMPARE(stats.value(QStringLiteral("dropped")).toInt(), 0);
-    QCOMPARE(stats.value(QStringLiteral("channels"))
-                 .toArray()
-                 .at(5)
-                 .toObject()
-                 .value(QStringLiteral("occupancy_pct")),
-             100.0);
+    QCOMPARE(json(subscriber.last(prefix + "/stats")).value(QStringLiteral("dropped")), 0);
 
     scan.signal(SIGKILL);
     QVERIFY(scan.finish());
@@ -161,8 +153,6 @@ void TestMqttScan::badBrokerSettings_data()
     QTest::newRow("unreadable password file")
         << QStringList{"--mqtt-user", "site7", "--mqtt-password-file", "@missing"} << 2
         << "cannot read";
-    QTest::newRow("CA without TLS")
-        << QStringList{"--mqtt-ca", "@wrong"} << 2 << "--mqtt-ca needs an mqtts:// broker URL";
     QTest::newRow("password in the URL")
         << QStringList{"--mqtt", "mqtt://site7:pw@127.0.0.1"} << 2 << "bad broker URL";
 }
