@@ -4,17 +4,22 @@
 
 namespace {
 
-const QString kUsualSerialGroup = QStringLiteral("dialout");
-
-QString permissionReason(const QString &device, const QString &group)
+QString permissionReason(const QString &device, const PortNodeAccess &node)
 {
 #ifdef Q_OS_LINUX
-    const QString owner = group.isEmpty() ? kUsualSerialGroup : group;
-    return QStringLiteral("%1: permission denied: your user is not in the group '%2' that owns "
-                          "the device; run 'sudo usermod -aG %2 $USER', then log out and in again")
-        .arg(device, owner);
+    const QString usualGroup = QStringLiteral("dialout");
+    if (node.group.isEmpty() || node.groupReadWritable) {
+        const QString group = node.group.isEmpty() ? usualGroup : node.group;
+        return QStringLiteral("%1: permission denied: your user is not in the group '%2' that "
+                              "owns the device; run 'sudo usermod -aG %2 $USER', then log out "
+                              "and in again")
+            .arg(device, group);
+    }
+    return QStringLiteral("%1: permission denied: not even its group '%2' may open the device; "
+                          "have it given to the group '%3' (a udev rule), then join that group")
+        .arg(device, node.group, usualGroup);
 #else
-    Q_UNUSED(group)
+    Q_UNUSED(node)
     return QStringLiteral("%1: permission denied: your user may not open this device").arg(device);
 #endif
 }
@@ -67,6 +72,7 @@ PortNodeAccess inspectPortNode(const QString &devicePath)
     node.exists = info.exists();
     node.readWritable = node.exists && info.isReadable() && info.isWritable();
     node.group = info.group();
+    node.groupReadWritable = info.permission(QFile::ReadGroup | QFile::WriteGroup);
     return node;
 }
 
@@ -82,7 +88,7 @@ PortOpenFailure classifyPortOpenFailure(const QString &portName, QSerialPort::Se
             QStringLiteral("%1: no such device (unplugged, or a wrong port name)").arg(device);
         break;
     case PortOpenFailureKind::PermissionDenied:
-        failure.reason = permissionReason(device, node.group);
+        failure.reason = permissionReason(device, node);
         break;
     case PortOpenFailureKind::InUse:
         failure.reason = QStringLiteral("%1: in use by another program").arg(device);

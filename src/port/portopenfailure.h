@@ -22,6 +22,8 @@ struct PortNodeAccess
     bool readWritable = false;
     // The group that owns the node, empty when it cannot be read.
     QString group;
+    // Whether members of that group may read and write it: joining the group helps only then.
+    bool groupReadWritable = false;
 };
 
 // The file the serial layer opens for a port name: names without a path live in /dev.

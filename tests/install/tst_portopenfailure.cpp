@@ -55,6 +55,11 @@ void TestPortOpenFailure::classify_data()
     QTest::newRow("node gone, odd error")
         << "ttyACM1" << QSerialPort::ResourceError << missing << PortOpenFailureKind::NoSuchDevice
         << "/dev/ttyACM1: no such device (unplugged, or a wrong port name)";
+    QTest::newRow("group may not open it either")
+        << "/dev/ttyS0" << QSerialPort::PermissionError
+        << PortNodeAccess{true, false, "root", false} << PortOpenFailureKind::PermissionDenied
+        << "/dev/ttyS0: permission denied: not even its group 'root' may open the device; have it "
+           "given to the group 'dialout' (a udev rule), then join that group";
     QTest::newRow("owner unknown")
         << "/dev/ttyS0" << QSerialPort::PermissionError << PortNodeAccess{true, false, QString()}
         << PortOpenFailureKind::PermissionDenied
