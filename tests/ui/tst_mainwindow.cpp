@@ -44,7 +44,7 @@ QString captionOf(const QWidget *widget)
 // "sys" for the desktop's face, else P (proportional) or G (fixed), the size, b for bold.
 QString fontOf(const QWidget *widget)
 {
-    const QFont font = widget->font();
+    const QFont &font = widget->font();
     if (font.families() == QApplication::font().families()) {
         return QStringLiteral("sys");
     }
@@ -92,7 +92,7 @@ private Q_SLOTS:
     void frameToolTipOnlyOverItsEmptyArea_data();
     void frameToolTipOnlyOverItsEmptyArea();
 
-private:
+private: // NOLINT(readability-redundant-access-specifiers): Qt Test runs every private slot
     std::unique_ptr<MainWindow> makeWindow();
     void showWindow();
 
