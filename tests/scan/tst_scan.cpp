@@ -107,8 +107,8 @@ private Q_SLOTS:
         SimProcess sim;
         QVERIFY(sim.start(args("--jitter 1")));
         Scan scan;
-        scan.start(
-            {"-o", scan.path("out.csv"), "--summary", scan.path("summary.csv"), sim.devicePath()});
+        scan.start({"-o", scan.path("out.csv"), "--summary", scan.path("summary.csv"), "--png",
+                    scan.path("chart.png"), sim.devicePath()});
         QTRY_VERIFY_WITH_TIMEOUT(lines(scan.path("out.csv")).size() >= 3, kFinishMs);
         scan.interrupt();
         QVERIFY(scan.finish());
@@ -122,6 +122,7 @@ private Q_SLOTS:
         const QList<QByteArray> summary = lines(scan.path("summary.csv"));
         QCOMPARE(summary.size(), 41);
         QVERIFY(summary[1].split(',')[2].toInt() >= rows.size() - 1);
+        QCOMPARE(QImage(scan.path("chart.png")).size(), QSize(601, 233)); // the design size
     }
 
     void hangUpEndsOrReconnects_data()
