@@ -94,7 +94,6 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
     connect(m_signals, &StopSignals::stopRequested, m_run, &ScanRun::stop);
     connect(m_durationTimer, &QTimer::timeout, this, &Scanner::armDurationTimer);
     connect(m_progressTimer, &QTimer::timeout, this, &Scanner::showProgress);
-    startPublishing();
 }
 
 void Scanner::startPublishing()
@@ -136,6 +135,7 @@ bool Scanner::start()
     if (!openFiles()) {
         return false;
     }
+    startPublishing();
     m_clock.start();
     if (m_options.duration) {
         armDurationTimer();
