@@ -60,11 +60,6 @@ void TestPortOpenFailure::classify_data()
         << PortNodeAccess{true, false, "root", false} << PortOpenFailureKind::PermissionDenied
         << "/dev/ttyS0: permission denied: not even its group 'root' may open the device; have it "
            "given to the group 'dialout' (a udev rule), then join that group";
-    QTest::newRow("owner unknown")
-        << "/dev/ttyS0" << QSerialPort::PermissionError << PortNodeAccess{true, false, QString()}
-        << PortOpenFailureKind::PermissionDenied
-        << "/dev/ttyS0: permission denied: your user is not in the group 'dialout' that owns the "
-           "device; run 'sudo usermod -aG dialout $USER', then log out and in again";
     QTest::newRow("locked by another program")
         << "/dev/ttyUSB0" << QSerialPort::PermissionError << usable << PortOpenFailureKind::InUse
         << "/dev/ttyUSB0: in use by another program";
