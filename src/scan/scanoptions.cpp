@@ -13,6 +13,8 @@ namespace {
 
 constexpr int kFirstChannel = 7;
 constexpr int kLastChannel = 46;
+// One timer leg: a module silent for a day has stopped answering by any measure.
+constexpr std::chrono::hours kLongestStall{24};
 
 const QString kExitCodes = QStringLiteral(
     "Records the RSSI of a KVT-318 module's 40 channels until a limit is reached or it is\n"
@@ -67,6 +69,11 @@ struct Names
     QCommandLineOption reconnect{QStringLiteral("reconnect"),
                                  QStringLiteral("When the port fails, reopen it once a second and "
                                                 "go on.")};
+    QCommandLineOption stallTimeout{QStringLiteral("stall-timeout"),
+                                    QStringLiteral("Treat a module that sends no reading for D "
+                                                   "as a failed port (default 30s; 0: wait "
+                                                   "forever)."),
+                                    QStringLiteral("D"), QStringLiteral("30s")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
                              QStringLiteral("No progress line and no statistics table.")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
@@ -131,6 +138,16 @@ QString readOptions(const QCommandLineParser &parser, const Names &names, ScanOp
     options.summaryPath = parser.value(names.summary);
     options.pngPath = parser.value(names.png);
     options.reconnect = parser.isSet(names.reconnect);
+    const QString stall = parser.value(names.stallTimeout);
+    static const QRegularExpression kZero(QStringLiteral("^0+(?:\\.0+)?[smh]?$"));
+    options.stallTimeout = parseDuration(stall);
+    if (kZero.match(stall).hasMatch()) {
+        options.stallTimeout.reset();
+    } else if (!options.stallTimeout || *options.stallTimeout > kLongestStall) {
+        return QStringLiteral("--stall-timeout needs a length up to 24h such as 30s or 2m, or 0, "
+                              "not '%1'")
+            .arg(stall);
+    }
     options.quiet = parser.isSet(names.quiet);
 
     const QStringList positional = parser.positionalArguments();
@@ -156,7 +173,8 @@ Parsed parse(const QStringList &arguments)
     const Names names;
     parser.addOptions({names.output, names.format, names.sweeps, names.duration, names.channel,
                        names.sampleCount, names.threshold, names.summary, names.png,
-                       names.reconnect, names.quiet, names.help, names.version});
+                       names.reconnect, names.stallTimeout, names.quiet, names.help,
+                       names.version});
     mqttoptions::addTo(parser);
     parser.addPositionalArgument(QStringLiteral("PORT"),
                                  QStringLiteral("The serial port of the module."));

@@ -28,6 +28,8 @@ struct ScanOptions
     QString summaryPath;
     QString pngPath;
     bool reconnect = false;
+    // A module silent this long while sweeping has stopped answering; nothing means wait forever.
+    std::optional<std::chrono::milliseconds> stallTimeout = std::chrono::seconds(30);
     bool quiet = false;
     // Also publish to this broker.
     std::optional<MqttSettings> mqtt;

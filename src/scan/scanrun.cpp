@@ -9,6 +9,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 constexpr qint16 kFirstChannelNumber = 7;
 constexpr int kLastChannelIndex = MonitorState::kChannelCount - 1;
@@ -21,6 +23,7 @@ ScanRun::ScanRun(const ScanOptions &options, SerialLink &link, QObject *parent)
     , m_reopenTimer(new QTimer(this))
     , m_modeCheck(new QTimer(this))
     , m_stopCheck(new QTimer(this))
+    , m_stallTimer(new QTimer(this))
     , m_reconnect(options.reconnect)
 {
     m_state.chStart = kFirstChannelNumber;
@@ -36,6 +39,13 @@ ScanRun::ScanRun(const ScanOptions &options, SerialLink &link, QObject *parent)
     for (QTimer *check : {m_modeCheck, m_stopCheck}) {
         check->setSingleShot(true);
         check->setInterval(0);
+    }
+
+    m_stallTimer->setSingleShot(true);
+    if (options.stallTimeout) {
+        m_stallTimer->setInterval(*options.stallTimeout);
+        connect(m_session, &MonitorSession::readingStored, this, &ScanRun::onReading);
+        connect(m_stallTimer, &QTimer::timeout, this, &ScanRun::onStall);
     }
 
     m_view.setCaptionListener([this](const QString &caption) { onCaption(caption); });
@@ -102,18 +112,42 @@ void ScanRun::checkMode()
     }
     m_phase = Phase::Sweeping;
     m_swept = true;
+    onReading();
     Q_EMIT sweeping();
+}
+
+void ScanRun::onReading()
+{
+    if (m_phase == Phase::Sweeping && m_stallTimer->interval() > 0) {
+        m_stallTimer->start();
+    }
+}
+
+void ScanRun::onStall()
+{
+    if (m_phase != Phase::Sweeping) {
+        return;
+    }
+    // The window waits for ever on a silent module; a recorder left alone must not.
+    m_stalled = true;
+    m_session->StopMonitor();
 }
 
 void ScanRun::handleStopped()
 {
+    m_stallTimer->stop();
+    const bool stalled = std::exchange(m_stalled, false);
     if (m_phase == Phase::Ended || m_phase == Phase::Idle || m_stopping) {
         return;
     }
     const QString message = m_view.message();
     int code = PortFailed;
     QString reason;
-    if (message == texts::noResponse()) {
+    if (stalled) {
+        reason = QStringLiteral("%1: the module stopped answering: no reading for %2 s")
+                     .arg(device())
+                     .arg(m_stallTimer->interval() / 1000.0);
+    } else if (message == texts::noResponse()) {
         code = NoModule;
         reason = QStringLiteral("%1: no module answered @FV").arg(device());
     } else if (message == texts::unsupportedDevice()) {
@@ -150,6 +184,7 @@ void ScanRun::end(int exitCode, const QString &message)
     }
     m_phase = Phase::Ended;
     m_reopenTimer->stop();
+    m_stallTimer->stop();
     Q_EMIT ended(exitCode, message);
 }
 

@@ -49,6 +49,8 @@ private:
     enum class Phase { Idle, Connecting, Sweeping, Reconnecting, Ended };
 
     void onCaption(const QString &caption);
+    void onReading();
+    void onStall();
     void checkMode();
     void handleStopped();
     void reopen();
@@ -64,6 +66,9 @@ private:
     // What the session did is looked at once its step has returned.
     QTimer *m_modeCheck = nullptr;
     QTimer *m_stopCheck = nullptr;
+    // Restarted by every reading; firing means the module has stopped answering.
+    QTimer *m_stallTimer = nullptr;
+    bool m_stalled = false;
     bool m_reconnect = false;
     bool m_stopping = false;
     bool m_swept = false;

@@ -188,6 +188,10 @@ private Q_SLOTS:
                                            << "PORT" << 4 << ": no module answered";
         QTest::newRow("unknown mode") << "--mode 02"
                                       << "PORT" << 4 << "other than FSK";
+        QTest::newRow("module falls silent")
+            << "--mode 04 --stall-after 45"
+            << "-q --stall-timeout 1 -o /dev/null PORT" << 5
+            << ": the module stopped answering: no reading for 1 s";
         QTest::newRow("full disk")
             << "--mode 04"
             << "-o /dev/full PORT" << 1 << "/dev/full: No space left on device";
@@ -197,6 +201,8 @@ private Q_SLOTS:
                                               << "--channel 47 PORT" << 2 << "7 to 46";
         QTest::newRow("duration not a length") << ""
                                                << "-t 5x PORT" << 2 << "not '5x'";
+        QTest::newRow("stall timeout not a length") << ""
+                                                    << "--stall-timeout -1 PORT" << 2 << "'-1'";
         QTest::newRow("threshold not a number") << ""
                                                 << "--threshold low PORT" << 2 << "'low'";
         QTest::newRow("no port") << ""
