@@ -90,7 +90,8 @@ private:
     void settleOuterSize();
     void followOuterSize();
     void applyStoredCoordinate();
-    void showLatestReceived();
+    // RxDataDisp and Send as the latest exchange left them, at each refresh tick.
+    void showLatestTraffic();
     void applySwatchColour(int index);
     void setMarkerColour(quint32 value);
     [[nodiscard]] chart::ChartControls chartControls() const;
@@ -106,6 +107,7 @@ private:
     QTimer *m_placementTimer = nullptr; // applies a lone stored coordinate once placed
     bool m_outerSizeSettled = false;
     QString m_received; // RxBuf as the latest receive event left it
+    QString m_sent;     // Send as the latest command left it
     QSize m_laidOutFor; // the outer size, in twips, of the latest layout
     // A stored Left or Top without the other, in pixels, applied once the window is placed.
     std::optional<int> m_storedLeft;

@@ -2,6 +2,7 @@
 // pseudo-terminal: what the simulator's traffic log shows the monitor did, and what the
 // window shows and stores.
 #include "protocol/monitorsession.h"
+#include "protocol/qtseriallink.h"
 #include "protocol/seriallink.h"
 #include "simprocess.h"
 #include "sweeplog.h"
@@ -17,6 +18,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -92,6 +94,36 @@ void verifyReadings(const MainWindow &window, SimProcess &sim)
     QCOMPARE(asList(window.state().rssiMax), highest);
 }
 
+// The real serial port, with a look at every line just before it is written.
+class WatchedLink final : public SerialLink
+{
+public:
+    std::function<void(const QByteArray &)> beforeWrite;
+
+    WatchedLink()
+    {
+        connect(&m_port, &SerialLink::received, this, &SerialLink::received);
+        connect(&m_port, &SerialLink::failed, this, &SerialLink::failed);
+    }
+    void selectPort(const QString &systemName) override { m_port.selectPort(systemName); }
+    bool open() override { return m_port.open(); }
+    bool isOpen() const override { return m_port.isOpen(); }
+    void close() override { m_port.close(); }
+    bool writeLine(const QByteArray &line) override
+    {
+        if (beforeWrite) {
+            beforeWrite(line);
+        }
+        return m_port.writeLine(line);
+    }
+    QByteArray readAll() override { return m_port.readAll(); }
+    QString errorString() const override { return m_port.errorString(); }
+    QSerialPort::SerialPortError openError() const override { return m_port.openError(); }
+
+private:
+    QtSerialLink m_port;
+};
+
 } // namespace
 
 class TestMonitorRun : public QObject
@@ -100,9 +132,10 @@ class TestMonitorRun : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
 
-    [[nodiscard]] std::unique_ptr<MainWindow> openWindow() const
+    [[nodiscard]] std::unique_ptr<MainWindow> openWindow(SerialLink *link = nullptr) const
     {
         MainWindow::Services services;
+        services.link = link;
         services.settingsPath = m_dir->filePath(kSettingsFile);
         auto window = std::make_unique<MainWindow>(std::move(services));
         window->show();
@@ -206,7 +239,7 @@ private Q_SLOTS:
         connect(&w->refreshTimer(), &QTimer::timeout, w,
                 [w, &openAfterTick] { openAfterTick.append(w->link().isOpen()); });
         const FormControls &c = window->controls();
-        const QString lastCommand = c.send->text();
+        const QString lastCommand = window->sendText();
         QTest::mouseClick(c.command1, Qt::LeftButton);
         QVERIFY(window->link().isOpen());
         QCOMPARE(c.command1->text(), kStarted);
@@ -221,7 +254,7 @@ private Q_SLOTS:
     void hangUpLeavesWindowReadyToStartAgain_data()
     {
         QTest::addColumn<QString>("modeCode");
-        QTest::addColumn<QString>("sending"); // pulled as Send shows this; empty: --hangup-after
+        QTest::addColumn<QString>("sending"); // pulled as this goes out; empty: --hangup-after
         QTest::addColumn<int>("readings");
         QTest::addColumn<QString>("lastCommand");
         QTest::newRow("sweeping FSK") << "01"
@@ -230,7 +263,7 @@ private Q_SLOTS:
                                               << "" << 5 << "@AM0C08";
         QTest::newRow("@FV going out") << "01"
                                        << "@FV" << 0 << "@FV";
-        // Send shows a command just before it is written: here at the end of the pause.
+        // Written at the end of the pause.
         QTest::newRow("@RA going out after the pause") << "01"
                                                        << "@RA" << 3 << "@RA";
     }
@@ -246,16 +279,18 @@ private Q_SLOTS:
         QVERIFY(sim.start(paced + (sending.isEmpty()
                                        ? args(QStringLiteral("--hangup-after %1").arg(readings))
                                        : QStringList())));
-        const std::unique_ptr<MainWindow> window = openWindow();
+        auto *link = new WatchedLink;
+        const std::unique_ptr<MainWindow> window = openWindow(link);
         const FormControls &c = window->controls();
         QSignalSpy ended(&sim.process(), &QProcess::finished);
         // Killed and reaped: the terminal is gone before the command is written.
-        connect(c.send, &QLineEdit::textChanged, window.get(), [&](const QString &text) {
-            if (text == sending && window->state().chIdx == readings && ended.isEmpty()) {
+        link->beforeWrite = [&](const QByteArray &line) {
+            if (line == sending.toLatin1() + "\r\n" && window->state().chIdx == readings &&
+                ended.isEmpty()) {
                 sim.process().kill();
                 sim.process().waitForFinished();
             }
-        });
+        };
         startOn(*window, sim.devicePath());
         QVERIFY(!ended.isEmpty() || ended.wait(kHangupLimitMs));
         QCOMPARE(SweepLog(sim.log()).measurements().size(), readings);
@@ -263,10 +298,10 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(c.message->text(), kPortFault, kFaultNoticeLimitMs);
         verifyIdle(*window);
         QCOMPARE(window->state().chIdx, readings);
-        QTEST(c.send->text(), "lastCommand");
         QSignalSpy tick(&window->refreshTimer(), &QTimer::timeout);
         QVERIFY(tick.wait(kTickLimitMs));
         QCOMPARE(c.message->text(), kPortFault);
+        QTEST(c.send->text(), "lastCommand");
 
         SimProcess fresh;
         QVERIFY(fresh.start(paced));
