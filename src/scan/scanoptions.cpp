@@ -27,7 +27,7 @@ const QString kExitCodes = QStringLiteral(
     "  2  bad usage\n"
     "  3  the port cannot be opened (no such device, in use, no permission)\n"
     "  4  no supported module answered\n"
-    "  5  the port failed during the run (without --reconnect)\n"
+    "  5  the port failed or the module stopped answering (without --reconnect)\n"
     "  6  the MQTT broker refused the connection at the start (login or TLS)");
 
 struct Names
