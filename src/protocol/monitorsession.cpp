@@ -23,8 +23,9 @@ MonitorSession::MonitorSession(MonitorState &state, MonitorView &view, SerialLin
     , m_link(link)
     , m_startTimer(new QTimer(this))
     , m_commands(state, view, link, [this] { StopMonitor(); })
-    , m_sweep(state, view, m_commands,
-              [this](int index, qint16 value, SweepMode mode) { reportReading(index, value, mode); })
+    , m_sweep(
+          state, view, m_commands,
+          [this](int index, qint16 value, SweepMode mode) { reportReading(index, value, mode); })
     , m_connect(state, view, m_commands, *m_startTimer, [this] { StopMonitor(); })
     , m_reception(state, view, link, m_commands, m_sweep)
 {
