@@ -36,7 +36,9 @@ void HistoryStatistics::forgetDroppedRows()
 
 void HistoryStatistics::add(const HistoryRow &row)
 {
+    // Between two runs nothing was measured: a burst does not run across the gap.
     if (row.runStart) {
+        m_statistics.breakBursts();
         return;
     }
     for (int index = 0; index < MonitorState::kChannelCount; ++index) {

@@ -127,33 +127,43 @@ private Q_SLOTS:
         QTest::addColumn<QString>("bursts");
         QTest::addColumn<QString>("longest");
         QTest::addColumn<QString>("mean");
+        QTest::addColumn<int>("runStartsBefore"); // a sweep index, or -1
         const QList<qint16> bursty{-80, -80, -120, -120, -90, -120, -120, -120, -120, -120};
         QTest::newRow("two bursts in ten") << bursty << -100 << "30.0"
                                            << "2"
                                            << "2.0"
-                                           << "-109.0";
+                                           << "-109.0" << -1;
         QTest::newRow("threshold below all") << bursty << -130 << "100.0"
                                              << "1"
                                              << "9.0"
-                                             << "-109.0";
+                                             << "-109.0" << -1;
         QTest::newRow("threshold above all") << bursty << -70 << "0.0"
                                              << "0"
                                              << "0.0"
-                                             << "-109.0";
+                                             << "-109.0" << -1;
         QTest::newRow("level on the threshold is not above")
             << QList<qint16>{-100, -100, -99} << -100 << "33.3"
             << "1"
             << "0.0"
-            << "-99.7";
+            << "-99.7" << -1;
+        QTest::newRow("a new run ends a burst")
+            << QList<qint16>{-80, -80, -80, -80} << -100 << "100.0"
+            << "2"
+            << "1.0"
+            << "-80.0" << 2;
     }
     void occupancyAndStatistics()
     {
         QFETCH(QList<qint16>, levels);
         QFETCH(int, threshold);
+        QFETCH(int, runStartsBefore);
         m_controller->showHistory();
         HistoryWindow *window = m_controller->historyWindow();
         QVERIFY(window != nullptr);
         for (qsizetype n = 0; n < levels.size(); ++n) {
+            if (n == runStartsBefore) {
+                Q_EMIT m_window->session().runStarted();
+            }
             storeReadings(0, kChannels, kStartMs + n * kSweepMs, {levels.at(n)});
         }
         // The box recounts the rows already held.
