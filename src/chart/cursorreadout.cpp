@@ -1,26 +1,18 @@
 #include "chart/cursorreadout.h"
 
 #include "protocol/monitorstate.h"
+#include "record/recordtime.h"
 
 namespace chart {
 
 namespace {
 
-constexpr double kFirstChannelMHz = 429.25;
-constexpr double kChannelStepMHz = 0.0125;
 constexpr int kChannelDigits = 2;
-constexpr int kFrequencyDecimals = 4;
 
 // "00": at least two digits, zero-padded.
 QString twoDigits(int value)
 {
     return QStringLiteral("%1").arg(value, kChannelDigits, 10, QLatin1Char('0'));
-}
-
-// " ###0.0000": a leading space, the whole part without padding, four decimals.
-QString frequencyText(double megahertz)
-{
-    return QLatin1Char(' ') + QString::number(megahertz, 'f', kFrequencyDecimals);
 }
 
 } // namespace
@@ -34,9 +26,10 @@ QString cursorReadout(const MonitorState &state)
     const auto at = static_cast<std::size_t>(index);
     // "###0" for the levels: a plain whole number with its sign.
     return QStringLiteral("CH=") + twoDigits(state.chStart + index) + QLatin1Char(':') +
-           frequencyText(kFirstChannelMHz + kChannelStepMHz * index) +
-           QStringLiteral("[MHz] / RSSI=") + QString::number(state.rssi[at]) +
-           QStringLiteral(", Max=") + QString::number(state.rssiMax[at]) + QStringLiteral("[dBm]");
+           // " ###0.0000": a leading space, the whole part without padding, four decimals.
+           QLatin1Char(' ') + record::channelMhz(index) + QStringLiteral("[MHz] / RSSI=") +
+           QString::number(state.rssi[at]) + QStringLiteral(", Max=") +
+           QString::number(state.rssiMax[at]) + QStringLiteral("[dBm]");
 }
 
 } // namespace chart

@@ -1,22 +1,19 @@
 #include "history/statisticsmodel.h"
 
 #include "history/historystatistics.h"
+#include "record/recordtime.h"
 
 #include <QDateTime>
 
 namespace {
 
-constexpr int kFirstChannel = 7;
-constexpr double kFirstMhz = 429.25;
-constexpr double kMhzStep = 0.0125;
-
 QVariant displayed(const ChannelSummary &summary, int column)
 {
     if (column == StatisticsModel::Channel) {
-        return kFirstChannel + summary.index;
+        return record::channelNumber(summary.index);
     }
     if (column == StatisticsModel::Mhz) {
-        return QString::number(kFirstMhz + kMhzStep * summary.index, 'f', 4);
+        return record::channelMhz(summary.index);
     }
     // A channel not measured yet has no figures, rather than zeros that look like readings.
     if (summary.samples == 0) {
