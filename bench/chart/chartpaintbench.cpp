@@ -1,9 +1,9 @@
 // Times one full chart paint at the design size and at 1920 x 1080 pixels, then the CPU that a
 // shown chart costs while Timer1 repaints it every 300 ms and nothing else happens.
-#include "chart/chartpainter.h"
-#include "chart/chartview.h"
-#include "protocol/monitorstate.h"
-#include "ui/twips.h"
+#include "core/twips.h"
+#include "engine/protocol/monitorstate.h"
+#include "painters/chartpainter.h"
+#include "windows/main/chartview.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,12 +1,12 @@
 // The history's cost: one waterfall paint of four hours of sweeps at 1920 x 1080 pixels, and
 // the monitor's CPU while sweeping Air Monitor at 19200 baud with the history window open and
 // recording, beside the same run without them. Prints "name value unit" lines.
-#include "chart/waterfallpainter.h"
-#include "history/historycontroller.h"
-#include "history/historywindow.h"
-#include "history/sweephistory.h"
-#include "history/sweeprecorder.h"
-#include "ui/mainwindow.h"
+#include "engine/history/sweephistory.h"
+#include "engine/history/sweeprecorder.h"
+#include "painters/waterfallpainter.h"
+#include "programs/monitor/historycontroller.h"
+#include "windows/history/historywindow.h"
+#include "windows/main/mainwindow.h"
 #include "windowsweep.h"
 
 #include <QApplication>

@@ -5,11 +5,11 @@
 #include "mqttsubscriber.h"
 #include "simprocess.h"
 
-#include "record/channelstatistics.h"
-#include "record/sweepjson.h"
-#include "record/sweeprecord.h"
-#include "scan/mqttoptions.h"
-#include "scan/mqttpublisher.h"
+#include "engine/record/channelstatistics.h"
+#include "engine/record/sweepjson.h"
+#include "engine/record/sweeprecord.h"
+#include "programs/scan/mqttoptions.h"
+#include "programs/scan/mqttpublisher.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

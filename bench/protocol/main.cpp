@@ -5,7 +5,7 @@
 // Usage: protocol-bench   (the simulator from KVT318_SIM, else the one built beside it)
 #include "processusage.h"
 #include "sweepfigures.h"
-#include "ui/mainwindow.h"
+#include "windows/main/mainwindow.h"
 #include "windowsweep.h"
 
 #include <QApplication>

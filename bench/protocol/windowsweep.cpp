@@ -1,8 +1,8 @@
 #include "windowsweep.h"
 
+#include "engine/protocol/seriallink.h"
 #include "processusage.h"
-#include "protocol/seriallink.h"
-#include "ui/mainwindow.h"
+#include "windows/main/mainwindow.h"
 
 #include <QEventLoop>
 #include <QLineEdit>

@@ -2,10 +2,10 @@
 // over a long unpaced run; and in-process, what recording one sweep costs in each format.
 // Usage: scan-bench [SWEEPS]   (the memory run's length, default 100000)
 // Prints "name value" lines.
-#include "protocol/reading.h"
-#include "record/channelstatistics.h"
-#include "record/recordfile.h"
-#include "scan/scanrecorder.h"
+#include "engine/protocol/reading.h"
+#include "engine/record/channelstatistics.h"
+#include "engine/record/recordfile.h"
+#include "programs/scan/scanrecorder.h"
 #include "simprocess.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
-#include "chart/chartframe.h"
-#include "chart/chartview.h"
-#include "chart/cursorreadout.h"
-#include "protocol/monitorstate.h"
-#include "ui/windowlayout.h"
+#include "engine/protocol/monitorstate.h"
+#include "painters/cursorreadout.h"
+#include "windows/main/chartframe.h"
+#include "windows/main/chartview.h"
+#include "windows/main/windowlayout.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -30,7 +30,7 @@ MonitorState withReadings(std::initializer_list<std::array<int, 3>> readings,
 {
     MonitorState state;
     state.chStart = 7;
-    state.chMax = kLastChannelIndex;
+    state.chMax = channelplan::kLastIndex;
     state.rssi.fill(MonitorState::kNoReading);
     state.rssiMax.fill(MonitorState::kNoReading);
     for (const auto &[index, rssi, max] : readings) {

@@ -1,12 +1,12 @@
 // The real monitor window and the real serial port against the module simulator on a
 // pseudo-terminal: what the simulator's traffic log shows the monitor did, and what the
 // window shows and stores.
-#include "protocol/monitorsession.h"
-#include "protocol/qtseriallink.h"
-#include "protocol/seriallink.h"
+#include "engine/protocol/monitorsession.h"
+#include "engine/protocol/qtseriallink.h"
+#include "engine/protocol/seriallink.h"
 #include "simprocess.h"
 #include "sweeplog.h"
-#include "ui/mainwindow.h"
+#include "windows/main/mainwindow.h"
 
 #include <QCheckBox>
 #include <QLabel>

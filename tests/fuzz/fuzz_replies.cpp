@@ -2,8 +2,8 @@
 // module might send. Beyond crashes and undefined behaviour it checks that a reading is found
 // exactly when its tag and line end are there, and that Air Monitor readings stay in range.
 
-#include "protocol/lenientnumber.h"
-#include "protocol/replyparser.h"
+#include "engine/protocol/lenientnumber.h"
+#include "engine/protocol/replyparser.h"
 
 #include <QString>
 

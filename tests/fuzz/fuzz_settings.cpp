@@ -2,8 +2,8 @@
 // text. Beyond crashes and undefined behaviour it checks that a position always lands on the
 // screen and that whatever the writer stores reads back unchanged.
 
-#include "app/settingsfile.h"
-#include "app/settingsrecord.h"
+#include "windows/main/settingsfile.h"
+#include "windows/main/settingsrecord.h"
 
 #include <QDir>
 #include <QFile>

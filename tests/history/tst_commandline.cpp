@@ -1,5 +1,5 @@
 // The monitor's command line: options read, and a bad one refused before any window.
-#include "app/commandline.h"
+#include "programs/monitor/commandline.h"
 
 #include <QProcess>
 #include <QtTest>

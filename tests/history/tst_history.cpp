@@ -1,14 +1,14 @@
 // The history beside the monitor window, fed through the window's own session: the ring of
 // sweeps, run separators, occupancy and statistics, and the main window's shortcuts.
-#include "app/translations.h"
-#include "history/helpwindow.h"
-#include "history/historycontroller.h"
-#include "history/historywindow.h"
-#include "history/statisticsmodel.h"
-#include "history/sweephistory.h"
-#include "protocol/monitorsession.h"
+#include "engine/history/sweephistory.h"
+#include "engine/protocol/monitorsession.h"
+#include "programs/monitor/historycontroller.h"
+#include "programs/monitor/translations.h"
 #include "scriptedlink.h"
-#include "ui/mainwindow.h"
+#include "windows/history/helpwindow.h"
+#include "windows/history/historywindow.h"
+#include "windows/history/statisticsmodel.h"
+#include "windows/main/mainwindow.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>

@@ -1,11 +1,11 @@
 // Recording (--record) against the module simulator: the rows hold the simulator's
 // carriers, and a file that fails mid-run ends the recording while the run goes on.
-#include "app/commandline.h"
-#include "history/historycontroller.h"
-#include "history/historywindow.h"
-#include "history/sweeprecorder.h"
+#include "engine/history/sweeprecorder.h"
+#include "programs/monitor/commandline.h"
+#include "programs/monitor/historycontroller.h"
 #include "simprocess.h"
-#include "ui/mainwindow.h"
+#include "windows/history/historywindow.h"
+#include "windows/main/mainwindow.h"
 
 #include <QFile>
 #include <QLabel>

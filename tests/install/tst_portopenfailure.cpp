@@ -1,4 +1,4 @@
-#include "port/portopenfailure.h"
+#include "engine/port/portopenfailure.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,4 +1,4 @@
-#include "app/settingsfile.h"
+#include "windows/main/settingsfile.h"
 
 #include <QSize>
 #include <QTemporaryDir>

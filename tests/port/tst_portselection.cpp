@@ -1,8 +1,8 @@
-#include "port/portentry.h"
-#include "port/portprobe.h"
-#include "port/portselectionpanel.h"
-#include "port/portsource.h"
-#include "ui/twips.h"
+#include "core/twips.h"
+#include "engine/port/portentry.h"
+#include "engine/port/portprobe.h"
+#include "engine/port/portsource.h"
+#include "windows/main/portselectionpanel.h"
 
 #include <QLineEdit>
 #include <QListWidget>

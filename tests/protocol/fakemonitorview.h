@@ -1,7 +1,7 @@
 #pragma once
 
-#include "protocol/monitorstate.h"
-#include "protocol/monitorview.h"
+#include "engine/protocol/monitorstate.h"
+#include "engine/protocol/monitorview.h"
 
 #include <QList>
 

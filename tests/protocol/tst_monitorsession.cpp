@@ -1,8 +1,8 @@
 #include "fakemonitorview.h"
 #include "scriptedlink.h"
 
-#include "protocol/monitorsession.h"
-#include "protocol/texts.h"
+#include "engine/protocol/monitorsession.h"
+#include "engine/protocol/texts.h"
 
 #include <QTimer>
 #include <QtTest>

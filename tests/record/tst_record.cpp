@@ -1,7 +1,7 @@
-#include "protocol/reading.h"
-#include "record/channelstatistics.h"
-#include "record/recordfile.h"
-#include "record/sweepassembler.h"
+#include "engine/protocol/reading.h"
+#include "engine/record/channelstatistics.h"
+#include "engine/record/recordfile.h"
+#include "engine/record/sweepassembler.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

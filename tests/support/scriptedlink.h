@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/seriallink.h"
+#include "engine/protocol/seriallink.h"
 
 #include <QByteArrayList>
 #include <QStringList>

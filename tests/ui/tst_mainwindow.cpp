@@ -1,11 +1,11 @@
-#include "chart/chartframe.h"
-#include "chart/chartview.h"
-#include "chart/colorswatch.h"
-#include "protocol/monitorsession.h"
+#include "core/twips.h"
+#include "engine/protocol/monitorsession.h"
 #include "scriptedlink.h"
-#include "ui/mainwindow.h"
-#include "ui/outersize.h"
-#include "ui/twips.h"
+#include "windows/main/chartframe.h"
+#include "windows/main/chartview.h"
+#include "windows/main/colorswatch.h"
+#include "windows/main/mainwindow.h"
+#include "windows/main/outersize.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>

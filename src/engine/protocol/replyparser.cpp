@@ -1,0 +1,72 @@
+#include "engine/protocol/replyparser.h"
+
+#include "engine/protocol/lenientnumber.h"
+
+namespace reply {
+
+namespace {
+
+constexpr qsizetype kTagLength = 4;
+// The line end of "@FV" is looked for where it would stand behind a tag of that length.
+constexpr qsizetype kModelLineEndFrom = kTagLength - 1;
+constexpr qsizetype kHexDigits = 2;
+constexpr int kByteOffset = 256;
+
+const QLatin1String kLineEnd("\r\n");
+
+} // namespace
+
+ModelCheck checkModel(const QString &buffer)
+{
+    if (buffer.indexOf(kLineEnd, kModelLineEndFrom) < 0) {
+        return ModelCheck::NoResponse;
+    }
+    const bool known =
+        buffer.contains(QLatin1String("KVT-318M")) || buffer.contains(QLatin1String("PVT-318"));
+    return known ? ModelCheck::Accepted : ModelCheck::Unsupported;
+}
+
+bool reportsMode(const QString &buffer, RadioMode mode)
+{
+    switch (mode) {
+    case RadioMode::Fsk:
+        return buffer.contains(QLatin1String("*MO=01"));
+    case RadioMode::LoRa:
+        return buffer.contains(QLatin1String("*MO=03"));
+    case RadioMode::AirMonitor:
+        return buffer.contains(QLatin1String("*MO=04"));
+    }
+    return false;
+}
+
+bool hasChannelSet(const QString &buffer)
+{
+    const qsizetype tag = buffer.indexOf(QLatin1String("*CH="));
+    return tag >= 0 && buffer.indexOf(kLineEnd, tag + kTagLength) >= 0;
+}
+
+std::optional<qint16> rssiReading(const QString &buffer)
+{
+    const qsizetype tag = buffer.indexOf(QLatin1String("*RA="));
+    if (tag < 0) {
+        return std::nullopt;
+    }
+    const qsizetype valueStart = tag + kTagLength;
+    const qsizetype unit = buffer.indexOf(QLatin1String("dBm\r\n"), valueStart);
+    if (unit < 0) {
+        return std::nullopt;
+    }
+    return lenient::readDecimal(QStringView(buffer).mid(valueStart, unit - valueStart));
+}
+
+std::optional<qint16> airMonitorReading(const QString &buffer)
+{
+    const qsizetype tag = buffer.indexOf(QLatin1String("*RS="));
+    if (tag < 0 || buffer.size() < tag + kTagLength + kHexDigits) {
+        return std::nullopt;
+    }
+    const int byte = lenient::readHex(QStringView(buffer).mid(tag + kTagLength, kHexDigits));
+    return static_cast<qint16>(byte - kByteOffset);
+}
+
+} // namespace reply

@@ -1,0 +1,3 @@
+#include "engine/protocol/serialtrace.h"
+
+Q_LOGGING_CATEGORY(lcSerial, "kvt318.serial", QtWarningMsg)

@@ -1,0 +1,99 @@
+#include "engine/record/recordfile.h"
+
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+RecordFile::RecordFile(QString path, RecordFormat format)
+    : m_path(std::move(path))
+    , m_format(format)
+{}
+
+RecordFile::~RecordFile() = default;
+
+bool RecordFile::open()
+{
+    m_writer.reset();
+    m_file.close();
+    bool opened = false;
+    const bool toStdout = m_path == QLatin1String("-");
+    if (toStdout) {
+        opened = m_file.open(stdout, QIODevice::WriteOnly);
+    } else {
+        m_file.setFileName(m_path);
+        // Devices and pipes have no end to append at.
+        const QFileInfo info(m_path);
+        const bool special = info.exists() && !info.isFile() && !info.isDir();
+        opened =
+            m_file.open(special ? QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Append);
+    }
+    if (!opened) {
+        m_error = displayName() + QLatin1String(": ") + m_file.errorString();
+        return false;
+    }
+    m_writer = record::makeWriter(m_format, m_file);
+    // Appending to an earlier recording of the same format: its header is already there.
+    // Standard output always starts with one, whatever it is redirected to.
+    if (toStdout || m_file.isSequential() || m_file.size() == 0) {
+        return writeHeader();
+    }
+    return true;
+}
+
+bool RecordFile::writeHeader()
+{
+    return m_writer && checked(m_writer->writeHeader());
+}
+
+bool RecordFile::writeSweep(const SweepRecord &sweep)
+{
+    return m_writer && checked(m_writer->writeSweep(sweep));
+}
+
+bool RecordFile::writeReading(const Reading &reading)
+{
+    return m_writer && checked(m_writer->writeReading(reading));
+}
+
+QString RecordFile::errorString() const
+{
+    return m_error;
+}
+
+bool RecordFile::checked(bool written)
+{
+    if (!written) {
+        m_error = displayName() + QLatin1String(": ") + m_writer->errorString();
+        return false;
+    }
+    if (fileRemoved()) {
+        m_error =
+            displayName() + QLatin1String(": ") + QString::fromLocal8Bit(std::strerror(ENOENT));
+        return false;
+    }
+    return true;
+}
+
+bool RecordFile::fileRemoved() const
+{
+#ifdef Q_OS_UNIX
+    // Writes to an unlinked file succeed and vanish with it: notice it instead.
+    struct stat status = {};
+    return ::fstat(m_file.handle(), &status) == 0 && S_ISREG(status.st_mode) &&
+           status.st_nlink == 0;
+#else
+    return false;
+#endif
+}
+
+QString RecordFile::displayName() const
+{
+    return m_path == QLatin1String("-") ? QStringLiteral("standard output") : m_path;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/record/recordformat.h"
+#include "engine/record/recordsink.h"
+
+#include <QFile>
+
+#include <memory>
+
+// A recording file: opened for appending, so an earlier recording is never overwritten, with
+// the format's header only at the top of a new or empty file. "-" is standard output. Errors
+// read "FILE: reason", and a file removed while it is written is a failed write.
+class RecordFile : public RecordSink
+{
+public:
+    RecordFile(QString path, RecordFormat format);
+    ~RecordFile() override;
+    RecordFile(const RecordFile &) = delete;
+    RecordFile &operator=(const RecordFile &) = delete;
+
+    [[nodiscard]] bool open();
+    [[nodiscard]] QString path() const { return m_path; }
+
+    bool writeHeader() override;
+    bool writeSweep(const SweepRecord &sweep) override;
+    bool writeReading(const Reading &reading) override;
+    [[nodiscard]] QString errorString() const override;
+
+private:
+    bool checked(bool written);
+    [[nodiscard]] bool fileRemoved() const;
+    [[nodiscard]] QString displayName() const;
+
+    QString m_path;
+    RecordFormat m_format;
+    QFile m_file;
+    std::unique_ptr<RecordSink> m_writer;
+    QString m_error;
+};

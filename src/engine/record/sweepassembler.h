@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/protocol/reading.h"
+#include "engine/record/sweeprecord.h"
+
+#include <QObject>
+
+#include <bitset>
+
+// Gathers the readings of a run into complete sweeps. A sweep is complete when the reading
+// for the last channel arrives and every channel has had a reading since the sweep began;
+// anything less (a run cut short, cursor-only measuring, a change of mode) is never a sweep.
+class SweepAssembler : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SweepAssembler(QObject *parent = nullptr);
+
+    void addReading(const Reading &reading);
+    // A new run: the unfinished sweep of the previous one is dropped; numbering goes on.
+    void startRun();
+
+    [[nodiscard]] qint64 completedSweeps() const { return m_completed; }
+
+Q_SIGNALS:
+    void sweepCompleted(const SweepRecord &sweep);
+
+private:
+    SweepRecord m_pending;
+    std::bitset<MonitorState::kChannelCount> m_filled;
+    qint64 m_completed = 0;
+};

@@ -1,0 +1,90 @@
+#include "programs/monitor/commandline.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace commandline {
+
+namespace {
+
+// Qt's own options (-platform offscreen, -style fusion, -reverse, …), which QApplication takes
+// from the same command line later: accepted here, and left out of the usage.
+void acceptToolkitOptions(QCommandLineParser &parser)
+{
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QStringList withValue = {
+        QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"),    QStringLiteral("session"),
+        QStringLiteral("display"),         QStringLiteral("geometry"),
+        QStringLiteral("style"),           QStringLiteral("stylesheet"),
+        QStringLiteral("qmljsdebugger")};
+    for (const QString &name : withValue) {
+        QCommandLineOption option(name, QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const QString &name : {QStringLiteral("reverse"), QStringLiteral("widgetcount")}) {
+        QCommandLineOption option(name);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+} // namespace
+
+CommandLineOutcome parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    acceptToolkitOptions(parser);
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "CommandLine",
+        "Monitor of the received signal strength on the 40 channels of a KVT-318 radio "
+        "module.\n\nExit status: 0 when the window closes, 1 when the recording file "
+        "cannot be opened, 2 on a bad command line."));
+    const QCommandLineOption record(
+        QStringLiteral("record"),
+        QCoreApplication::translate(
+            "CommandLine",
+            "Record every complete sweep of every run to FILE (CSV; rows are appended, the "
+            "header is written when the file is new or empty)."),
+        QCoreApplication::translate("CommandLine", "FILE"));
+    const QCommandLineOption history(
+        QStringLiteral("history"),
+        QCoreApplication::translate("CommandLine", "Open the history window at start."));
+    parser.addOption(record);
+    parser.addOption(history);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+
+    CommandLineOutcome outcome;
+    if (!parser.parse(arguments)) {
+        outcome.error = parser.errorText() + QLatin1Char('\n') + parser.helpText();
+        outcome.exitCode = kUsageExitCode;
+        return outcome;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        outcome.error = QCoreApplication::translate("CommandLine", "Unexpected argument: %1")
+                            .arg(parser.positionalArguments().first()) +
+                        QLatin1Char('\n') + parser.helpText();
+        outcome.exitCode = kUsageExitCode;
+        return outcome;
+    }
+    if (parser.isSet(help)) {
+        outcome.output = parser.helpText();
+        return outcome;
+    }
+    if (parser.isSet(version)) {
+        outcome.output = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                         QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        return outcome;
+    }
+    MonitorOptions options;
+    options.recordPath = parser.value(record);
+    options.openHistory = parser.isSet(history);
+    outcome.options = options;
+    return outcome;
+}
+
+} // namespace commandline

@@ -1,0 +1,115 @@
+#include "programs/monitor/historycontroller.h"
+
+#include "engine/history/historystatistics.h"
+#include "engine/history/sweephistory.h"
+#include "engine/history/sweeprecorder.h"
+#include "engine/protocol/monitorsession.h"
+#include "engine/record/sweepassembler.h"
+#include "windows/history/helpwindow.h"
+#include "windows/history/historywindow.h"
+#include "windows/history/imagefiles.h"
+#include "windows/history/monitoractions.h"
+#include "windows/main/mainwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDateTime>
+#include <QMessageBox>
+
+#include <cstdio>
+
+HistoryController::HistoryController(MainWindow &window, QObject *parent)
+    : QObject(parent)
+    , m_window(window)
+    , m_chooser(savepath::fileDialog())
+    , m_actions(new MonitorActions(this))
+    , m_assembler(new SweepAssembler(this))
+    , m_history(new SweepHistory(SweepHistory::kFourHourRows, this))
+    , m_statistics(new HistoryStatistics(*m_history, this))
+    , m_recorder(new SweepRecorder(this))
+{
+    m_actions->attachTo(&window);
+    connectHandlers();
+}
+
+HistoryController::~HistoryController() = default;
+
+void HistoryController::connectHandlers()
+{
+    MonitorSession &session = m_window.session();
+    connect(&session, &MonitorSession::readingStored, m_assembler, &SweepAssembler::addReading);
+    connect(&session, &MonitorSession::runStarted, this, [this] {
+        m_assembler->startRun();
+        m_history->markRunStart(QDateTime::currentMSecsSinceEpoch());
+    });
+    connect(m_assembler, &SweepAssembler::sweepCompleted, this, [this](const SweepRecord &sweep) {
+        m_history->append(sweep);
+        m_recorder->record(sweep);
+    });
+    connect(m_recorder, &SweepRecorder::failed, this,
+            [](const QString &message) { report(tr("recording stopped: %1").arg(message)); });
+    connect(m_actions->showHistory, &QAction::triggered, this, &HistoryController::showHistory);
+    connect(m_actions->saveChartImage, &QAction::triggered, this,
+            &HistoryController::saveChartImage);
+    connect(m_actions->resetMaxHold, &QAction::triggered, this, &HistoryController::resetMaxHold);
+    connect(m_actions->showHelp, &QAction::triggered, this, &HistoryController::showHelp);
+}
+
+bool HistoryController::startRecording(const QString &path)
+{
+    if (m_recorder->start(path)) {
+        return true;
+    }
+    report(m_recorder->lastError());
+    return false;
+}
+
+void HistoryController::showHistory()
+{
+    if (m_historyWindow == nullptr) {
+        m_historyWindow = std::make_unique<HistoryWindow>(*m_history, *m_statistics, *m_recorder,
+                                                          *m_actions, m_chooser);
+        // Closing the monitor window ends the program, whatever else is open.
+        m_historyWindow->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    m_historyWindow->show();
+    m_historyWindow->raise();
+    m_historyWindow->activateWindow();
+}
+
+void HistoryController::showHelp()
+{
+    if (m_helpWindow == nullptr) {
+        m_helpWindow = std::make_unique<HelpWindow>();
+        m_helpWindow->setAttribute(Qt::WA_QuitOnClose, false);
+    }
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
+}
+
+void HistoryController::resetMaxHold()
+{
+    MonitorState &state = m_window.state();
+    state.rssiMax = state.rssi;
+}
+
+void HistoryController::saveChartImage()
+{
+    QWidget *parent = QApplication::activeWindow();
+    const QString path = m_chooser(parent != nullptr ? parent : &m_window, tr("Save chart image"),
+                                   imagefiles::proposedPath(), tr("PNG images (*.png)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    const QString error = imagefiles::savePng(m_window.controls().picture1->image(), path);
+    if (!error.isEmpty()) {
+        QMessageBox::warning(parent != nullptr ? parent : &m_window, tr("Save chart image"), error);
+    }
+}
+
+void HistoryController::report(const QString &message)
+{
+    std::fprintf(stderr, "kvt318-monitor: %s\n", message.toLocal8Bit().constData());
+    std::fflush(stderr);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "windows/history/savepathchooser.h"
+
+#include <QObject>
+
+#include <memory>
+
+class HelpWindow;
+class HistoryStatistics;
+class HistoryWindow;
+class MainWindow;
+class MonitorActions;
+class SweepAssembler;
+class SweepHistory;
+class SweepRecorder;
+
+// What the monitor keeps beside its window: the history of the sweeps from the start of the
+// program, recording to a file, and the actions reached from the main window's keyboard. It
+// listens to the window's session and touches nothing of the window but the max hold.
+class HistoryController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit HistoryController(MainWindow &window, QObject *parent = nullptr);
+    ~HistoryController() override;
+    HistoryController(const HistoryController &) = delete;
+    HistoryController &operator=(const HistoryController &) = delete;
+
+    void setSavePathChooser(SavePathChooser chooser) { m_chooser = std::move(chooser); }
+
+    // Records from the next complete sweep on; false with the reason on standard error.
+    bool startRecording(const QString &path);
+    // Opens the history window, or raises it when it is open.
+    void showHistory();
+    void showHelp();
+    // Every channel's maximum becomes its latest reading; the chart shows it at its next tick.
+    void resetMaxHold();
+    // Asks for a file and saves the chart as a PNG at its current size.
+    void saveChartImage();
+
+    [[nodiscard]] SweepHistory &history() const { return *m_history; }
+    [[nodiscard]] SweepRecorder &recorder() const { return *m_recorder; }
+    // Null until first shown.
+    [[nodiscard]] HistoryWindow *historyWindow() const { return m_historyWindow.get(); }
+    [[nodiscard]] HelpWindow *helpWindow() const { return m_helpWindow.get(); }
+
+private:
+    void connectHandlers();
+    static void report(const QString &message);
+
+    MainWindow &m_window;
+    SavePathChooser m_chooser;
+    MonitorActions *m_actions = nullptr;
+    SweepAssembler *m_assembler = nullptr;
+    SweepHistory *m_history = nullptr;
+    HistoryStatistics *m_statistics = nullptr;
+    SweepRecorder *m_recorder = nullptr;
+    // Top-level windows of their own, made when first asked for.
+    std::unique_ptr<HistoryWindow> m_historyWindow;
+    std::unique_ptr<HelpWindow> m_helpWindow;
+};

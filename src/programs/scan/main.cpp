@@ -1,0 +1,55 @@
+#include "programs/scan/scanner.h"
+#include "programs/scan/scanoptions.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+constexpr int kBadUsage = 2;
+
+QStringList argumentsOf(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    return arguments;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("kvt318-scan"));
+    const scanoptions::Parsed parsed = scanoptions::parse(argumentsOf(argc, argv));
+    switch (parsed.action) {
+    case scanoptions::Action::Help:
+    case scanoptions::Action::Version:
+        std::fputs(qPrintable(parsed.text + QLatin1Char('\n')), stdout);
+        return 0;
+    case scanoptions::Action::Usage:
+        std::fprintf(stderr, "kvt318-scan: %s\n", qPrintable(parsed.text));
+        std::fputs("Usage: kvt318-scan [options] PORT\n"
+                   "Run 'kvt318-scan --help' for the options and exit codes.\n",
+                   stderr);
+        return kBadUsage;
+    case scanoptions::Action::Run:
+        break;
+    }
+
+    // Painting the chart image needs Qt Gui; no display is ever opened.
+    std::unique_ptr<QCoreApplication> app;
+    if (parsed.options.pngPath.isEmpty()) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    Scanner scanner(parsed.options);
+    if (!scanner.start()) {
+        return Scanner::kWriteFailed;
+    }
+    return scanner.exitCode() ? *scanner.exitCode() : QCoreApplication::exec();
+}

@@ -1,0 +1,79 @@
+#include "programs/scan/mqttpublisher.h"
+
+#include "engine/record/sweepjson.h"
+#include "engine/record/sweeprecord.h"
+#include "programs/scan/mqttoptions.h"
+#include "programs/scan/mqttsession.h"
+#include "programs/scan/mqttstatsjson.h"
+#include "programs/scan/mqttsweepqueue.h"
+
+#include <QDateTime>
+
+MqttPublisher::MqttPublisher(const MqttSettings &settings, const ChannelStatistics &statistics,
+                             QObject *parent)
+    : QObject(parent)
+    , m_statistics(statistics)
+    , m_queue(std::make_shared<MqttSweepQueue>(settings.queueLimit))
+{
+    // The session calls from its own thread; the queued connection brings its news here.
+    connect(this, &MqttPublisher::sessionEvent, this, &MqttPublisher::handleSessionEvent,
+            Qt::QueuedConnection);
+    auto listener = [this](MqttSession::Event event, const QString &reason) {
+        Q_EMIT sessionEvent(static_cast<int>(event), reason, QPrivateSignal());
+    };
+    m_session = std::make_unique<MqttSession>(settings, m_queue, std::move(listener));
+
+    m_statsTimer.setInterval(settings.statsInterval);
+    connect(&m_statsTimer, &QTimer::timeout, this, &MqttPublisher::publishStats);
+    m_statsTimer.start();
+}
+
+MqttPublisher::~MqttPublisher() = default;
+
+bool MqttPublisher::writeSweep(const SweepRecord &sweep)
+{
+    ++m_sweeps;
+    m_queue->push(record::sweepJson(sweep));
+    return true;
+}
+
+void MqttPublisher::finish()
+{
+    if (!m_session) {
+        return;
+    }
+    m_statsTimer.stop();
+    publishStats();
+    m_session.reset();
+    m_connected = false;
+}
+
+void MqttPublisher::handleSessionEvent(int event, const QString &reason)
+{
+    m_connected = event == static_cast<int>(MqttSession::Event::Connected);
+    switch (static_cast<MqttSession::Event>(event)) {
+    case MqttSession::Event::Connected:
+        Q_EMIT connected();
+        break;
+    case MqttSession::Event::Lost:
+        Q_EMIT connectionLost(reason);
+        break;
+    case MqttSession::Event::Refused:
+        Q_EMIT refused(reason);
+        break;
+    }
+}
+
+qint64 MqttPublisher::droppedSweeps() const
+{
+    return m_queue->dropped();
+}
+
+void MqttPublisher::publishStats()
+{
+    if (m_session) {
+        const MqttStatsHeader header{QDateTime::currentMSecsSinceEpoch(), m_sweeps,
+                                     m_queue->dropped()};
+        m_session->publishStats(mqttStatsJson(header, m_statistics));
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/record/recordsink.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+class ChannelStatistics;
+class MqttSession;
+class MqttSweepQueue;
+struct MqttSettings;
+
+// Publishes a recording to an MQTT broker: each complete sweep as its JSON Lines object to
+// PREFIX/sweep, the statistics now and then (retained) to PREFIX/stats, and the scanner's
+// presence to PREFIX/status. A broker that is away never fails a write: the sweeps wait in a
+// bounded queue, the oldest giving way, and the count of those lost goes out with the statistics.
+class MqttPublisher : public QObject, public RecordSink
+{
+    Q_OBJECT
+
+public:
+    MqttPublisher(const MqttSettings &settings, const ChannelStatistics &statistics,
+                  QObject *parent = nullptr);
+    ~MqttPublisher() override;
+
+    bool writeSweep(const SweepRecord &sweep) override;
+    [[nodiscard]] QString errorString() const override { return {}; }
+
+    // Sends the statistics once more and delivers what is queued, for a few seconds at most.
+    void finish();
+
+    [[nodiscard]] qint64 droppedSweeps() const;
+    [[nodiscard]] bool isConnected() const { return m_connected; }
+
+Q_SIGNALS:
+    void connected();
+    void connectionLost(const QString &reason);
+    // The broker refused the login or the TLS handshake before any connection succeeded.
+    void refused(const QString &reason);
+    // From the network thread.
+    void sessionEvent(int event, const QString &reason, QPrivateSignal);
+
+private:
+    void handleSessionEvent(int event, const QString &reason);
+    void publishStats();
+
+    const ChannelStatistics &m_statistics;
+    std::shared_ptr<MqttSweepQueue> m_queue;
+    std::unique_ptr<MqttSession> m_session;
+    QTimer m_statsTimer;
+    qint64 m_sweeps = 0;
+    bool m_connected = false;
+};

@@ -1,0 +1,370 @@
+#include "programs/scan/mqttsession.h"
+
+#include "programs/scan/mqttoptions.h"
+#include "programs/scan/mqttsweepqueue.h"
+
+#include <QFile>
+
+#include <mosquitto.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <unordered_set>
+#include <utility>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+constexpr int kKeepAliveSeconds = 30;
+// How long one pass of the network loop may wait for the socket; also how soon a newly queued
+// sweep leaves when nothing else wakes the loop.
+constexpr int kLoopTimeoutMs = 50;
+// PUBLISH packets awaiting their PUBACK; the rest wait in the bounded queue.
+constexpr unsigned kInFlightLimit = 20;
+constexpr std::chrono::seconds kFirstRetry{1};
+constexpr std::chrono::seconds kLongestRetry{30};
+constexpr std::chrono::seconds kFlushLimit{3};
+constexpr std::chrono::seconds kShutdownLimit{5};
+constexpr int kDisconnectPasses = 10;
+constexpr int kQos = 1;
+
+// CONNACK return codes of MQTT 3.1.1 that mean "try again later" rather than "not like this".
+constexpr int kServerUnavailable = 3;
+
+const QByteArray kOnline = QByteArrayLiteral("online");
+const QByteArray kOffline = QByteArrayLiteral("offline");
+
+void initialiseLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { mosquitto_lib_init(); });
+}
+
+// The library's sentences end in a full stop; the messages go on after the reason.
+QString reasonText(const char *sentence)
+{
+    QString text = QString::fromUtf8(sentence);
+    if (text.endsWith(QLatin1Char('.'))) {
+        text.chop(1);
+    }
+    return text;
+}
+
+QString errorText(int rc, int savedErrno)
+{
+    if (rc == MOSQ_ERR_ERRNO) {
+        return qt_error_string(savedErrno);
+    }
+    return reasonText(mosquitto_strerror(rc));
+}
+} // namespace
+
+class MqttSession::Core
+{
+public:
+    Core(const MqttSettings &settings, std::shared_ptr<MqttSweepQueue> sweeps, Listener listener)
+        : m_settings(settings)
+        , m_sweepTopic((settings.topicPrefix + QStringLiteral("/sweep")).toUtf8())
+        , m_statsTopic((settings.topicPrefix + QStringLiteral("/stats")).toUtf8())
+        , m_statusTopic((settings.topicPrefix + QStringLiteral("/status")).toUtf8())
+        , m_sweeps(std::move(sweeps))
+        , m_listener(std::move(listener))
+    {
+        initialiseLibrary();
+        m_mosq = mosquitto_new(nullptr, true, this);
+    }
+
+    ~Core()
+    {
+        if (m_mosq != nullptr) {
+            mosquitto_destroy(m_mosq);
+        }
+    }
+
+    Core(const Core &) = delete;
+    Core &operator=(const Core &) = delete;
+
+    void run();
+
+    void publishStats(QByteArray payload)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_pendingStats = std::move(payload);
+    }
+
+    void stop()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_listener = nullptr;
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+    }
+
+    bool waitFinished(std::chrono::seconds limit)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_wake.wait_for(lock, limit, [this] { return m_finished; });
+    }
+
+private:
+    bool configure();
+    // One connection from the attempt to its end; the return code says how it ended.
+    int connectAndServe();
+    void publishPending();
+    void publishSweeps();
+    void flushAndDisconnect();
+    void notify(Event event, const QString &reason);
+    [[nodiscard]] bool stopping() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_stopping;
+    }
+    // False when told to stop while waiting.
+    bool waitBeforeRetry(std::chrono::seconds delay)
+    {
+        std::unique_lock lock(m_mutex);
+        return !m_wake.wait_for(lock, delay, [this] { return m_stopping; });
+    }
+
+    static void onConnect(mosquitto *, void *core, int rc)
+    {
+        static_cast<Core *>(core)->connected(rc);
+    }
+    static void onPublish(mosquitto *, void *core, int mid)
+    {
+        static_cast<Core *>(core)->m_inFlight.erase(mid);
+    }
+    static void onLog(mosquitto *, void *core, int level, const char *text)
+    {
+        if (level == MOSQ_LOG_ERR) {
+            static_cast<Core *>(core)->m_lastLibraryError = QString::fromUtf8(text);
+        }
+    }
+    void connected(int rc);
+
+    const MqttSettings m_settings;
+    const QByteArray m_sweepTopic;
+    const QByteArray m_statsTopic;
+    const QByteArray m_statusTopic;
+    const std::shared_ptr<MqttSweepQueue> m_sweeps;
+    mosquitto *m_mosq = nullptr;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    Listener m_listener;
+    std::optional<QByteArray> m_pendingStats;
+    bool m_stopping = false;
+    bool m_finished = false;
+
+    // Network thread only.
+    bool m_online = false;
+    bool m_everOnline = false;
+    std::optional<int> m_refusal;
+    std::unordered_set<int> m_inFlight;
+    QString m_lastLibraryError;
+};
+
+bool MqttSession::Core::configure()
+{
+    if (m_mosq == nullptr) {
+        return false;
+    }
+    mosquitto_connect_callback_set(m_mosq, &Core::onConnect);
+    mosquitto_publish_callback_set(m_mosq, &Core::onPublish);
+    mosquitto_log_callback_set(m_mosq, &Core::onLog);
+    mosquitto_max_inflight_messages_set(m_mosq, kInFlightLimit);
+    int rc =
+        mosquitto_will_set(m_mosq, m_statusTopic.constData(), static_cast<int>(kOffline.size()),
+                           kOffline.constData(), kQos, true);
+    if (rc == MOSQ_ERR_SUCCESS && !m_settings.user.isEmpty()) {
+        rc = mosquitto_username_pw_set(m_mosq, m_settings.user.toUtf8().constData(),
+                                       m_settings.password.constData());
+    }
+    if (rc == MOSQ_ERR_SUCCESS && m_settings.broker.tls) {
+        if (m_settings.caFile.isEmpty()) {
+            rc = mosquitto_int_option(m_mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+        } else {
+            rc = mosquitto_tls_set(m_mosq, QFile::encodeName(m_settings.caFile).constData(),
+                                   nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    if (rc != MOSQ_ERR_SUCCESS) {
+        notify(Event::Refused, errorText(rc, errno));
+        return false;
+    }
+    return true;
+}
+
+void MqttSession::Core::run()
+{
+    if (configure()) {
+        std::chrono::seconds retry = kFirstRetry;
+        while (!stopping()) {
+            m_lastLibraryError.clear();
+            const int rc = connectAndServe();
+            const int savedErrno = errno;
+            if (stopping()) {
+                break;
+            }
+            const bool wasOnline = std::exchange(m_online, false);
+            const bool tlsFailure = rc == MOSQ_ERR_TLS || rc == MOSQ_ERR_TLS_HANDSHAKE;
+            const bool refused = (m_refusal && *m_refusal != kServerUnavailable) || tlsFailure;
+            QString reason = m_refusal ? reasonText(mosquitto_connack_string(*m_refusal))
+                                       : errorText(rc, savedErrno);
+            if (!m_lastLibraryError.isEmpty()) {
+                reason += QStringLiteral(" (%1)").arg(m_lastLibraryError);
+            }
+            if (refused && !m_everOnline) {
+                notify(Event::Refused, reason);
+                break;
+            }
+            notify(Event::Lost, reason);
+            if (wasOnline) {
+                retry = kFirstRetry;
+            }
+            if (!waitBeforeRetry(retry)) {
+                break;
+            }
+            retry = std::min(retry * 2, kLongestRetry);
+        }
+        if (m_online) {
+            flushAndDisconnect();
+        }
+    }
+    const std::lock_guard lock(m_mutex);
+    m_finished = true;
+    m_wake.notify_all();
+}
+
+int MqttSession::Core::connectAndServe()
+{
+    m_refusal.reset();
+    m_inFlight.clear();
+    int rc = mosquitto_connect(m_mosq, m_settings.broker.host.toUtf8().constData(),
+                               m_settings.broker.port, kKeepAliveSeconds);
+    while (rc == MOSQ_ERR_SUCCESS && !stopping()) {
+        publishPending();
+        rc = mosquitto_loop(m_mosq, kLoopTimeoutMs, 1);
+    }
+    return rc;
+}
+
+void MqttSession::Core::connected(int rc)
+{
+    if (rc != 0) {
+        m_refusal = rc;
+        return;
+    }
+    m_online = true;
+    m_everOnline = true;
+    mosquitto_publish(m_mosq, nullptr, m_statusTopic.constData(), static_cast<int>(kOnline.size()),
+                      kOnline.constData(), kQos, true);
+    notify(Event::Connected, {});
+}
+
+void MqttSession::Core::publishPending()
+{
+    if (!m_online) {
+        return;
+    }
+    std::optional<QByteArray> stats;
+    {
+        const std::lock_guard lock(m_mutex);
+        stats.swap(m_pendingStats);
+    }
+    if (stats) {
+        mosquitto_publish(m_mosq, nullptr, m_statsTopic.constData(),
+                          static_cast<int>(stats->size()), stats->constData(), kQos, true);
+    }
+    publishSweeps();
+}
+
+void MqttSession::Core::publishSweeps()
+{
+    while (m_inFlight.size() < kInFlightLimit) {
+        std::optional<QByteArray> sweep = m_sweeps->takeOldest();
+        if (!sweep) {
+            return;
+        }
+        int mid = 0;
+        const int rc =
+            mosquitto_publish(m_mosq, &mid, m_sweepTopic.constData(),
+                              static_cast<int>(sweep->size()), sweep->constData(), kQos, false);
+        // A connection lost under the publish leaves the message in the library's own queue,
+        // which sends it again after the reconnect; anything else means it can never be sent.
+        const bool queued = rc == MOSQ_ERR_SUCCESS || rc == MOSQ_ERR_NO_CONN ||
+                            rc == MOSQ_ERR_CONN_LOST || rc == MOSQ_ERR_ERRNO;
+        if (!queued) {
+            m_sweeps->countUnsendable();
+        }
+        if (rc != MOSQ_ERR_SUCCESS) {
+            return;
+        }
+        m_inFlight.insert(mid);
+    }
+}
+
+void MqttSession::Core::flushAndDisconnect()
+{
+    const auto deadline = Clock::now() + kFlushLimit;
+    int rc = MOSQ_ERR_SUCCESS;
+    const auto delivered = [this] {
+        const std::lock_guard lock(m_mutex);
+        return m_sweeps->isEmpty() && m_inFlight.empty() && !m_pendingStats;
+    };
+    while (rc == MOSQ_ERR_SUCCESS && !delivered() && Clock::now() < deadline) {
+        publishPending();
+        rc = mosquitto_loop(m_mosq, kLoopTimeoutMs, 1);
+    }
+    int offlineMid = 0;
+    if (rc == MOSQ_ERR_SUCCESS &&
+        mosquitto_publish(m_mosq, &offlineMid, m_statusTopic.constData(),
+                          static_cast<int>(kOffline.size()), kOffline.constData(), kQos,
+                          true) == MOSQ_ERR_SUCCESS) {
+        m_inFlight.insert(offlineMid);
+        while (rc == MOSQ_ERR_SUCCESS && m_inFlight.count(offlineMid) > 0 &&
+               Clock::now() < deadline) {
+            rc = mosquitto_loop(m_mosq, kLoopTimeoutMs, 1);
+        }
+    }
+    mosquitto_disconnect(m_mosq);
+    for (int pass = 0; pass < kDisconnectPasses && rc == MOSQ_ERR_SUCCESS; ++pass) {
+        rc = mosquitto_loop(m_mosq, kLoopTimeoutMs, 1);
+    }
+}
+
+void MqttSession::Core::notify(Event event, const QString &reason)
+{
+    const std::lock_guard lock(m_mutex);
+    if (m_listener) {
+        m_listener(event, reason);
+    }
+}
+
+MqttSession::MqttSession(const MqttSettings &settings, std::shared_ptr<MqttSweepQueue> sweeps,
+                         Listener listener)
+    : m_core(std::make_shared<Core>(settings, std::move(sweeps), std::move(listener)))
+    , m_thread([core = m_core] { core->run(); })
+{}
+
+MqttSession::~MqttSession()
+{
+    m_core->stop();
+    if (m_core->waitFinished(kShutdownLimit)) {
+        m_thread.join();
+    } else {
+        m_thread.detach();
+    }
+}
+
+void MqttSession::publishStats(QByteArray payload)
+{
+    m_core->publishStats(std::move(payload));
+}

@@ -1,0 +1,271 @@
+#include "programs/scan/scanner.h"
+#include "core/channelplan.h"
+
+#include "engine/protocol/monitorsession.h"
+#include "engine/protocol/qtseriallink.h"
+#include "engine/record/recordfile.h"
+#include "painters/chartimage.h"
+#ifdef KVT_WITH_MQTT
+#include "programs/scan/mqttpublisher.h"
+#endif
+#include "programs/scan/scanrecorder.h"
+#include "programs/scan/scanreport.h"
+#include "programs/scan/scanrun.h"
+#include "programs/scan/stopsignals.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QLoggingCategory>
+#include <QSaveFile>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+constexpr std::chrono::milliseconds kProgressInterval{250};
+// QTimer counts in int milliseconds: longer runs are timed in legs of a day.
+constexpr std::chrono::milliseconds kLongestLeg{24 * 3600 * 1000};
+
+bool stderrIsTerminal()
+{
+#ifdef Q_OS_UNIX
+    return ::isatty(STDERR_FILENO) == 1;
+#else
+    return false;
+#endif
+}
+
+QString saveError(const QSaveFile &file)
+{
+    return file.fileName() + QLatin1String(": ") + file.errorString();
+}
+} // namespace
+
+Scanner::Scanner(ScanOptions options, QObject *parent)
+    : QObject(parent)
+    , m_options(std::move(options))
+    , m_statistics(m_options.threshold)
+    , m_link(new QtSerialLink(this))
+    , m_signals(new StopSignals(this))
+    , m_durationTimer(new QTimer(this))
+    , m_progressTimer(new QTimer(this))
+{
+    m_run = new ScanRun(m_options, *m_link, this);
+    m_recorder = new ScanRecorder(m_statistics, this);
+    if (m_options.channel) {
+        m_recorder->setChannel(channelplan::channelIndex(*m_options.channel));
+    }
+    m_recorder->setLimit(m_options.sweeps);
+    m_durationTimer->setSingleShot(true);
+    m_progressTimer->setInterval(kProgressInterval);
+
+    connect(&m_run->session(), &MonitorSession::readingStored, m_recorder,
+            &ScanRecorder::addReading);
+    connect(m_run, &ScanRun::sweeping, this, [this] {
+        // The records begin with the first sweep: a module that never answers leaves no file.
+        if (!m_output && !openOutput()) {
+            finish(kWriteFailed, m_output->errorString());
+            return;
+        }
+        m_recorder->startRun();
+        if (m_interrupted) {
+            tell(QStringLiteral("%1: sweeping again").arg(m_options.port));
+        }
+        m_swept = true;
+        m_interrupted = false;
+    });
+    connect(m_run, &ScanRun::interrupted, this, [this](const QString &reason) {
+        m_interrupted = true;
+        m_recorder->startRun();
+        tell(reason + QStringLiteral("; reopening it once a second"));
+    });
+    connect(m_run, &ScanRun::ended, this, &Scanner::finish);
+    connect(m_recorder, &ScanRecorder::limitReached, m_run, &ScanRun::stop, Qt::QueuedConnection);
+    // Queued: the failed write happened inside the sweep step, which must return first.
+    connect(
+        m_recorder, &ScanRecorder::writeFailed, this,
+        [this](const QString &reason) { finish(kWriteFailed, reason); }, Qt::QueuedConnection);
+    connect(m_signals, &StopSignals::stopRequested, m_run, &ScanRun::stop);
+    connect(m_durationTimer, &QTimer::timeout, this, &Scanner::armDurationTimer);
+    connect(m_progressTimer, &QTimer::timeout, this, &Scanner::showProgress);
+}
+
+void Scanner::startPublishing()
+{
+#ifdef KVT_WITH_MQTT
+    if (!m_options.mqtt) {
+        return;
+    }
+    const MqttUrl &broker = m_options.mqtt->broker;
+    const QString name = QStringLiteral("broker %1:%2").arg(broker.host).arg(broker.port);
+    m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, this);
+    m_recorder->addSink(m_publisher);
+    connect(m_publisher, &MqttPublisher::refused, this, [this, name](const QString &reason) {
+        finish(kBrokerRefused, name + QStringLiteral(" refused the connection: ") + reason);
+    });
+    // One line when the broker goes away and one when it is back, not one per retry.
+    connect(m_publisher, &MqttPublisher::connectionLost, this, [this, name](const QString &reason) {
+        if (!m_brokerAway) {
+            tell(name + QStringLiteral(": ") + reason +
+                 QStringLiteral("; sweeps wait for it, retrying"));
+        }
+        m_brokerAway = true;
+    });
+    connect(m_publisher, &MqttPublisher::connected, this, [this, name] {
+        if (m_brokerAway) {
+            tell(name + QStringLiteral(": publishing again"));
+        }
+        m_brokerAway = false;
+    });
+#endif
+}
+
+Scanner::~Scanner() = default;
+
+bool Scanner::start()
+{
+    // The session also logs why a port would not open; here that reason is the exit message.
+    QLoggingCategory::setFilterRules(QStringLiteral("kvt318.serial.warning=false"));
+    if (!openFiles()) {
+        return false;
+    }
+    startPublishing();
+    m_clock.start();
+    if (m_options.duration) {
+        armDurationTimer();
+    }
+    if (!m_options.quiet && stderrIsTerminal()) {
+        m_progressTimer->start();
+    }
+    m_run->start();
+    return true;
+}
+
+bool Scanner::openOutput()
+{
+    const RecordFormat format = m_options.channel ? RecordFormat::Long : m_options.format;
+    m_output = std::make_unique<RecordFile>(m_options.output, format);
+    if (!m_output->open()) {
+        return false;
+    }
+    m_recorder->addSink(m_output.get());
+    return true;
+}
+
+bool Scanner::openFiles()
+{
+    // Opened now, so that a path that cannot be written is known before an hour of recording.
+    for (auto [path, file] :
+         {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.pngPath, &m_png}}) {
+        if (path.isEmpty()) {
+            continue;
+        }
+        *file = std::make_unique<QSaveFile>(path);
+        if (!(*file)->open(QIODevice::WriteOnly)) {
+            tell(saveError(**file));
+            return false;
+        }
+    }
+    return true;
+}
+
+void Scanner::armDurationTimer()
+{
+    const auto elapsed = std::chrono::milliseconds(m_clock.elapsed());
+    if (elapsed >= *m_options.duration) {
+        m_run->stop();
+        return;
+    }
+    m_durationTimer->start(std::min(*m_options.duration - elapsed, kLongestLeg));
+}
+
+void Scanner::finish(int exitCode, const QString &message)
+{
+    // A sink that fails stops the run; its own end must not overwrite that outcome.
+    disconnect(m_run, &ScanRun::ended, this, &Scanner::finish);
+    m_run->stop();
+    m_durationTimer->stop();
+    m_progressTimer->stop();
+    clearProgress();
+    int code = exitCode;
+    if (!message.isEmpty()) {
+        tell(message);
+    }
+    if (m_swept && !writeResults() && code == 0) {
+        code = kWriteFailed;
+    }
+    if (m_swept && !m_options.quiet) {
+        std::fputs(qPrintable(scanreport::statisticsTable(m_statistics)), stderr);
+    }
+#ifdef KVT_WITH_MQTT
+    if (m_publisher != nullptr) {
+        m_publisher->finish();
+    }
+#endif
+    m_exitCode = code;
+    QCoreApplication::exit(code);
+}
+
+bool Scanner::writeResults()
+{
+    bool written = true;
+    if (m_summary) {
+        if (!record::writeSummaryCsv(*m_summary, m_statistics) || !m_summary->commit()) {
+            tell(saveError(*m_summary));
+            written = false;
+        }
+    }
+    if (m_png) {
+        if (!scan::chartImage(m_run->state()).save(m_png.get(), "PNG") || !m_png->commit()) {
+            tell(saveError(*m_png));
+            written = false;
+        }
+    }
+    return written;
+}
+
+void Scanner::showProgress()
+{
+    scanreport::Progress progress;
+    progress.elapsed = std::chrono::milliseconds(m_clock.elapsed());
+    progress.records = m_recorder->recorded();
+    progress.singleChannel = m_options.channel.has_value();
+    progress.mode = m_run->mode();
+#ifdef KVT_WITH_MQTT
+    if (m_publisher != nullptr) {
+        progress.droppedSweeps = m_publisher->droppedSweeps();
+    }
+#endif
+    if (m_recorder->lastSweep()) {
+        progress.lastSweep = &*m_recorder->lastSweep();
+    }
+    if (m_recorder->lastReading()) {
+        progress.lastReading = &*m_recorder->lastReading();
+    }
+    std::fputs(qPrintable(QLatin1Char('\r') + scanreport::progressLine(progress) +
+                          QLatin1String("\x1b[K")),
+               stderr);
+    std::fflush(stderr);
+    m_progressShown = true;
+}
+
+void Scanner::clearProgress()
+{
+    if (m_progressShown) {
+        std::fputs("\r\x1b[K", stderr);
+        m_progressShown = false;
+    }
+}
+
+void Scanner::tell(const QString &line)
+{
+    clearProgress();
+    std::fputs(qPrintable(QStringLiteral("kvt318-scan: ") + line + QLatin1Char('\n')), stderr);
+    std::fflush(stderr);
+}

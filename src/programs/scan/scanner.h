@@ -1,0 +1,69 @@
+#pragma once
+
+#include "engine/record/channelstatistics.h"
+#include "programs/scan/scanoptions.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <memory>
+#include <optional>
+
+class QSaveFile;
+class QTimer;
+class MqttPublisher;
+class QtSerialLink;
+class RecordFile;
+class ScanRecorder;
+class ScanRun;
+class StopSignals;
+
+// kvt318-scan from start to exit: opens the files, runs the recording until a limit, a
+// signal or a failure, then writes the summary, the chart image and the table, and quits the
+// event loop with the exit status.
+class Scanner : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kWriteFailed = 1;
+    static constexpr int kBrokerRefused = 6;
+
+    explicit Scanner(ScanOptions options, QObject *parent = nullptr);
+    ~Scanner() override;
+
+    // False when the summary or image file cannot be opened; the reason is on standard error.
+    [[nodiscard]] bool start();
+    // The exit status once the run has ended, which can happen within start().
+    [[nodiscard]] std::optional<int> exitCode() const { return m_exitCode; }
+
+private:
+    bool openFiles();
+    bool openOutput();
+    void finish(int exitCode, const QString &message);
+    bool writeResults();
+    void armDurationTimer();
+    void showProgress();
+    void clearProgress();
+    void tell(const QString &line);
+    void startPublishing();
+
+    ScanOptions m_options;
+    ChannelStatistics m_statistics;
+    std::unique_ptr<RecordFile> m_output;
+    std::unique_ptr<QSaveFile> m_summary;
+    std::unique_ptr<QSaveFile> m_png;
+    QtSerialLink *m_link = nullptr;
+    ScanRun *m_run = nullptr;
+    ScanRecorder *m_recorder = nullptr;
+    StopSignals *m_signals = nullptr;
+    MqttPublisher *m_publisher = nullptr;
+    QTimer *m_durationTimer = nullptr;
+    QTimer *m_progressTimer = nullptr;
+    QElapsedTimer m_clock;
+    bool m_swept = false;
+    bool m_interrupted = false;
+    bool m_progressShown = false;
+    std::optional<int> m_exitCode;
+    bool m_brokerAway = false;
+};

@@ -1,0 +1,233 @@
+#include "programs/scan/scanoptions.h"
+#include "core/channelplan.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+#include <QSysInfo>
+
+#include <cmath>
+#include <limits>
+
+namespace scanoptions {
+
+namespace {
+
+// One timer leg: a module silent for a day has stopped answering by any measure.
+constexpr std::chrono::hours kLongestStall{24};
+
+const QString kExitCodes = QStringLiteral(
+    "Records the RSSI of a KVT-318 module's 40 channels until a limit is reached or it is\n"
+    "interrupted (SIGINT, SIGTERM), then prints per-channel statistics on standard error.\n"
+    "PORT is a port name as the monitor window takes it: COM3, /dev/ttyUSB0.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  finished: a limit was reached, or it was interrupted\n"
+    "  1  the output, summary or image file could not be written\n"
+    "  2  bad usage\n"
+    "  3  the port cannot be opened (no such device, in use, no permission)\n"
+    "  4  no supported module answered\n"
+    "  5  the port failed or the module stopped answering (without --reconnect)\n"
+    "  6  the MQTT broker refused the connection at the start (login or TLS)");
+
+struct Names
+{
+    QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")},
+                              QStringLiteral("Write the records to FILE, appending; - is standard "
+                                             "output (default)."),
+                              QStringLiteral("FILE"),
+                              QStringLiteral("-")};
+    QCommandLineOption format{QStringLiteral("format"),
+                              QStringLiteral("Record format: csv (default), long or jsonl."),
+                              QStringLiteral("FORMAT"), QStringLiteral("csv")};
+    QCommandLineOption sweeps{{QStringLiteral("n"), QStringLiteral("sweeps")},
+                              QStringLiteral("Stop after N complete sweeps (with --channel, N "
+                                             "readings)."),
+                              QStringLiteral("N")};
+    QCommandLineOption duration{{QStringLiteral("t"), QStringLiteral("duration")},
+                                QStringLiteral("Stop after D: 90s, 15m, 2h; a bare number is "
+                                               "seconds."),
+                                QStringLiteral("D")};
+    QCommandLineOption channel{QStringLiteral("channel"),
+                               QStringLiteral("Measure channel CH (7-46) only, one record per "
+                                              "reading in the long format."),
+                               QStringLiteral("CH")};
+    QCommandLineOption sampleCount{QStringLiteral("sample-count"),
+                                   QStringLiteral("Air Monitor sample count sent with every @AM "
+                                                  "(default 08)."),
+                                   QStringLiteral("NN"), QStringLiteral("08")};
+    QCommandLineOption threshold{QStringLiteral("threshold"),
+                                 QStringLiteral("Occupancy threshold in dBm (default -100)."),
+                                 QStringLiteral("DBM"), QStringLiteral("-100")};
+    QCommandLineOption summary{QStringLiteral("summary"),
+                               QStringLiteral("At the end, write the per-channel statistics to "
+                                              "FILE as CSV."),
+                               QStringLiteral("FILE")};
+    QCommandLineOption png{QStringLiteral("png"),
+                           QStringLiteral("At the end, draw the chart into FILE (PNG)."),
+                           QStringLiteral("FILE")};
+    QCommandLineOption reconnect{QStringLiteral("reconnect"),
+                                 QStringLiteral("When the port fails, reopen it once a second and "
+                                                "go on.")};
+    QCommandLineOption stallTimeout{QStringLiteral("stall-timeout"),
+                                    QStringLiteral("Treat a module that sends no reading for D "
+                                                   "as a failed port (default 30s; 0: wait "
+                                                   "forever)."),
+                                    QStringLiteral("D"), QStringLiteral("30s")};
+    QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
+                             QStringLiteral("No progress line and no statistics table.")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{QStringLiteral("version"),
+                               QStringLiteral("Show the version and exit.")};
+};
+
+std::optional<qint64> positiveInteger(const QString &text)
+{
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    return ok && value > 0 ? std::optional<qint64>(value) : std::nullopt;
+}
+
+QString readOptions(const QCommandLineParser &parser, const Names &names, ScanOptions &options)
+{
+    options.output = parser.value(names.output);
+    const auto format = record::formatFromName(parser.value(names.format));
+    if (!format) {
+        return QStringLiteral("unknown format '%1': use csv, long or jsonl")
+            .arg(parser.value(names.format));
+    }
+    options.format = *format;
+    if (parser.isSet(names.sweeps)) {
+        options.sweeps = positiveInteger(parser.value(names.sweeps));
+        if (!options.sweeps) {
+            return QStringLiteral("--sweeps needs a whole number above 0, not '%1'")
+                .arg(parser.value(names.sweeps));
+        }
+    }
+    if (parser.isSet(names.duration)) {
+        options.duration = parseDuration(parser.value(names.duration));
+        if (!options.duration) {
+            return QStringLiteral("--duration needs a length such as 90s, 15m or 2h, not '%1'")
+                .arg(parser.value(names.duration));
+        }
+    }
+    if (parser.isSet(names.channel)) {
+        bool ok = false;
+        const int channel = parser.value(names.channel).toInt(&ok);
+        if (!ok || channel < channelplan::kFirstChannel || channel > channelplan::kLastChannel) {
+            return QStringLiteral("--channel needs a channel number from 7 to 46, not '%1'")
+                .arg(parser.value(names.channel));
+        }
+        options.channel = channel;
+    }
+    options.sampleCount = parser.value(names.sampleCount);
+    static const QRegularExpression kCount(QStringLiteral("^[0-9]{1,3}$"));
+    if (!kCount.match(options.sampleCount).hasMatch() || options.sampleCount.toInt() == 0) {
+        return QStringLiteral("--sample-count needs 1 to 3 digits above 0, not '%1'")
+            .arg(options.sampleCount);
+    }
+    bool ok = false;
+    const int threshold = parser.value(names.threshold).toInt(&ok);
+    if (!ok || threshold < std::numeric_limits<qint16>::min() ||
+        threshold > std::numeric_limits<qint16>::max()) {
+        return QStringLiteral("--threshold needs a whole number of dBm, not '%1'")
+            .arg(parser.value(names.threshold));
+    }
+    options.threshold = static_cast<qint16>(threshold);
+    options.summaryPath = parser.value(names.summary);
+    options.pngPath = parser.value(names.png);
+    options.reconnect = parser.isSet(names.reconnect);
+    const QString stall = parser.value(names.stallTimeout);
+    static const QRegularExpression kZero(QStringLiteral("^0+(?:\\.0+)?[smh]?$"));
+    options.stallTimeout = parseDuration(stall);
+    if (kZero.match(stall).hasMatch()) {
+        options.stallTimeout.reset();
+    } else if (!options.stallTimeout || *options.stallTimeout > kLongestStall) {
+        return QStringLiteral("--stall-timeout needs a length up to 24h such as 30s or 2m, or 0, "
+                              "not '%1'")
+            .arg(stall);
+    }
+    options.quiet = parser.isSet(names.quiet);
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1) {
+        return positional.isEmpty() ? QStringLiteral("no PORT given")
+                                    : QStringLiteral("one PORT only, not '%1'")
+                                          .arg(positional.join(QLatin1Char(' ')));
+    }
+    options.port = positional.first();
+    const mqttoptions::Result mqtt =
+        mqttoptions::read(parser, options.port, QSysInfo::machineHostName());
+    options.mqtt = mqtt.settings;
+    return mqtt.error;
+}
+
+} // namespace
+
+Parsed parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(kExitCodes);
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const Names names;
+    parser.addOptions({names.output, names.format, names.sweeps, names.duration, names.channel,
+                       names.sampleCount, names.threshold, names.summary, names.png,
+                       names.reconnect, names.stallTimeout, names.quiet, names.help,
+                       names.version});
+    mqttoptions::addTo(parser);
+    parser.addPositionalArgument(QStringLiteral("PORT"),
+                                 QStringLiteral("The serial port of the module."));
+
+    Parsed parsed;
+    if (!parser.parse(arguments)) {
+        parsed.text = parser.errorText();
+        return parsed;
+    }
+    if (parser.isSet(names.help)) {
+        parsed.action = Action::Help;
+        // Parsed before the application exists, which is what names the program in the help.
+        parsed.text = parser.helpText().replace(QLatin1String("<executable_name>"),
+                                                QLatin1String("kvt318-scan"));
+        return parsed;
+    }
+    if (parser.isSet(names.version)) {
+        parsed.action = Action::Version;
+        parsed.text = QStringLiteral("kvt318-scan %1.%2.%3")
+                          .arg(KVT_VERSION_MAJOR)
+                          .arg(KVT_VERSION_MINOR)
+                          .arg(KVT_VERSION_PATCH);
+        return parsed;
+    }
+    parsed.text = readOptions(parser, names, parsed.options);
+    if (parsed.text.isEmpty()) {
+        parsed.action = Action::Run;
+    }
+    return parsed;
+}
+
+std::optional<std::chrono::milliseconds> parseDuration(const QString &text)
+{
+    static const QRegularExpression kLength(QStringLiteral("^([0-9]+(?:\\.[0-9]+)?)([smh]?)$"));
+    const QRegularExpressionMatch match = kLength.match(text);
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    constexpr double kMsPerSecond = 1000.0;
+    constexpr double kSecondsPerMinute = 60.0;
+    constexpr double kSecondsPerHour = 3600.0;
+    double seconds = match.captured(1).toDouble();
+    if (match.captured(2) == QLatin1String("m")) {
+        seconds *= kSecondsPerMinute;
+    } else if (match.captured(2) == QLatin1String("h")) {
+        seconds *= kSecondsPerHour;
+    }
+    const double ms = std::round(seconds * kMsPerSecond);
+    // A year is more than any survey; beyond it the timer would overflow.
+    constexpr double kLongest = 366.0 * 24 * kSecondsPerHour * kMsPerSecond;
+    if (ms < 1.0 || ms > kLongest) {
+        return std::nullopt;
+    }
+    return std::chrono::milliseconds(static_cast<qint64>(ms));
+}
+
+} // namespace scanoptions

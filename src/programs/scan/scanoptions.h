@@ -1,0 +1,56 @@
+#pragma once
+
+#include "engine/record/recordformat.h"
+#include "programs/scan/mqttoptions.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <chrono>
+#include <optional>
+
+class QCommandLineParser;
+
+// Everything kvt318-scan is told on its command line.
+struct ScanOptions
+{
+    static constexpr qint16 kDefaultThreshold = -100;
+
+    QString port;
+    QString output = QStringLiteral("-");
+    RecordFormat format = RecordFormat::Csv;
+    std::optional<qint64> sweeps;
+    std::optional<std::chrono::milliseconds> duration;
+    // Channel number 7 to 46: measure it alone and record every reading.
+    std::optional<int> channel;
+    QString sampleCount = QStringLiteral("08");
+    qint16 threshold = kDefaultThreshold;
+    QString summaryPath;
+    QString pngPath;
+    bool reconnect = false;
+    // A module silent this long while sweeping has stopped answering; nothing means wait forever.
+    std::optional<std::chrono::milliseconds> stallTimeout = std::chrono::seconds(30);
+    bool quiet = false;
+    // Also publish to this broker.
+    std::optional<MqttSettings> mqtt;
+};
+
+namespace scanoptions {
+
+enum class Action { Run, Help, Version, Usage };
+
+struct Parsed
+{
+    Action action = Action::Usage;
+    ScanOptions options;
+    // Help: the help text; Version: the version line; Usage: the one-line error.
+    QString text;
+};
+
+// Reads the arguments, program name first. A bad command line is Action::Usage.
+Parsed parse(const QStringList &arguments);
+
+// "90s", "15m", "2h", or a bare number of seconds; nothing unless a positive length.
+std::optional<std::chrono::milliseconds> parseDuration(const QString &text);
+
+} // namespace scanoptions

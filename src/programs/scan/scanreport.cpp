@@ -1,0 +1,137 @@
+#include "programs/scan/scanreport.h"
+#include "core/channelplan.h"
+
+#include "engine/protocol/reading.h"
+#include "engine/record/channelstatistics.h"
+#include "engine/record/recordtime.h"
+#include "engine/record/sweeprecord.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace scanreport {
+
+namespace {
+constexpr int kQuietestShown = 5;
+constexpr double kMsPerSecond = 1000.0;
+constexpr qint64 kSecondsPerMinute = 60;
+constexpr qint64 kSecondsPerHour = 3600;
+
+QString clock(std::chrono::milliseconds elapsed)
+{
+    const qint64 seconds = elapsed.count() / 1000;
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / kSecondsPerHour, 2, 10, QLatin1Char('0'))
+        .arg(seconds / kSecondsPerMinute % kSecondsPerMinute, 2, 10, QLatin1Char('0'))
+        .arg(seconds % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
+}
+
+QString strongest(const Progress &progress)
+{
+    if (progress.singleChannel && progress.lastReading != nullptr) {
+        return QStringLiteral("ch %1 %2 dBm")
+            .arg(channelplan::channelNumber(progress.lastReading->index))
+            .arg(progress.lastReading->dbm);
+    }
+    if (progress.lastSweep == nullptr) {
+        return {};
+    }
+    const auto &dbm = progress.lastSweep->dbm;
+    const auto top = std::max_element(dbm.begin(), dbm.end());
+    return QStringLiteral("strongest ch %1 %2 dBm")
+        .arg(channelplan::channelNumber(static_cast<int>(top - dbm.begin())))
+        .arg(*top);
+}
+
+QString column(const QString &text, int width)
+{
+    return text.rightJustified(width);
+}
+} // namespace
+
+QString modeName(std::optional<RadioMode> mode)
+{
+    if (!mode) {
+        return QStringLiteral("connecting");
+    }
+    switch (*mode) {
+    case RadioMode::Fsk:
+        return QStringLiteral("FSK");
+    case RadioMode::LoRa:
+        return QStringLiteral("LoRa");
+    case RadioMode::AirMonitor:
+        return QStringLiteral("Air Monitor");
+    }
+    return {};
+}
+
+QString progressLine(const Progress &progress)
+{
+    const double seconds = static_cast<double>(progress.elapsed.count()) / kMsPerSecond;
+    const double rate = seconds > 0.0 ? static_cast<double>(progress.records) / seconds : 0.0;
+    const QString unit =
+        progress.singleChannel ? QStringLiteral("readings") : QStringLiteral("sweeps");
+    QStringList parts = {clock(progress.elapsed),
+                         QStringLiteral("%1 %2").arg(progress.records).arg(unit),
+                         QStringLiteral("%1/s").arg(rate, 0, 'f', 2), modeName(progress.mode)};
+    const QString top = strongest(progress);
+    if (!top.isEmpty()) {
+        parts.append(top);
+    }
+    if (progress.droppedSweeps) {
+        parts.append(QStringLiteral("MQTT %1 dropped").arg(*progress.droppedSweeps));
+    }
+    return parts.join(QStringLiteral("  "));
+}
+
+QString statisticsTable(const ChannelStatistics &statistics)
+{
+    const QStringList heads = {QStringLiteral("ch"),        QStringLiteral("MHz"),
+                               QStringLiteral("samples"),   QStringLiteral("min"),
+                               QStringLiteral("mean"),      QStringLiteral("max"),
+                               QStringLiteral("occ %"),     QStringLiteral("bursts"),
+                               QStringLiteral("longest s"), QStringLiteral("last above (UTC)")};
+    QList<QStringList> rows = {heads};
+    for (int i = 0; i < MonitorState::kChannelCount; ++i) {
+        const ChannelSummary s = statistics.channel(i);
+        const bool measured = s.samples > 0;
+        const QString none = QStringLiteral("-");
+        rows.append({QString::number(channelplan::channelNumber(i)), record::channelMhz(i),
+                     QString::number(s.samples), measured ? QString::number(s.min) : none,
+                     measured ? QString::number(s.mean, 'f', 1) : none,
+                     measured ? QString::number(s.max) : none,
+                     QString::number(s.occupancyPct, 'f', 1), QString::number(s.bursts),
+                     QString::number(static_cast<double>(s.longestBurstMs) / kMsPerSecond, 'f', 3),
+                     s.lastAboveUtcMs ? record::recordTime(*s.lastAboveUtcMs) : none});
+    }
+    QList<int> widths(heads.size(), 0);
+    for (const QStringList &row : rows) {
+        for (int c = 0; c < row.size(); ++c) {
+            widths[c] = std::max(widths[c], static_cast<int>(row[c].size()));
+        }
+    }
+    QString table;
+    for (const QStringList &row : rows) {
+        QStringList cells;
+        for (int c = 0; c < row.size(); ++c) {
+            cells.append(column(row[c], widths[c]));
+        }
+        table += cells.join(QStringLiteral("  ")) + QLatin1Char('\n');
+    }
+    QStringList quiet;
+    for (const int index : statistics.quietest(kQuietestShown)) {
+        const ChannelSummary s = statistics.channel(index);
+        quiet.append(QStringLiteral("%1 (%2 %, %3 dBm)")
+                         .arg(channelplan::channelNumber(index))
+                         .arg(s.occupancyPct, 0, 'f', 1)
+                         .arg(s.mean, 0, 'f', 1));
+    }
+    table += QStringLiteral("Quietest channels (threshold %1 dBm): %2\n")
+                 .arg(statistics.threshold())
+                 .arg(quiet.isEmpty() ? QStringLiteral("none measured")
+                                      : quiet.join(QStringLiteral(", ")));
+    return table;
+}
+
+} // namespace scanreport

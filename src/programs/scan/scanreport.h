@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/protocol/monitorview.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <chrono>
+#include <optional>
+
+class ChannelStatistics;
+struct SweepRecord;
+struct Reading;
+
+// The texts kvt318-scan shows a person on standard error.
+namespace scanreport {
+
+struct Progress
+{
+    std::chrono::milliseconds elapsed{0};
+    qint64 records = 0;
+    bool singleChannel = false;
+    std::optional<RadioMode> mode;
+    const SweepRecord *lastSweep = nullptr;
+    const Reading *lastReading = nullptr;
+    // Sweeps the MQTT broker never got, when publishing.
+    std::optional<qint64> droppedSweeps;
+};
+
+// "00:01:23  120 sweeps  1.45/s  FSK  strongest ch 20 -62 dBm", one line without its end;
+// when publishing, "  MQTT 0 dropped" follows.
+QString progressLine(const Progress &progress);
+
+QString modeName(std::optional<RadioMode> mode);
+
+// The per-channel statistics as an aligned table, then the five quietest channels.
+QString statisticsTable(const ChannelStatistics &statistics);
+
+} // namespace scanreport

@@ -1,3 +1,0 @@
-#include "protocol/serialtrace.h"
-
-Q_LOGGING_CATEGORY(lcSerial, "kvt318.serial", QtWarningMsg)

@@ -1,6 +1,0 @@
-#include "record/recordsink.h"
-
-bool RecordSink::writeReading(const Reading &)
-{
-    return true;
-}

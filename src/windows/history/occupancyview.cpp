@@ -1,0 +1,76 @@
+#include "windows/history/occupancyview.h"
+#include "core/channelplan.h"
+
+#include "engine/history/historystatistics.h"
+#include "painters/waterfallpainter.h"
+
+#include <QPainter>
+#include <QStyle>
+
+#include <cmath>
+
+namespace {
+
+constexpr int kPercentStep = 25;
+constexpr int kChannelLabelStep = 4;
+constexpr int kBarGap = 2;
+
+} // namespace
+
+OccupancyView::OccupancyView(const HistoryStatistics &statistics, QWidget *parent)
+    : QWidget(parent)
+    , m_statistics(statistics)
+{
+    setObjectName(QStringLiteral("occupancy"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QSize OccupancyView::sizeHint() const
+{
+    return {720, 140};
+}
+
+QSize OccupancyView::minimumSizeHint() const
+{
+    return {320, 80};
+}
+
+void OccupancyView::paintEvent(QPaintEvent * /*event*/)
+{
+    QPainter painter(this);
+    const QPalette &colours = palette();
+    painter.fillRect(rect(), colours.color(QPalette::Base));
+    painter.setPen(colours.color(QPalette::Text));
+
+    // The same columns as the waterfall above, whose scroll bar takes room at the right, so
+    // that a channel lines up in both.
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const chart::WaterfallGeometry geometry(rect().adjusted(0, 0, -scrollBar, 0));
+    const int textHeight = fontMetrics().height();
+    // Room below the 0 % line for the half of its label that reaches under it.
+    const QRect plot = geometry.cells.adjusted(0, 0, 0, -textHeight / 2);
+    for (int percent = 0; percent <= 100; percent += kPercentStep) {
+        const int y = plot.bottom() - percent * plot.height() / 100;
+        painter.setPen(colours.color(QPalette::Mid));
+        painter.drawLine(plot.left(), y, plot.right(), y);
+        painter.setPen(colours.color(QPalette::Text));
+        painter.drawText(QRect(geometry.times.left(), y - textHeight / 2,
+                               geometry.times.width() - 4, textHeight),
+                         Qt::AlignRight | Qt::AlignVCenter, tr("%1 %").arg(percent));
+    }
+    const ChannelStatistics &statistics = m_statistics.statistics();
+    const QColor bar = colours.color(QPalette::Highlight);
+    for (int index = 0; index < MonitorState::kChannelCount; ++index) {
+        const int left = plot.left() + plot.width() * index / MonitorState::kChannelCount;
+        const int right = plot.left() + plot.width() * (index + 1) / MonitorState::kChannelCount;
+        const double percent = statistics.channel(index).occupancyPct;
+        const int height = static_cast<int>(std::lround(percent * plot.height() / 100.0));
+        painter.fillRect(left + kBarGap / 2, plot.bottom() + 1 - height, right - left - kBarGap,
+                         height, bar);
+        if (index % kChannelLabelStep == 0) {
+            painter.drawText(QRect(left - 20, geometry.header.top(), right - left + 40,
+                                   geometry.header.height()),
+                             Qt::AlignCenter, QString::number(channelplan::channelNumber(index)));
+        }
+    }
+}
