@@ -14,6 +14,7 @@
 #include "protocol/monitorsession.h"
 #include "protocol/qtseriallink.h"
 #include "ui/outersize.h"
+#include "ui/placementwatch.h"
 #include "ui/twips.h"
 #include "ui/windowicon.h"
 #include "ui/windowlayout.h"
@@ -72,9 +73,6 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(kRefreshInterval);
-    m_placementTimer = new QTimer(this);
-    m_placementTimer->setSingleShot(true);
-    m_placementTimer->setInterval(0);
 
     Form_Load();
     connectHandlers();
@@ -91,7 +89,6 @@ void MainWindow::connectHandlers()
 {
     const FormControls &c = m_controls;
     connect(m_timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
-    connect(m_placementTimer, &QTimer::timeout, this, &MainWindow::applyStoredCoordinate);
     connect(c.command1, &QPushButton::clicked, m_session, &MonitorSession::Command1_Click);
     connect(c.comSelectSW, &QPushButton::clicked, m_portPanel, &PortSelectionPanel::toggle);
     connect(c.picture1, &chart::ChartView::pressed, this, &MainWindow::Picture1_MouseDown);
@@ -148,7 +145,9 @@ void MainWindow::LoadSettings()
 
 void MainWindow::SaveSettings()
 {
-    m_settings->save(twips::fromPixels(y()), twips::fromPixels(x()), m_controls.comPort->text());
+    // A stored coordinate not yet applied is still the one to keep.
+    m_settings->save(twips::fromPixels(m_storedTop.value_or(y())),
+                     twips::fromPixels(m_storedLeft.value_or(x())), m_controls.comPort->text());
 }
 
 void MainWindow::shutdown()
@@ -171,9 +170,11 @@ void MainWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     settleOuterSize();
     followOuterSize();
-    if (m_storedLeft || m_storedTop) {
-        // The window system places the window after this event, so the timer waits for it.
-        m_placementTimer->start();
+    if ((m_storedLeft || m_storedTop) && m_placementWatch == nullptr) {
+        // The window system places the window only after this event.
+        m_placementWatch = new PlacementWatch(windowHandle(), this);
+        connect(m_placementWatch, &PlacementWatch::placed, this,
+                &MainWindow::applyStoredCoordinate);
     }
 }
 
