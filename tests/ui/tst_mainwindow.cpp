@@ -434,6 +434,10 @@ void TestMainWindow::loneStoredCoordinate()
         }
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QString::fromLatin1(kServerVariable), server);
+        // The X platform's D-Bus library keeps memory to the end; the rows without X check the
+        // window's own leaks.
+        environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                           environment.value(QStringLiteral("ASAN_OPTIONS")) + ":detect_leaks=0");
         for (int run = 1; run <= runs; ++run) {
             QProcess child;
             child.setProcessEnvironment(environment);
