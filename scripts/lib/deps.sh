@@ -7,6 +7,9 @@ kvt_build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-
 kvt_build_packages+=(pkg-config libmosquitto-dev mosquitto)
 # The install test validates the desktop entry and renders the manual pages.
 kvt_build_packages+=(desktop-file-utils man-db groff-base)
+# The window test starts an X server of its own with openbox, a window manager that places
+# windows itself, to check where a stored position puts the window.
+kvt_build_packages+=(xvfb openbox)
 # scripts/package: CPack reads the binaries' library needs with dpkg-shlibdeps.
 kvt_package_packages=(dpkg-dev file)
 # Qt Linguist's CMake support and lrelease, which compile the translations at build time.

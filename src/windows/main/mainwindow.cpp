@@ -13,6 +13,7 @@
 #include "windows/main/chartframe.h"
 #include "windows/main/colorswatch.h"
 #include "windows/main/outersize.h"
+#include "windows/main/placementwatch.h"
 #include "windows/main/portselectionpanel.h"
 #include "windows/main/settingsfile.h"
 #include "windows/main/startup.h"
@@ -73,9 +74,6 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(kRefreshInterval);
-    m_placementTimer = new QTimer(this);
-    m_placementTimer->setSingleShot(true);
-    m_placementTimer->setInterval(0);
 
     Form_Load();
     connectHandlers();
@@ -92,7 +90,6 @@ void MainWindow::connectHandlers()
 {
     const FormControls &c = m_controls;
     connect(m_timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
-    connect(m_placementTimer, &QTimer::timeout, this, &MainWindow::applyStoredCoordinate);
     connect(c.command1, &QPushButton::clicked, m_session, &MonitorSession::Command1_Click);
     connect(c.comSelectSW, &QPushButton::clicked, m_portPanel, &PortSelectionPanel::toggle);
     connect(c.picture1, &chart::ChartView::pressed, this, &MainWindow::Picture1_MouseDown);
@@ -149,7 +146,9 @@ void MainWindow::LoadSettings()
 
 void MainWindow::SaveSettings()
 {
-    m_settings->save(twips::fromPixels(y()), twips::fromPixels(x()), m_controls.comPort->text());
+    // A stored coordinate not yet applied is still the one to keep.
+    m_settings->save(twips::fromPixels(m_storedTop.value_or(y())),
+                     twips::fromPixels(m_storedLeft.value_or(x())), m_controls.comPort->text());
 }
 
 void MainWindow::shutdown()
@@ -172,9 +171,11 @@ void MainWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     settleOuterSize();
     followOuterSize();
-    if (m_storedLeft || m_storedTop) {
-        // The window system places the window after this event, so the timer waits for it.
-        m_placementTimer->start();
+    if ((m_storedLeft || m_storedTop) && m_placementWatch == nullptr) {
+        // The window system places the window only after this event.
+        m_placementWatch = new PlacementWatch(windowHandle(), this);
+        connect(m_placementWatch, &PlacementWatch::placed, this,
+                &MainWindow::applyStoredCoordinate);
     }
 }
 

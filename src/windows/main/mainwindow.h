@@ -14,6 +14,7 @@
 #include <optional>
 
 class MonitorSession;
+class PlacementWatch;
 class PortSelectionPanel;
 class SerialLink;
 class SettingsFile;
@@ -100,12 +101,13 @@ private:
     PortSelectionPanel *m_portPanel = nullptr;
     std::unique_ptr<SettingsFile> m_settings;
     QTimer *m_timer1 = nullptr;
-    QTimer *m_placementTimer = nullptr; // applies a lone stored coordinate once placed
+    PlacementWatch *m_placementWatch = nullptr;
     bool m_outerSizeSettled = false;
     QString m_received; // RxBuf as the latest receive event left it
     QString m_sent;     // Send as the latest command left it
     QSize m_laidOutFor; // the outer size, in twips, of the latest layout
-    // A stored Left or Top without the other, in pixels, applied once the window is placed.
+    // A stored Left or Top without the other, in pixels, applied once the window system has
+    // placed the window.
     std::optional<int> m_storedLeft;
     std::optional<int> m_storedTop;
 };
