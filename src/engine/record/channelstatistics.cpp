@@ -10,6 +10,11 @@
 #include <algorithm>
 #include <tuple>
 
+namespace {
+constexpr int kMedianPercent = 50;
+constexpr int kP90Percent = 90;
+} // namespace
+
 ChannelStatistics::ChannelStatistics(qint16 thresholdDbm)
     : m_threshold(thresholdDbm)
 {}
@@ -26,6 +31,7 @@ void ChannelStatistics::addReading(const Reading &reading)
     }
     ++tally.samples;
     tally.sum += reading.dbm;
+    tally.levels.add(reading.dbm);
     tally.min = std::min(tally.min, reading.dbm);
     tally.max = std::max(tally.max, reading.dbm);
 
@@ -90,6 +96,8 @@ ChannelSummary ChannelStatistics::channel(int index) const
     summary.max = tally.max;
     if (tally.samples > 0) {
         summary.mean = static_cast<double>(tally.sum) / static_cast<double>(tally.samples);
+        summary.median = tally.levels.percentile(kMedianPercent);
+        summary.p90 = tally.levels.percentile(kP90Percent);
     }
     if (tally.thresholdSamples > 0) {
         summary.occupancyPct =
@@ -150,6 +158,12 @@ QByteArray summaryRow(const ChannelSummary &summary)
     if (summary.lastAboveUtcMs) {
         row += recordTime(*summary.lastAboveUtcMs).toLatin1();
     }
+    row += ',';
+    if (summary.samples > 0) {
+        row += QByteArray::number(summary.median) + ',' + QByteArray::number(summary.p90);
+    } else {
+        row += ',';
+    }
     return row + '\n';
 }
 } // namespace
@@ -157,7 +171,7 @@ QByteArray summaryRow(const ChannelSummary &summary)
 bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics)
 {
     QByteArray text("channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,"
-                    "last_above\n");
+                    "last_above,median,p90\n");
     for (int i = 0; i < MonitorState::kChannelCount; ++i) {
         text += summaryRow(statistics.channel(i));
     }

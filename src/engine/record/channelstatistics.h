@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/protocol/monitorstate.h"
+#include "engine/record/levelhistogram.h"
 
 #include <QtGlobal>
 
@@ -19,6 +20,8 @@ struct ChannelSummary
     qint16 min = 0;
     qint16 max = 0;
     double mean = 0.0;
+    qint16 median = 0;
+    qint16 p90 = 0;
     // Share of readings above the threshold, 0 to 100.
     double occupancyPct = 0.0;
     // Runs of consecutive readings above the threshold.
@@ -58,6 +61,7 @@ private:
         qint64 sum = 0;
         qint16 min = 0;
         qint16 max = 0;
+        LevelHistogram levels;
         qint64 thresholdSamples = 0;
         qint64 above = 0;
         qint64 bursts = 0;
@@ -74,8 +78,8 @@ private:
 
 namespace record {
 
-// channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,last_above; a channel
-// without readings leaves its level and time columns empty. False when the device fails.
+// channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,last_above,median,p90;
+// a channel without readings leaves its level and time columns empty. False when the device fails.
 bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics);
 
 } // namespace record

@@ -18,5 +18,7 @@ public:
     virtual bool writeSweep(const SweepRecord &sweep) = 0;
     // Formats that record sweeps ignore single readings.
     virtual bool writeReading(const Reading &reading);
+    // The end of the recording: formats that gather records write what they still hold.
+    virtual bool writeEnd() { return true; }
     [[nodiscard]] virtual QString errorString() const = 0;
 };
