@@ -9,18 +9,15 @@
 
 namespace {
 
-constexpr qint64 kReadChunk = 4 * 1024;
-
 // A connection that counts what arrives towards the request being answered and closes itself
-// past the limit. Its read buffer is one chunk, so the server never holds more than that
-// beyond the limit; the count starts again with each answer.
+// past the limit, before the server parses more of it; the count starts again with each answer.
+// (Qt's server stops reading a socket whose read buffer is bounded, so it is not.)
 class LimitedSocket : public QTcpSocket
 {
 public:
     explicit LimitedSocket(QObject *parent)
         : QTcpSocket(parent)
     {
-        setReadBufferSize(kReadChunk);
         connect(this, &QIODevice::readyRead, this, &LimitedSocket::countArrival);
     }
 
@@ -37,7 +34,7 @@ private:
         m_received += bytesAvailable();
         if (m_received > MetricsServer::kRequestLimit && !m_closing) {
             m_closing = true;
-            // After the server has taken this chunk, which is bounded by the read buffer.
+            // Once the server's own handler for this arrival has returned.
             QMetaObject::invokeMethod(this, &QAbstractSocket::abort, Qt::QueuedConnection);
         }
     }
