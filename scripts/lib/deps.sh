@@ -7,6 +7,8 @@ kvt_build_packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgl-
 kvt_build_packages+=(pkg-config libmosquitto-dev mosquitto)
 # The install test validates the desktop entry and renders the manual pages.
 kvt_build_packages+=(desktop-file-utils man-db groff-base)
+# zlib reads recordings compressed with gzip back.
+kvt_build_packages+=(zlib1g-dev)
 # scripts/package: CPack reads the binaries' library needs with dpkg-shlibdeps.
 kvt_package_packages=(dpkg-dev file)
 # Qt Linguist's CMake support and lrelease, which compile the translations at build time.
