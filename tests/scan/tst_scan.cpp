@@ -121,8 +121,43 @@ private Q_SLOTS:
         QVERIFY(scan.errors().contains("Quietest channels"));
         const QList<QByteArray> summary = lines(scan.path("summary.csv"));
         QCOMPARE(summary.size(), 41);
-        QVERIFY(summary[1].split(',')[2].toInt() >= rows.size() - 1);
+        QCOMPARE(summary[1].split(',')[2].toInt(), rows.size() - 1);      // complete sweeps only
         QCOMPARE(QImage(scan.path("chart.png")).size(), QSize(601, 233)); // the design size
+
+        // Its recording read back gives the same summary, field for field.
+        Scan replay;
+        replay.start(
+            {"-q", "--replay", scan.path("out.csv"), "--summary", replay.path("summary.csv")});
+        QVERIFY(replay.finish());
+        QCOMPARE(replay.process.exitCode(), 0);
+        QVERIFY(replay.errors().contains("0 damaged lines skipped"));
+        QCOMPARE(lines(replay.path("summary.csv")), summary);
+    }
+
+    void replayRefusesWhatItCannotRead_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("missing") << QByteArray() << 3 << QByteArray("No such file");
+        QTest::newRow("foreign") << QByteArray("name,phone\n") << 4
+                                 << QByteArray("not a recording of kvt318");
+    }
+    void replayRefusesWhatItCannotRead()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, said);
+        Scan replay;
+        if (!content.isEmpty()) {
+            QFile file(replay.path("in.csv"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        replay.start({"--replay", replay.path("in.csv")});
+        QVERIFY(replay.finish());
+        QCOMPARE(replay.process.exitCode(), exitCode);
+        QVERIFY(replay.errors().contains(said));
     }
 
     void hangUpEndsOrReconnects_data()
