@@ -63,5 +63,8 @@ int main(int argc, char *argv[])
     if (outcome.options->openHistory) {
         history.showHistory();
     }
+    if (!outcome.options->openPath.isEmpty()) {
+        history.historyWindow()->openRecording(outcome.options->openPath);
+    }
     return QApplication::exec();
 }
