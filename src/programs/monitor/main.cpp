@@ -2,6 +2,7 @@
 #include "programs/monitor/commandline.h"
 #include "programs/monitor/historycontroller.h"
 #include "programs/monitor/translations.h"
+#include "windows/history/historywindow.h"
 #include "windows/main/mainwindow.h"
 
 #include <QApplication>
