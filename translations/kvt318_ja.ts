@@ -78,6 +78,18 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <source>Show the version and exit</source>
         <translation>バージョンを表示して終了</translation>
     </message>
+    <message>
+        <source>In the history window: open a recording</source>
+        <translation>履歴ウィンドウで: 記録を開く</translation>
+    </message>
+    <message>
+        <source>In the history window: clear the selected span</source>
+        <translation>履歴ウィンドウで: 選択した範囲を解除</translation>
+    </message>
+    <message>
+        <source>Open the history window at start, showing recording FILE</source>
+        <translation>起動時に履歴ウィンドウを開き、記録ファイル FILE を表示</translation>
+    </message>
 </context>
 <context>
     <name>HistoryController</name>

@@ -26,8 +26,11 @@ void Recording::append(qint64 utcMs, const qint16 *levels, RadioMode mode, bool 
         m_runModes.push_back(mode);
     }
     m_times.push_back(utcMs);
+    const std::size_t at = m_levels.size();
+    m_levels.resize(at + static_cast<std::size_t>(m_width));
     for (int column = 0; column < m_width; ++column) {
-        m_levels.push_back(static_cast<std::uint8_t>(levels[column] - kLowestDbm));
+        m_levels[at + static_cast<std::size_t>(column)] =
+            static_cast<std::uint8_t>(levels[column] - kLowestDbm);
     }
 }
 

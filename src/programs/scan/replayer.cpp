@@ -120,6 +120,7 @@ bool Replayer::openFiles()
             finish(kWriteFailed, m_output->errorString());
             return false;
         }
+        m_sinks.push_back(m_output.get());
     }
     return true;
 }
@@ -131,6 +132,7 @@ void Replayer::startPublishing()
         return;
     }
     m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, this);
+    m_sinks.push_back(m_publisher);
     connect(m_publisher, &MqttPublisher::refused, this, [this](const QString &reason) {
         finish(kBrokerRefused, QStringLiteral("the broker refused the connection: ") + reason);
     });
@@ -162,15 +164,7 @@ bool Replayer::replayRow(qint64 row)
     if (m_recording.startsRun(row)) {
         m_statistics.breakBursts();
     }
-    std::vector<RecordSink *> sinks;
-    if (m_output) {
-        sinks.push_back(m_output.get());
-    }
-#ifdef KVT_WITH_MQTT
-    if (m_publisher != nullptr) {
-        sinks.push_back(m_publisher);
-    }
-#endif
+    const std::vector<RecordSink *> &sinks = m_sinks;
     const SweepRecord sweep = m_recording.sweep(row);
     const int first = m_recording.firstIndex();
     for (int index = first; index < first + m_recording.width(); ++index) {

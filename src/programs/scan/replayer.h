@@ -9,11 +9,13 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class MqttPublisher;
 class QSaveFile;
 class QTimer;
 class RecordFile;
+class RecordSink;
 class StopSignals;
 
 // kvt318-scan --replay: reads a recording, hands its sweeps in the chosen span to the same
@@ -54,6 +56,7 @@ private:
     std::unique_ptr<QSaveFile> m_summary;
     std::unique_ptr<QSaveFile> m_png;
     MqttPublisher *m_publisher = nullptr;
+    std::vector<RecordSink *> m_sinks;
     StopSignals *m_signals = nullptr;
     QTimer *m_feedTimer = nullptr;
     qint64 m_next = 0;
