@@ -6,6 +6,7 @@
 #include <QJsonParseError>
 
 #include <charconv>
+#include <cmath>
 #include <string>
 
 namespace recordlines {
@@ -218,7 +219,9 @@ QString readJsonl(std::string_view line, Sweep &sweep)
         !problem.isEmpty()) {
         return problem;
     }
-    if (number < 1 || number != static_cast<double>(static_cast<qint64>(number))) {
+    // Beyond 2^53 a double no longer holds every whole number.
+    constexpr double kLargestSweep = 9007199254740992.0;
+    if (number < 1 || number > kLargestSweep || number != std::floor(number)) {
         return QStringLiteral("sweep number is not a whole number above 0");
     }
     sweep.sweep = static_cast<qint64>(number);
@@ -226,8 +229,7 @@ QString readJsonl(std::string_view line, Sweep &sweep)
     for (std::size_t i = 0; i < sweep.dbm.size(); ++i) {
         const QJsonValue level = levels.at(static_cast<qsizetype>(i));
         const double dbm = level.toDouble(kLowestDbm - 1);
-        if (!level.isDouble() || dbm != static_cast<double>(static_cast<int>(dbm)) ||
-            dbm < kLowestDbm || dbm > kHighestDbm) {
+        if (!level.isDouble() || dbm < kLowestDbm || dbm > kHighestDbm || dbm != std::floor(dbm)) {
             return QStringLiteral("channel %1: level is not a whole number within -140…+10")
                 .arg(channelplan::channelNumber(int(i)));
         }
