@@ -44,6 +44,9 @@ namespace {
 constexpr std::chrono::seconds kFigureRefreshInterval{1};
 constexpr QSize kStartSize(820, 760);
 constexpr int kPermille = 1000;
+// Room for a column title wrapped onto a second line.
+constexpr int kHeaderLines = 3;
+constexpr int kHeaderPadding = 8;
 
 SavePathChooser openDialog()
 {
@@ -151,6 +154,8 @@ QWidget *HistoryWindow::buildCentralWidget()
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_table->horizontalHeader()->setDefaultAlignment(
         Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    m_table->horizontalHeader()->setMinimumHeight(kHeaderLines * m_table->fontMetrics().height() +
+                                                  kHeaderPadding);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
 
     auto *splitter = new QSplitter(Qt::Vertical);
@@ -395,6 +400,7 @@ void HistoryWindow::showSource()
                                           "a recording (File → Open recording…).")
                                      : tr("This recording holds no complete sweep."));
     m_recordingStatus->setVisible(live);
+    m_rate->setVisible(live);
     m_sourceStatus->setVisible(!live);
     if (!live) {
         const Recording &recording = m_opened->recording();
