@@ -169,6 +169,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("samples");
         QTest::addColumn<QByteArray>("channel12"); // occupancy and the baseline columns
         QTest::newRow("whole file") << "" << 10 << QByteArray("50.0");
+        QTest::newRow("at the recorded pace, a second a sweep")
+            << "--realtime --from 07:30:07" << 3 << QByteArray("0.0");
         QTest::newRow("clock times, both ends included")
             << "--from 07:30:02 --to 07:30:04" << 3 << QByteArray("100.0");
         QTest::newRow("ISO 8601 without seconds")
@@ -197,10 +199,14 @@ private Q_SLOTS:
         replay.start(
             {"-q", "--replay", replay.path("in.csv"), "--summary", replay.path("all.csv")});
         QVERIFY(replay.finish());
+        QElapsedTimer clock;
+        clock.start();
         replay.start(QStringList{"-q", "--replay", replay.path("in.csv"), "--summary",
                                  replay.path("span.csv")} +
                      args(options.replace("BASE", replay.path("all.csv"))));
         QVERIFY(replay.finish());
+        // Paced, it cannot be done sooner than the recording took.
+        QVERIFY(!options.contains("--realtime") || clock.elapsed() >= (samples - 1) * 1000);
         QCOMPARE(replay.process.exitCode(), 0);
         const QList<QByteArray> cells = lines(replay.path("span.csv")).at(6).split(',');
         QCOMPARE(cells[2].toInt(), samples);

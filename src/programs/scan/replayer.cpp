@@ -26,6 +26,8 @@ namespace {
 // Sweeps handed on per turn of the event loop, so that a signal or the broker gets a look in.
 constexpr qint64 kRowsPerTurn = 4096;
 constexpr int kChangesShown = 5;
+// QTimer counts in int milliseconds; a pause in a recording longer than a day is cut to one.
+constexpr std::chrono::milliseconds kLongestWait{24 * 3600 * 1000};
 
 QString saveError(const QSaveFile &file)
 {
@@ -67,14 +69,13 @@ bool Replayer::load()
         return false;
     }
     // The count goes out even when it is nought: a script can rely on the line.
-    QString said = QStringLiteral("%1: %2 records read, %3 damaged lines skipped")
-                       .arg(m_options.replayPath)
-                       .arg(read.recording.rows())
-                       .arg(read.skippedLines);
+    tell(QStringLiteral("%1: %2 records read, %3 damaged lines skipped")
+             .arg(m_options.replayPath)
+             .arg(read.recording.rows())
+             .arg(read.skippedLines));
     if (read.skippedLines > 0) {
-        said += QStringLiteral("; the first: ") + read.firstProblem;
+        tell(read.firstProblem);
     }
-    tell(said);
     m_recording = std::move(read.recording);
     if (!m_options.baselinePath.isEmpty()) {
         const record::BaselineRead baseline =
@@ -141,8 +142,9 @@ void Replayer::startPublishing()
 
 void Replayer::feed()
 {
-    const qint64 turnEnd = std::min(m_end, m_next + kRowsPerTurn);
-    while (m_next < (m_options.realtime ? std::min(m_end, m_next + 1) : turnEnd)) {
+    // At the recorded pace one sweep a turn, the timer waiting out the time to the next.
+    const qint64 turnEnd = std::min(m_end, m_next + (m_options.realtime ? 1 : kRowsPerTurn));
+    while (m_next < turnEnd) {
         if (!replayRow(m_next)) {
             return;
         }
@@ -154,7 +156,8 @@ void Replayer::feed()
     }
     qint64 wait = 0;
     if (m_options.realtime) {
-        wait = std::max<qint64>(0, m_recording.utcMs(m_next) - m_recording.utcMs(m_next - 1));
+        wait = std::clamp<qint64>(m_recording.utcMs(m_next) - m_recording.utcMs(m_next - 1), 0,
+                                  kLongestWait.count());
     }
     m_feedTimer->start(std::chrono::milliseconds(wait));
 }
