@@ -108,9 +108,14 @@ void WaterfallView::rowAdded()
         // Scrolled back: the rows in view are now one further from the newest.
         bar->setValue(value + 1);
     }
-    // The selected sweeps stay the same sweeps.
+    // The selected sweeps stay the same sweeps, as long as the ring holds them.
     if (m_selection) {
-        m_selection = Span{m_selection->first + 1, m_selection->second + 1};
+        const int oldest = m_history.rowCount() - 1;
+        if (m_selection->first + 1 > oldest) {
+            clearSelection();
+        } else {
+            m_selection = Span{m_selection->first + 1, std::min(m_selection->second + 1, oldest)};
+        }
     }
     viewport()->update();
 }
