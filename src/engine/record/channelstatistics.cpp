@@ -2,7 +2,9 @@
 #include "core/channelplan.h"
 
 #include "engine/protocol/reading.h"
+#include "engine/record/baseline.h"
 #include "engine/record/recordtime.h"
+#include "engine/record/sweeprecord.h"
 
 #include <QFileDevice>
 #include <QIODevice>
@@ -41,6 +43,14 @@ void ChannelStatistics::addReading(const Reading &reading)
     } else if (tally.burstStartMs) {
         tally.longestBurstMs = std::max(tally.longestBurstMs, reading.utcMs - *tally.burstStartMs);
         tally.burstStartMs.reset();
+    }
+}
+
+void ChannelStatistics::addSweep(const SweepRecord &sweep)
+{
+    for (int index = 0; index < MonitorState::kChannelCount; ++index) {
+        addReading(
+            Reading{index, sweep.dbm[static_cast<std::size_t>(index)], sweep.utcMs, sweep.mode});
     }
 }
 
@@ -152,14 +162,38 @@ QByteArray summaryRow(const ChannelSummary &summary)
     }
     return row + '\n';
 }
+
+QByteArray baselineColumns(const ChannelSummary &summary,
+                           const std::optional<Baseline::Channel> &before)
+{
+    if (!before) {
+        return ",,,,\n";
+    }
+    const auto figure = [](double value) { return QByteArray::number(value, 'f', kOneDecimal); };
+    if (summary.samples == 0) {
+        return ',' + figure(before->occupancyPct) + ",," + figure(before->mean) + ",\n";
+    }
+    return ',' + figure(before->occupancyPct) + ',' +
+           figure(summary.occupancyPct - before->occupancyPct) + ',' + figure(before->mean) + ',' +
+           figure(summary.mean - before->mean) + '\n';
+}
 } // namespace
 
-bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics)
+bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
+                     const Baseline *baseline)
 {
     QByteArray text("channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,"
-                    "last_above\n");
+                    "last_above");
+    text += baseline != nullptr
+                ? ",baseline_occupancy_pct,delta_occupancy_pct,baseline_mean,delta_mean\n"
+                : "\n";
     for (int i = 0; i < MonitorState::kChannelCount; ++i) {
-        text += summaryRow(statistics.channel(i));
+        const ChannelSummary summary = statistics.channel(i);
+        text += summaryRow(summary);
+        if (baseline != nullptr) {
+            text.chop(1);
+            text += baselineColumns(summary, baseline->channels[static_cast<std::size_t>(i)]);
+        }
     }
     bool written = device.write(text) == text.size();
     if (auto *file = qobject_cast<QFileDevice *>(&device)) {

@@ -9,7 +9,9 @@
 #include <vector>
 
 class QIODevice;
+struct Baseline;
 struct Reading;
+struct SweepRecord;
 
 // What a run has seen on one channel. Levels are dBm; times UTC milliseconds since the epoch.
 struct ChannelSummary
@@ -40,6 +42,8 @@ public:
     explicit ChannelStatistics(qint16 thresholdDbm = kDefaultThreshold);
 
     void addReading(const Reading &reading);
+    // Every reading of a complete sweep at the sweep's time, as a recording holds it.
+    void addSweep(const SweepRecord &sweep);
     // A gap in the readings (a port that failed and was reopened) ends every burst: what
     // happened in it is unknown.
     void breakBursts();
@@ -75,7 +79,10 @@ private:
 namespace record {
 
 // channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,last_above; a channel
-// without readings leaves its level and time columns empty. False when the device fails.
-bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics);
+// without readings leaves its level and time columns empty. With a baseline,
+// baseline_occupancy_pct,delta_occupancy_pct,baseline_mean,delta_mean follow, empty where
+// either survey has no readings. False when the device fails.
+bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
+                     const Baseline *baseline = nullptr);
 
 } // namespace record
