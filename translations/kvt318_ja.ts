@@ -27,6 +27,10 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <source>Unexpected argument: %1</source>
         <translation>予期しない引数: %1</translation>
     </message>
+    <message>
+        <source>Open the history window at start, showing recording FILE.</source>
+        <translation>起動時に履歴ウィンドウを開き、記録ファイル FILE を表示します。</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindow</name>
@@ -73,6 +77,18 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     <message>
         <source>Show the version and exit</source>
         <translation>バージョンを表示して終了</translation>
+    </message>
+    <message>
+        <source>In the history window: open a recording</source>
+        <translation>履歴ウィンドウで: 記録を開く</translation>
+    </message>
+    <message>
+        <source>In the history window: clear the selected span</source>
+        <translation>履歴ウィンドウで: 選択した範囲を解除</translation>
+    </message>
+    <message>
+        <source>Open the history window at start, showing recording FILE</source>
+        <translation>起動時に履歴ウィンドウを開き、記録ファイル FILE を表示</translation>
     </message>
 </context>
 <context>
@@ -178,6 +194,66 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <source>Export statistics</source>
         <translation>統計のエクスポート</translation>
     </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <source>Live</source>
+        <translation>ライブ</translation>
+    </message>
+    <message>
+        <source>&amp;Show:</source>
+        <translation>表示(&amp;S):</translation>
+    </message>
+    <message>
+        <source>&amp;Open recording…</source>
+        <translation>記録を開く(&amp;O)…</translation>
+    </message>
+    <message>
+        <source>Com&amp;pare with…</source>
+        <translation>比較対象(&amp;P)…</translation>
+    </message>
+    <message>
+        <source>C&amp;lear baseline</source>
+        <translation>比較対象を解除(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Times in &amp;UTC</source>
+        <translation>時刻を UTC で表示(&amp;U)</translation>
+    </message>
+    <message>
+        <source>Open recording</source>
+        <translation>記録を開く</translation>
+    </message>
+    <message>
+        <source>Recordings (*.csv *.jsonl *.gz);;All files (*)</source>
+        <translation>記録ファイル (*.csv *.jsonl *.gz);;すべてのファイル (*)</translation>
+    </message>
+    <message>
+        <source>Waiting for the first sweep: start the monitor, or open a recording (File → Open recording…).</source>
+        <translation>最初のスイープを待っています。モニタを開始するか、記録を開いてください (ファイル → 記録を開く…)。</translation>
+    </message>
+    <message>
+        <source>This recording holds no complete sweep.</source>
+        <translation>この記録には完了したスイープがありません。</translation>
+    </message>
+    <message>
+        <source>%1 sweeps</source>
+        <translation>%1 スイープ</translation>
+    </message>
+    <message>
+        <source>%1 damaged lines skipped</source>
+        <translation>破損した %1 行を読み飛ばしました</translation>
+    </message>
+    <message>
+        <source>Compare with</source>
+        <translation>比較対象</translation>
+    </message>
+    <message>
+        <source>Recordings and summaries (*.csv *.jsonl *.gz);;All files (*)</source>
+        <translation>記録ファイルと集計 (*.csv *.jsonl *.gz);;すべてのファイル (*)</translation>
+    </message>
 </context>
 <context>
     <name>MonitorActions</name>
@@ -242,6 +318,22 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     <message>
         <source>Last above threshold</source>
         <translation>最後にしきい値超え</translation>
+    </message>
+    <message>
+        <source>Baseline occupancy (%)</source>
+        <translation>比較対象の占有率 (%)</translation>
+    </message>
+    <message>
+        <source>Occupancy change</source>
+        <translation>占有率の変化</translation>
+    </message>
+    <message>
+        <source>Baseline mean (dBm)</source>
+        <translation>比較対象の平均 (dBm)</translation>
+    </message>
+    <message>
+        <source>Mean change (dB)</source>
+        <translation>平均の変化 (dB)</translation>
     </message>
 </context>
 <context>

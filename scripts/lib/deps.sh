@@ -10,6 +10,8 @@ kvt_build_packages+=(desktop-file-utils man-db groff-base)
 # The window test starts an X server of its own with openbox, a window manager that places
 # windows itself, to check where a stored position puts the window.
 kvt_build_packages+=(xvfb openbox)
+# zlib reads recordings compressed with gzip back.
+kvt_build_packages+=(zlib1g-dev)
 # scripts/package: CPack reads the binaries' library needs with dpkg-shlibdeps.
 kvt_package_packages=(dpkg-dev file)
 # Qt Linguist's CMake support and lrelease, which compile the translations at build time.

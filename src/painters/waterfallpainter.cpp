@@ -1,7 +1,8 @@
 #include "painters/waterfallpainter.h"
 #include "core/channelplan.h"
 
-#include "engine/history/sweephistory.h"
+#include "engine/history/sweeprows.h"
+#include "engine/protocol/monitorstate.h"
 #include "painters/colormap.h"
 
 #include <QCoreApplication>
@@ -54,11 +55,13 @@ WaterfallPainter::WaterfallPainter(QPainter &painter, const WaterfallColours &co
     , m_colours(colours)
 {}
 
-void WaterfallPainter::paint(const QRect &area, const SweepHistory &history, int firstAge)
+void WaterfallPainter::paint(const QRect &area, const SweepRows &history, int firstAge,
+                             Qt::TimeSpec clock)
 {
+    m_clock = clock;
     const WaterfallGeometry geometry(area);
-    const int first = std::clamp(firstAge, 0, std::max(0, history.size() - 1));
-    const int rows = std::clamp(history.size() - first, 0, geometry.visibleRows());
+    const int first = std::clamp(firstAge, 0, std::max(0, history.rowCount() - 1));
+    const int rows = std::clamp(history.rowCount() - first, 0, geometry.visibleRows());
 
     m_painter.save();
     m_painter.fillRect(area, m_colours.background);
@@ -82,7 +85,7 @@ void WaterfallPainter::paintChannelNumbers(const WaterfallGeometry &geometry)
     }
 }
 
-void WaterfallPainter::paintCells(const WaterfallGeometry &geometry, const SweepHistory &history,
+void WaterfallPainter::paintCells(const WaterfallGeometry &geometry, const SweepRows &history,
                                   int firstAge, int rows)
 {
     if (rows == 0 || geometry.cells.width() <= 0) {
@@ -92,7 +95,7 @@ void WaterfallPainter::paintCells(const WaterfallGeometry &geometry, const Sweep
     QImage image(MonitorState::kChannelCount, rows, QImage::Format_RGB32);
     const QRgb separator = m_colours.separator.rgb();
     for (int line = 0; line < rows; ++line) {
-        const HistoryRow &row = history.at(firstAge + line);
+        const HistoryRow row = history.row(firstAge + line);
         auto *pixels = reinterpret_cast<QRgb *>(image.scanLine(line));
         for (int channel = 0; channel < MonitorState::kChannelCount; ++channel) {
             pixels[channel] = row.runStart ? separator : colormap::colourFor(row.dbm.at(channel));
@@ -104,7 +107,7 @@ void WaterfallPainter::paintCells(const WaterfallGeometry &geometry, const Sweep
     m_painter.drawImage(target, image);
 }
 
-void WaterfallPainter::paintTimes(const WaterfallGeometry &geometry, const SweepHistory &history,
+void WaterfallPainter::paintTimes(const WaterfallGeometry &geometry, const SweepRows &history,
                                   int firstAge, int rows)
 {
     const int spacing = kMinimumTimeSpacing / WaterfallGeometry::kRowHeight;
@@ -113,7 +116,7 @@ void WaterfallPainter::paintTimes(const WaterfallGeometry &geometry, const Sweep
     const int labelRows = textHeight / WaterfallGeometry::kRowHeight + 1;
     const auto runStartBelow = [&](int line) {
         for (int next = line + 1; next < std::min(rows, line + labelRows); ++next) {
-            if (history.at(firstAge + next).runStart) {
+            if (history.row(firstAge + next).runStart) {
                 return true;
             }
         }
@@ -122,7 +125,7 @@ void WaterfallPainter::paintTimes(const WaterfallGeometry &geometry, const Sweep
     // The first time may reach up beside the channel numbers.
     int lastLabelBottom = geometry.area.top() - 1;
     for (int line = 0; line < rows; ++line) {
-        const HistoryRow &row = history.at(firstAge + line);
+        const HistoryRow row = history.row(firstAge + line);
         if (!row.runStart && line % spacing != 0) {
             continue;
         }
@@ -133,9 +136,9 @@ void WaterfallPainter::paintTimes(const WaterfallGeometry &geometry, const Sweep
         }
         const QRect label(times.left(), y - textHeight / 2, times.width() - kLabelMargin,
                           textHeight);
-        m_painter.drawText(
-            label, Qt::AlignRight | Qt::AlignVCenter,
-            QDateTime::fromMSecsSinceEpoch(row.utcMs).toString(QStringLiteral("HH:mm:ss")));
+        m_painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter,
+                           QDateTime::fromMSecsSinceEpoch(row.utcMs, m_clock)
+                               .toString(QStringLiteral("HH:mm:ss")));
         lastLabelBottom = label.bottom();
     }
 }

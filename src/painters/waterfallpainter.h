@@ -4,7 +4,7 @@
 #include <QRect>
 
 class QPainter;
-class SweepHistory;
+class SweepRows;
 
 namespace chart {
 
@@ -44,19 +44,22 @@ class WaterfallPainter
 public:
     WaterfallPainter(QPainter &painter, const WaterfallColours &colours);
 
-    // Rows from firstAge on (0 is the newest) fill the area downwards.
-    void paint(const QRect &area, const SweepHistory &history, int firstAge);
+    // Rows from firstAge on (0 is the newest) fill the area downwards; times in local time or
+    // UTC.
+    void paint(const QRect &area, const SweepRows &history, int firstAge,
+               Qt::TimeSpec clock = Qt::LocalTime);
 
 private:
     void paintChannelNumbers(const WaterfallGeometry &geometry);
-    void paintCells(const WaterfallGeometry &geometry, const SweepHistory &history, int firstAge,
+    void paintCells(const WaterfallGeometry &geometry, const SweepRows &history, int firstAge,
                     int rows);
-    void paintTimes(const WaterfallGeometry &geometry, const SweepHistory &history, int firstAge,
+    void paintTimes(const WaterfallGeometry &geometry, const SweepRows &history, int firstAge,
                     int rows);
     void paintLegend(const WaterfallGeometry &geometry);
 
     QPainter &m_painter;
     WaterfallColours m_colours;
+    Qt::TimeSpec m_clock = Qt::LocalTime;
 };
 
 } // namespace chart

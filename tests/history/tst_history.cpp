@@ -2,14 +2,17 @@
 // sweeps, run separators, occupancy and statistics, and the main window's shortcuts.
 #include "engine/history/sweephistory.h"
 #include "engine/protocol/monitorsession.h"
+#include "engine/record/recordfile.h"
 #include "programs/monitor/historycontroller.h"
 #include "programs/monitor/translations.h"
 #include "scriptedlink.h"
 #include "windows/history/helpwindow.h"
 #include "windows/history/historywindow.h"
 #include "windows/history/statisticsmodel.h"
+#include "windows/history/waterfallview.h"
 #include "windows/main/mainwindow.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -181,6 +184,56 @@ private Q_SLOTS:
         QTEST(cell(StatisticsModel::Mean), "mean");
         QCOMPARE(model->index(1, StatisticsModel::Mean).data().toString(),
                  QStringLiteral("-120.0"));
+    }
+
+    // A recording opened again: the figures of the whole file, of a span dragged across the
+    // waterfall, and beside a baseline.
+    void openedRecordingSpanAndBaseline()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("night.csv"));
+        QFile::remove(path);
+        {
+            RecordFile file(path, RecordFormat::Csv);
+            QVERIFY(file.open());
+            // Channel 12 busy in the older half only.
+            for (int n = 0; n < 20; ++n) {
+                SweepRecord sweep = sweepAt(kStartMs + n * kSweepMs);
+                sweep.sweep = n + 1;
+                sweep.dbm.fill(-120);
+                sweep.dbm[5] = qint16(n < 10 ? -60 : -120);
+                QVERIFY(file.writeSweep(sweep));
+            }
+        }
+        m_controller->showHistory();
+        HistoryWindow *window = m_controller->historyWindow();
+        window->openRecording(path);
+        QTRY_VERIFY(!window->isLoading());
+        auto *source = window->findChild<QLabel *>(QStringLiteral("sourceStatus"));
+        QVERIFY2(source->text().contains(QStringLiteral("night.csv")), qPrintable(source->text()));
+        const QAbstractItemModel *model =
+            window->findChild<QTableView *>(QStringLiteral("statistics"))->model();
+        const auto channel12 = [model](int column) {
+            return model->index(5, column).data().toString();
+        };
+        QCOMPARE(channel12(StatisticsModel::Occupancy), QStringLiteral("50.0"));
+        window->compareWith(path);
+        QCOMPARE(channel12(StatisticsModel::BaselineOccupancy), QStringLiteral("50.0"));
+
+        // The older ten sweeps, below the newer ten; the oldest row is the run's separator.
+        auto *waterfall = window->findChild<WaterfallView *>(QStringLiteral("waterfall"));
+        QWidget *rows = waterfall->viewport();
+        const int x = rows->width() / 2;
+        QTest::mousePress(rows, Qt::LeftButton, {}, QPoint(x, waterfall->rowY(10) + 1));
+        QTest::mouseMove(rows, QPoint(x, waterfall->rowY(19) + 1));
+        QTest::mouseRelease(rows, Qt::LeftButton, {}, QPoint(x, waterfall->rowY(19) + 1));
+        QCOMPARE(channel12(StatisticsModel::Occupancy), QStringLiteral("100.0"));
+        QCOMPARE(channel12(StatisticsModel::OccupancyChange), QStringLiteral("+50.0"));
+        auto *span = window->findChild<QLabel *>(QStringLiteral("spanStatus"));
+        QVERIFY2(span->text().contains(QStringLiteral("10 sweeps")), qPrintable(span->text()));
+
+        QTest::keyClick(waterfall, Qt::Key_Escape);
+        QCOMPARE(channel12(StatisticsModel::Occupancy), QStringLiteral("50.0"));
+        QVERIFY(span->text().isEmpty());
     }
 
     void shortcutsReachTheirActions_data()

@@ -1,5 +1,7 @@
 // kvt318-scan run as a program against the module simulator: what it records, what it says and
 // how it ends.
+#include "engine/record/recordfile.h"
+#include "engine/record/sweeprecord.h"
 #include "simprocess.h"
 
 #include <QProcess>
@@ -121,8 +123,97 @@ private Q_SLOTS:
         QVERIFY(scan.errors().contains("Quietest channels"));
         const QList<QByteArray> summary = lines(scan.path("summary.csv"));
         QCOMPARE(summary.size(), 41);
-        QVERIFY(summary[1].split(',')[2].toInt() >= rows.size() - 1);
+        QCOMPARE(summary[1].split(',')[2].toInt(), rows.size() - 1);      // complete sweeps only
         QCOMPARE(QImage(scan.path("chart.png")).size(), QSize(601, 233)); // the design size
+
+        // Its recording read back gives the same summary, field for field.
+        Scan replay;
+        replay.start(
+            {"-q", "--replay", scan.path("out.csv"), "--summary", replay.path("summary.csv")});
+        QVERIFY(replay.finish());
+        QCOMPARE(replay.process.exitCode(), 0);
+        QVERIFY(replay.errors().contains("0 damaged lines skipped"));
+        QCOMPARE(lines(replay.path("summary.csv")), summary);
+    }
+
+    void replayRefusesWhatItCannotRead_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("missing") << QByteArray() << 3 << QByteArray("No such file");
+        QTest::newRow("foreign") << QByteArray("name,phone\n") << 4
+                                 << QByteArray("not a recording of kvt318");
+    }
+    void replayRefusesWhatItCannotRead()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, said);
+        Scan replay;
+        if (!content.isEmpty()) {
+            QFile file(replay.path("in.csv"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        replay.start({"--replay", replay.path("in.csv")});
+        QVERIFY(replay.finish());
+        QCOMPARE(replay.process.exitCode(), exitCode);
+        QVERIFY(replay.errors().contains(said));
+    }
+
+    // A span of a recording, and a summary beside a baseline.
+    void replaysASpanAgainstABaseline_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<int>("samples");
+        QTest::addColumn<QByteArray>("channel12"); // occupancy, the baseline columns, median, p90
+        QTest::newRow("whole file") << "" << 10 << QByteArray("50.0,-120,-60");
+        QTest::newRow("at the recorded pace, a second a sweep")
+            << "--realtime --from 07:30:07" << 3 << QByteArray("0.0,-120,-120");
+        QTest::newRow("clock times, both ends included")
+            << "--from 07:30:02 --to 07:30:04" << 3 << QByteArray("100.0,-60,-60");
+        QTest::newRow("ISO 8601 without seconds")
+            << "--to 2026-12-07T07:30Z" << 1 << QByteArray("100.0,-60,-60");
+        QTest::newRow("against the whole file's summary")
+            << "--from 07:30:05 --baseline BASE" << 5
+            << QByteArray("0.0,50.0,-50.0,-90.0,-30.0,-120,-120");
+    }
+    void replaysASpanAgainstABaseline()
+    {
+        QFETCH(QString, options);
+        QFETCH(int, samples);
+        QFETCH(QByteArray, channel12);
+        Scan replay;
+        {
+            RecordFile file(replay.path("in.csv"), RecordFormat::Csv);
+            QVERIFY(file.open());
+            SweepRecord sweep;
+            for (int n = 0; n < 10; ++n) {
+                sweep.sweep = n + 1;
+                sweep.utcMs = 1796628600000 + n * 1000; // 2026-12-07T07:30:00Z on
+                sweep.dbm.fill(-120);
+                sweep.dbm[5] = qint16(n < 5 ? -60 : -120);
+                QVERIFY(file.writeSweep(sweep));
+            }
+        }
+        replay.start(
+            {"-q", "--replay", replay.path("in.csv"), "--summary", replay.path("all.csv")});
+        QVERIFY(replay.finish());
+        QElapsedTimer clock;
+        clock.start();
+        replay.start(QStringList{"-q", "--replay", replay.path("in.csv"), "--summary",
+                                 replay.path("span.csv")} +
+                     args(options.replace("BASE", replay.path("all.csv"))));
+        QVERIFY(replay.finish());
+        // Paced, it cannot be done sooner than the recording took.
+        QVERIFY(!options.contains("--realtime") || clock.elapsed() >= (samples - 1) * 1000);
+        QCOMPARE(replay.process.exitCode(), 0);
+        const QList<QByteArray> cells = lines(replay.path("span.csv")).at(6).split(',');
+        QCOMPARE(cells[2].toInt(), samples);
+        QCOMPARE(cells.mid(6, 1).join(',') +
+                     (cells.size() > 10 ? ',' + cells.mid(10).join(',') : ""),
+                 channel12);
     }
 
     void hangUpEndsOrReconnects_data()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/history/sweeprows.h"
 #include "engine/protocol/monitorstate.h"
 #include "engine/record/sweeprecord.h"
 
@@ -9,17 +10,9 @@
 #include <array>
 #include <vector>
 
-// One row of the history: a complete sweep, or the separator where a run began.
-struct HistoryRow
-{
-    qint64 utcMs = 0;
-    bool runStart = false;
-    std::array<qint16, MonitorState::kChannelCount> dbm{};
-};
-
 // The sweeps of the last hours, newest first, in a ring of fixed capacity: when it is full the
 // oldest row leaves as a new one arrives, so memory stays bounded however long the program runs.
-class SweepHistory : public QObject
+class SweepHistory : public QObject, public SweepRows
 {
     Q_OBJECT
 
@@ -39,6 +32,8 @@ public:
     [[nodiscard]] int capacity() const { return m_capacity; }
     // age 0 is the newest row, size() - 1 the oldest.
     [[nodiscard]] const HistoryRow &at(int age) const;
+    [[nodiscard]] int rowCount() const override { return m_size; }
+    [[nodiscard]] HistoryRow row(int age) const override { return at(age); }
     // Sweeps per second over the last few seconds of rows, 0 when there are too few.
     [[nodiscard]] double sweepsPerSecond(qint64 nowUtcMs) const;
 

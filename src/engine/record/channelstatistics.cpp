@@ -2,7 +2,9 @@
 #include "core/channelplan.h"
 
 #include "engine/protocol/reading.h"
+#include "engine/record/baseline.h"
 #include "engine/record/recordtime.h"
+#include "engine/record/sweeprecord.h"
 
 #include <QFileDevice>
 #include <QIODevice>
@@ -47,6 +49,14 @@ void ChannelStatistics::addReading(const Reading &reading)
     } else if (tally.burstStartMs) {
         tally.longestBurstMs = std::max(tally.longestBurstMs, reading.utcMs - *tally.burstStartMs);
         tally.burstStartMs.reset();
+    }
+}
+
+void ChannelStatistics::addSweep(const SweepRecord &sweep)
+{
+    for (int index = 0; index < MonitorState::kChannelCount; ++index) {
+        addReading(
+            Reading{index, sweep.dbm[static_cast<std::size_t>(index)], sweep.utcMs, sweep.mode});
     }
 }
 
@@ -158,22 +168,50 @@ QByteArray summaryRow(const ChannelSummary &summary)
     if (summary.lastAboveUtcMs) {
         row += recordTime(*summary.lastAboveUtcMs).toLatin1();
     }
-    row += ',';
-    if (summary.samples > 0) {
-        row += QByteArray::number(summary.median) + ',' + QByteArray::number(summary.p90);
-    } else {
-        row += ',';
+    return row;
+}
+
+QByteArray levelColumns(const ChannelSummary &summary)
+{
+    if (summary.samples == 0) {
+        return ",,";
     }
-    return row + '\n';
+    return ',' + QByteArray::number(summary.median) + ',' + QByteArray::number(summary.p90);
+}
+
+QByteArray baselineColumns(const ChannelSummary &summary,
+                           const std::optional<Baseline::Channel> &before)
+{
+    if (!before) {
+        return ",,,,";
+    }
+    const auto figure = [](double value) { return QByteArray::number(value, 'f', kOneDecimal); };
+    if (summary.samples == 0) {
+        return ',' + figure(before->occupancyPct) + ",," + figure(before->mean) + ',';
+    }
+    return ',' + figure(before->occupancyPct) + ',' +
+           figure(summary.occupancyPct - before->occupancyPct) + ',' + figure(before->mean) + ',' +
+           figure(summary.mean - before->mean);
 }
 } // namespace
 
-bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics)
+bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
+                     const Baseline *baseline)
 {
     QByteArray text("channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,"
-                    "last_above,median,p90\n");
+                    "last_above");
+    text += baseline != nullptr
+                ? ",baseline_occupancy_pct,delta_occupancy_pct,baseline_mean,delta_mean"
+                : "";
+    // Appended last, so that readers by column position or name keep working.
+    text += ",median,p90\n";
     for (int i = 0; i < MonitorState::kChannelCount; ++i) {
-        text += summaryRow(statistics.channel(i));
+        const ChannelSummary summary = statistics.channel(i);
+        text += summaryRow(summary);
+        if (baseline != nullptr) {
+            text += baselineColumns(summary, baseline->channels[static_cast<std::size_t>(i)]);
+        }
+        text += levelColumns(summary) + '\n';
     }
     bool written = device.write(text) == text.size();
     if (auto *file = qobject_cast<QFileDevice *>(&device)) {

@@ -10,7 +10,9 @@
 #include <vector>
 
 class QIODevice;
+struct Baseline;
 struct Reading;
+struct SweepRecord;
 
 // What a run has seen on one channel. Levels are dBm; times UTC milliseconds since the epoch.
 struct ChannelSummary
@@ -43,6 +45,8 @@ public:
     explicit ChannelStatistics(qint16 thresholdDbm = kDefaultThreshold);
 
     void addReading(const Reading &reading);
+    // Every reading of a complete sweep at the sweep's time, as a recording holds it.
+    void addSweep(const SweepRecord &sweep);
     // A gap in the readings (a port that failed and was reopened) ends every burst: what
     // happened in it is unknown.
     void breakBursts();
@@ -78,8 +82,11 @@ private:
 
 namespace record {
 
-// channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,last_above,median,p90;
-// a channel without readings leaves its level and time columns empty. False when the device fails.
-bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics);
+// channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,last_above; with a
+// baseline, baseline_occupancy_pct,delta_occupancy_pct,baseline_mean,delta_mean follow, empty
+// where either survey has no readings; median,p90 come last. A channel without readings leaves
+// its level and time columns empty. False when the device fails.
+bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
+                     const Baseline *baseline = nullptr);
 
 } // namespace record

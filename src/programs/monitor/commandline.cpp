@@ -53,8 +53,14 @@ CommandLineOutcome parse(const QStringList &arguments)
     const QCommandLineOption history(
         QStringLiteral("history"),
         QCoreApplication::translate("CommandLine", "Open the history window at start."));
+    const QCommandLineOption open(
+        QStringLiteral("open"),
+        QCoreApplication::translate("CommandLine",
+                                    "Open the history window at start, showing recording FILE."),
+        QCoreApplication::translate("CommandLine", "FILE"));
     parser.addOption(record);
     parser.addOption(history);
+    parser.addOption(open);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -82,7 +88,8 @@ CommandLineOutcome parse(const QStringList &arguments)
     }
     MonitorOptions options;
     options.recordPath = parser.value(record);
-    options.openHistory = parser.isSet(history);
+    options.openPath = parser.value(open);
+    options.openHistory = parser.isSet(history) || !options.openPath.isEmpty();
     outcome.options = options;
     return outcome;
 }

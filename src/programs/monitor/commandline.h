@@ -10,6 +10,7 @@ struct MonitorOptions
 {
     QString recordPath; // empty: no recording at start
     bool openHistory = false;
+    QString openPath; // a recording to show in the history window at start
 };
 
 // The result of reading the command line: options to run with, or a text to print and the

@@ -2,6 +2,7 @@
 #include "programs/monitor/commandline.h"
 #include "programs/monitor/historycontroller.h"
 #include "programs/monitor/translations.h"
+#include "windows/history/historywindow.h"
 #include "windows/main/mainwindow.h"
 
 #include <QApplication>
@@ -62,6 +63,9 @@ int main(int argc, char *argv[])
     window.show();
     if (outcome.options->openHistory) {
         history.showHistory();
+    }
+    if (!outcome.options->openPath.isEmpty()) {
+        history.historyWindow()->openRecording(outcome.options->openPath);
     }
     return QApplication::exec();
 }

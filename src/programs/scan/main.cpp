@@ -1,3 +1,4 @@
+#include "programs/scan/replayer.h"
 #include "programs/scan/scanner.h"
 #include "programs/scan/scanoptions.h"
 
@@ -32,6 +33,7 @@ int main(int argc, char **argv)
     case scanoptions::Action::Usage:
         std::fprintf(stderr, "kvt318-scan: %s\n", qPrintable(parsed.text));
         std::fputs("Usage: kvt318-scan [options] PORT\n"
+                   "       kvt318-scan [options] --replay FILE\n"
                    "Run 'kvt318-scan --help' for the options and exit codes.\n",
                    stderr);
         return kBadUsage;
@@ -46,6 +48,11 @@ int main(int argc, char **argv)
     } else {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    if (!parsed.options.replayPath.isEmpty()) {
+        Replayer replayer(parsed.options);
+        replayer.start();
+        return replayer.exitCode() ? *replayer.exitCode() : QCoreApplication::exec();
     }
     Scanner scanner(parsed.options);
     if (!scanner.start()) {

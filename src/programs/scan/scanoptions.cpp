@@ -1,7 +1,9 @@
 #include "programs/scan/scanoptions.h"
 #include "core/channelplan.h"
+#include "engine/record/recordlines.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSysInfo>
 
@@ -19,13 +21,16 @@ const QString kExitCodes = QStringLiteral(
     "Records the RSSI of a KVT-318 module's 40 channels until a limit is reached or it is\n"
     "interrupted (SIGINT, SIGTERM), then prints per-channel statistics on standard error.\n"
     "PORT is a port name as the monitor window takes it: COM3, /dev/ttyUSB0.\n"
+    "With --replay FILE a recording (csv, long or jsonl, gzip too) takes the place of PORT:\n"
+    "its sweeps go to the summary, image, MQTT and, with -o or --format, the records.\n"
     "\n"
     "Exit status:\n"
-    "  0  finished: a limit was reached, or it was interrupted\n"
+    "  0  finished: a limit was reached, or it was interrupted; a replay was read\n"
     "  1  the output, summary or image file could not be written\n"
     "  2  bad usage\n"
-    "  3  the port cannot be opened (no such device, in use, no permission)\n"
-    "  4  no supported module answered\n"
+    "  3  the port cannot be opened (no such device, in use, no permission), or the replayed\n"
+    "     or baseline file cannot be opened\n"
+    "  4  no supported module answered; the replayed or baseline file is not a recording\n"
     "  5  the port failed or the module stopped answering (without --reconnect)\n"
     "  6  the MQTT broker refused the connection at the start (login or TLS)");
 
@@ -75,6 +80,25 @@ struct Names
                                     QStringLiteral("D"), QStringLiteral("30s")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")},
                              QStringLiteral("No progress line and no statistics table.")};
+    QCommandLineOption replay{QStringLiteral("replay"),
+                              QStringLiteral("Read the sweeps of recording FILE instead of a "
+                                             "port, as fast as the disk allows."),
+                              QStringLiteral("FILE")};
+    QCommandLineOption realtime{QStringLiteral("realtime"),
+                                QStringLiteral("With --replay: pace the sweeps at their recorded "
+                                               "times.")};
+    QCommandLineOption from{QStringLiteral("from"),
+                            QStringLiteral("With --replay: start at TIME (ISO 8601, or HH:MM "
+                                           "UTC on the first day), included."),
+                            QStringLiteral("TIME")};
+    QCommandLineOption to{QStringLiteral("to"),
+                          QStringLiteral("With --replay: end at TIME, included."),
+                          QStringLiteral("TIME")};
+    QCommandLineOption baseline{QStringLiteral("baseline"),
+                                QStringLiteral("With --replay: add the occupancy and mean of "
+                                               "FILE (a recording or a --summary CSV) and the "
+                                               "differences to the summary."),
+                                QStringLiteral("FILE")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{QStringLiteral("version"),
@@ -86,6 +110,40 @@ std::optional<qint64> positiveInteger(const QString &text)
     bool ok = false;
     const qint64 value = text.toLongLong(&ok);
     return ok && value > 0 ? std::optional<qint64>(value) : std::nullopt;
+}
+
+QString readReplayOptions(const QCommandLineParser &parser, const Names &names,
+                          ScanOptions &options)
+{
+    options.replayPath = parser.value(names.replay);
+    options.realtime = parser.isSet(names.realtime);
+    options.from = parser.value(names.from);
+    options.to = parser.value(names.to);
+    options.baselinePath = parser.value(names.baseline);
+    options.recordsAsked = parser.isSet(names.output) || parser.isSet(names.format);
+    if (options.replayPath.isEmpty()) {
+        for (const QCommandLineOption *option :
+             {&names.realtime, &names.from, &names.to, &names.baseline}) {
+            if (parser.isSet(*option)) {
+                return QStringLiteral("--%1 needs --replay").arg(option->names().constLast());
+            }
+        }
+        return {};
+    }
+    for (const QCommandLineOption *option : {&names.duration, &names.channel, &names.sampleCount,
+                                             &names.reconnect, &names.stallTimeout}) {
+        if (parser.isSet(*option)) {
+            return QStringLiteral("--%1 is for a port, not --replay")
+                .arg(option->names().constLast());
+        }
+    }
+    // Checked against a day now; the day of the recording is known only once it is read.
+    for (const QString *time : {&options.from, &options.to}) {
+        if (!time->isEmpty() && !parseTime(*time, 0)) {
+            return QStringLiteral("'%1' is no time: use ISO 8601 or HH:MM").arg(*time);
+        }
+    }
+    return {};
 }
 
 QString readOptions(const QCommandLineParser &parser, const Names &names, ScanOptions &options)
@@ -148,8 +206,21 @@ QString readOptions(const QCommandLineParser &parser, const Names &names, ScanOp
             .arg(stall);
     }
     options.quiet = parser.isSet(names.quiet);
+    if (const QString error = readReplayOptions(parser, names, options); !error.isEmpty()) {
+        return error;
+    }
 
     const QStringList positional = parser.positionalArguments();
+    if (!options.replayPath.isEmpty()) {
+        if (!positional.isEmpty()) {
+            return QStringLiteral("--replay takes the place of PORT, not '%1'")
+                .arg(positional.join(QLatin1Char(' ')));
+        }
+        const mqttoptions::Result mqtt = mqttoptions::read(
+            parser, QFileInfo(options.replayPath).completeBaseName(), QSysInfo::machineHostName());
+        options.mqtt = mqtt.settings;
+        return mqtt.error;
+    }
     if (positional.size() != 1) {
         return positional.isEmpty() ? QStringLiteral("no PORT given")
                                     : QStringLiteral("one PORT only, not '%1'")
@@ -172,7 +243,8 @@ Parsed parse(const QStringList &arguments)
     const Names names;
     parser.addOptions({names.output, names.format, names.sweeps, names.duration, names.channel,
                        names.sampleCount, names.threshold, names.summary, names.png,
-                       names.reconnect, names.stallTimeout, names.quiet, names.help,
+                       names.reconnect, names.stallTimeout, names.quiet, names.replay,
+                       names.realtime, names.from, names.to, names.baseline, names.help,
                        names.version});
     mqttoptions::addTo(parser);
     parser.addPositionalArgument(QStringLiteral("PORT"),
@@ -203,6 +275,26 @@ Parsed parse(const QStringList &arguments)
         parsed.action = Action::Run;
     }
     return parsed;
+}
+
+std::optional<qint64> parseTime(const QString &text, qint64 firstUtcMs)
+{
+    static const QRegularExpression kClock(
+        QStringLiteral("^([01][0-9]|2[0-3]):([0-5][0-9])(?::([0-5][0-9]))?$"));
+    if (const QRegularExpressionMatch clock = kClock.match(text); clock.hasMatch()) {
+        constexpr qint64 kMsPerDay = 24 * 3600 * 1000;
+        const qint64 day = firstUtcMs - firstUtcMs % kMsPerDay;
+        return day + ((clock.captured(1).toLongLong() * 60 + clock.captured(2).toLongLong()) * 60 +
+                      clock.captured(3).toLongLong()) *
+                         1000;
+    }
+    QByteArray iso = text.toLatin1();
+    // Seconds may be left out: 2026-12-07T02:00.
+    constexpr qsizetype kMinutesEnd = 16;
+    if (iso.size() >= kMinutesEnd && (iso.size() == kMinutesEnd || iso[kMinutesEnd] != ':')) {
+        iso.insert(kMinutesEnd, ":00");
+    }
+    return recordlines::readTime(std::string_view(iso.constData(), std::size_t(iso.size())));
 }
 
 std::optional<std::chrono::milliseconds> parseDuration(const QString &text)

@@ -33,6 +33,15 @@ struct ScanOptions
     bool quiet = false;
     // Also publish to this broker.
     std::optional<MqttSettings> mqtt;
+    // A recording to read instead of a port, and what of it.
+    QString replayPath;
+    bool realtime = false;
+    QString from;
+    QString to;
+    // A recording or summary to compare the summary with.
+    QString baselinePath;
+    // Records go out in a replay only when -o or --format asks for them.
+    bool recordsAsked = false;
 };
 
 namespace scanoptions {
@@ -49,6 +58,10 @@ struct Parsed
 
 // Reads the arguments, program name first. A bad command line is Action::Usage.
 Parsed parse(const QStringList &arguments);
+
+// --from or --to: ISO 8601 ("2026-12-07T02:00:00Z", seconds and zone optional) or "HH:MM"
+// ("HH:MM:SS") on the day of firstUtcMs, UTC; nothing when it is neither.
+std::optional<qint64> parseTime(const QString &text, qint64 firstUtcMs);
 
 // "90s", "15m", "2h", or a bare number of seconds; nothing unless a positive length.
 std::optional<std::chrono::milliseconds> parseDuration(const QString &text);

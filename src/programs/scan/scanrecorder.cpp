@@ -20,7 +20,6 @@ void ScanRecorder::addReading(const Reading &reading)
     if (m_done || (m_channel && reading.index != *m_channel)) {
         return;
     }
-    m_statistics.addReading(reading);
     m_lastReading = reading;
     for (RecordSink *sink : m_sinks) {
         if (!sink->writeReading(reading)) {
@@ -29,6 +28,7 @@ void ScanRecorder::addReading(const Reading &reading)
         }
     }
     if (m_channel) {
+        m_statistics.addReading(reading);
         countRecord();
     } else {
         m_assembler.addReading(reading);
@@ -44,6 +44,8 @@ void ScanRecorder::startRun()
 void ScanRecorder::recordSweep(const SweepRecord &sweep)
 {
     m_lastSweep = sweep;
+    // What the file holds, and so what a replay of it counts: whole sweeps at their time.
+    m_statistics.addSweep(sweep);
     for (RecordSink *sink : m_sinks) {
         if (!sink->writeSweep(sweep)) {
             fail(*sink);

@@ -2,6 +2,7 @@
 #include "core/channelplan.h"
 
 #include "engine/protocol/reading.h"
+#include "engine/record/baseline.h"
 #include "engine/record/channelstatistics.h"
 #include "engine/record/recordtime.h"
 #include "engine/record/sweeprecord.h"
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 
 namespace scanreport {
 
@@ -132,6 +134,41 @@ QString statisticsTable(const ChannelStatistics &statistics)
                  .arg(quiet.isEmpty() ? QStringLiteral("none measured")
                                       : quiet.join(QStringLiteral(", ")));
     return table;
+}
+
+QString baselineChanges(const ChannelStatistics &statistics, const Baseline &baseline, int count)
+{
+    struct Change
+    {
+        int index = 0;
+        double before = 0.0;
+        double now = 0.0;
+    };
+    std::vector<Change> changes;
+    for (int index = 0; index < channelplan::kChannelCount; ++index) {
+        const auto &before = baseline.channels[static_cast<std::size_t>(index)];
+        const ChannelSummary now = statistics.channel(index);
+        if (before && now.samples > 0) {
+            changes.push_back({index, before->occupancyPct, now.occupancyPct});
+        }
+    }
+    std::stable_sort(changes.begin(), changes.end(), [](const Change &a, const Change &b) {
+        return std::abs(a.now - a.before) > std::abs(b.now - b.before);
+    });
+    QStringList shown;
+    for (const Change &change : changes) {
+        if (static_cast<int>(shown.size()) >= count) {
+            break;
+        }
+        shown.append(QStringLiteral("%1 %2 % (%3 → %4)")
+                         .arg(channelplan::channelNumber(change.index))
+                         .arg(change.now - change.before, 0, 'f', 1)
+                         .arg(change.before, 0, 'f', 1)
+                         .arg(change.now, 0, 'f', 1));
+    }
+    return QStringLiteral("Occupancy changed most against the baseline: %1\n")
+        .arg(shown.isEmpty() ? QStringLiteral("no channel measured in both")
+                             : shown.join(QStringLiteral(", ")));
 }
 
 } // namespace scanreport

@@ -9,6 +9,7 @@
 #include <optional>
 
 class ChannelStatistics;
+struct Baseline;
 struct SweepRecord;
 struct Reading;
 
@@ -35,5 +36,9 @@ QString modeName(std::optional<RadioMode> mode);
 
 // The per-channel statistics as an aligned table, then the five quietest channels.
 QString statisticsTable(const ChannelStatistics &statistics);
+
+// "Occupancy changed most against the baseline: 12 +35.2 % (4.1 → 39.3), …", the count
+// channels measured in both with the largest change first, one line with its end.
+QString baselineChanges(const ChannelStatistics &statistics, const Baseline &baseline, int count);
 
 } // namespace scanreport

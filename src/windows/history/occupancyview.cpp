@@ -1,7 +1,8 @@
 #include "windows/history/occupancyview.h"
 #include "core/channelplan.h"
 
-#include "engine/history/historystatistics.h"
+#include "engine/record/baseline.h"
+#include "engine/record/channelstatistics.h"
 #include "painters/waterfallpainter.h"
 
 #include <QPainter>
@@ -17,12 +18,24 @@ constexpr int kBarGap = 2;
 
 } // namespace
 
-OccupancyView::OccupancyView(const HistoryStatistics &statistics, QWidget *parent)
+OccupancyView::OccupancyView(const ChannelStatistics &statistics, QWidget *parent)
     : QWidget(parent)
-    , m_statistics(statistics)
+    , m_statistics(&statistics)
 {
     setObjectName(QStringLiteral("occupancy"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void OccupancyView::setStatistics(const ChannelStatistics &statistics)
+{
+    m_statistics = &statistics;
+    update();
+}
+
+void OccupancyView::setBaseline(const Baseline *baseline)
+{
+    m_baseline = baseline;
+    update();
 }
 
 QSize OccupancyView::sizeHint() const
@@ -58,7 +71,7 @@ void OccupancyView::paintEvent(QPaintEvent * /*event*/)
                                geometry.times.width() - 4, textHeight),
                          Qt::AlignRight | Qt::AlignVCenter, tr("%1 %").arg(percent));
     }
-    const ChannelStatistics &statistics = m_statistics.statistics();
+    const ChannelStatistics &statistics = *m_statistics;
     const QColor bar = colours.color(QPalette::Highlight);
     for (int index = 0; index < MonitorState::kChannelCount; ++index) {
         const int left = plot.left() + plot.width() * index / MonitorState::kChannelCount;
@@ -67,6 +80,19 @@ void OccupancyView::paintEvent(QPaintEvent * /*event*/)
         const int height = static_cast<int>(std::lround(percent * plot.height() / 100.0));
         painter.fillRect(left + kBarGap / 2, plot.bottom() + 1 - height, right - left - kBarGap,
                          height, bar);
+        const auto &before = m_baseline != nullptr
+                                 ? m_baseline->channels[static_cast<std::size_t>(index)]
+                                 : std::nullopt;
+        if (before) {
+            const int was =
+                static_cast<int>(std::lround(before->occupancyPct * plot.height() / 100.0));
+            painter.save();
+            painter.setPen(QPen(colours.color(QPalette::Text), 1, Qt::DashLine));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(left + kBarGap / 2, plot.bottom() + 1 - was,
+                             right - left - kBarGap - 1, std::max(0, was - 1));
+            painter.restore();
+        }
         if (index % kChannelLabelStep == 0) {
             painter.drawText(QRect(left - 20, geometry.header.top(), right - left + 40,
                                    geometry.header.height()),

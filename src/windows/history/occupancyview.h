@@ -2,15 +2,21 @@
 
 #include <QWidget>
 
-class HistoryStatistics;
+class ChannelStatistics;
+struct Baseline;
 
-// Occupancy per channel over the held history, as bars from 0 to 100 %.
+// Occupancy per channel, as bars from 0 to 100 %; a baseline's occupancy as outlines.
 class OccupancyView : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit OccupancyView(const HistoryStatistics &statistics, QWidget *parent = nullptr);
+    explicit OccupancyView(const ChannelStatistics &statistics, QWidget *parent = nullptr);
+
+    // The figures shown; they must outlive the view or be replaced first.
+    void setStatistics(const ChannelStatistics &statistics);
+    // nullptr: no outlines.
+    void setBaseline(const Baseline *baseline);
 
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;
@@ -19,5 +25,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    const HistoryStatistics &m_statistics;
+    const ChannelStatistics *m_statistics = nullptr;
+    const Baseline *m_baseline = nullptr;
 };

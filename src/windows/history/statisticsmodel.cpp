@@ -1,14 +1,15 @@
 #include "windows/history/statisticsmodel.h"
 #include "core/channelplan.h"
 
-#include "engine/history/historystatistics.h"
+#include "engine/record/baseline.h"
+#include "engine/record/channelstatistics.h"
 #include "engine/record/recordtime.h"
 
 #include <QDateTime>
 
 namespace {
 
-QVariant displayed(const ChannelSummary &summary, int column)
+QVariant displayed(const ChannelSummary &summary, int column, Qt::TimeSpec clock)
 {
     if (column == StatisticsModel::Channel) {
         return channelplan::channelNumber(summary.index);
@@ -37,7 +38,7 @@ QVariant displayed(const ChannelSummary &summary, int column)
         if (!summary.lastAboveUtcMs) {
             return {};
         }
-        return QDateTime::fromMSecsSinceEpoch(*summary.lastAboveUtcMs)
+        return QDateTime::fromMSecsSinceEpoch(*summary.lastAboveUtcMs, clock)
             .toString(QStringLiteral("HH:mm:ss"));
     default:
         return {};
@@ -71,10 +72,49 @@ QVariant sortKey(const ChannelSummary &summary, int column)
 
 } // namespace
 
-StatisticsModel::StatisticsModel(const HistoryStatistics &statistics, QObject *parent)
+StatisticsModel::StatisticsModel(const ChannelStatistics &statistics, QObject *parent)
     : QAbstractTableModel(parent)
-    , m_statistics(statistics)
+    , m_statistics(&statistics)
 {}
+
+void StatisticsModel::setStatistics(const ChannelStatistics &statistics)
+{
+    m_statistics = &statistics;
+    refresh();
+}
+
+void StatisticsModel::setBaseline(const Baseline *baseline)
+{
+    beginResetModel();
+    m_baseline = baseline;
+    endResetModel();
+}
+
+void StatisticsModel::setClock(Qt::TimeSpec clock)
+{
+    m_clock = clock;
+    refresh();
+}
+
+QVariant StatisticsModel::compared(const ChannelSummary &summary, int column) const
+{
+    const auto &before = m_baseline->channels[static_cast<std::size_t>(summary.index)];
+    if (!before || (summary.samples == 0 && (column == OccupancyChange || column == MeanChange))) {
+        return {};
+    }
+    switch (column) {
+    case BaselineOccupancy:
+        return before->occupancyPct;
+    case OccupancyChange:
+        return summary.occupancyPct - before->occupancyPct;
+    case BaselineMean:
+        return before->mean;
+    case MeanChange:
+        return summary.mean - before->mean;
+    default:
+        return {};
+    }
+}
 
 int StatisticsModel::rowCount(const QModelIndex &parent) const
 {
@@ -83,7 +123,10 @@ int StatisticsModel::rowCount(const QModelIndex &parent) const
 
 int StatisticsModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : Count;
+    if (parent.isValid()) {
+        return 0;
+    }
+    return m_baseline != nullptr ? Count : BaselineOccupancy;
 }
 
 QVariant StatisticsModel::data(const QModelIndex &index, int role) const
@@ -91,10 +134,21 @@ QVariant StatisticsModel::data(const QModelIndex &index, int role) const
     if (!index.isValid()) {
         return {};
     }
-    const ChannelSummary summary = m_statistics.statistics().channel(index.row());
+    const ChannelSummary summary = m_statistics->channel(index.row());
+    if (index.column() >= BaselineOccupancy && role != Qt::TextAlignmentRole) {
+        const QVariant value =
+            m_baseline != nullptr ? compared(summary, index.column()) : QVariant();
+        if (role == Qt::DisplayRole && value.isValid()) {
+            const bool change = index.column() == OccupancyChange || index.column() == MeanChange;
+            const double number = value.toDouble();
+            return (change && number > 0 ? QStringLiteral("+") : QString()) +
+                   QString::number(number, 'f', 1);
+        }
+        return role == Qt::UserRole ? value : QVariant();
+    }
     switch (role) {
     case Qt::DisplayRole:
-        return displayed(summary, index.column());
+        return displayed(summary, index.column(), m_clock);
     case Qt::UserRole:
         return sortKey(summary, index.column());
     case Qt::TextAlignmentRole:
@@ -128,6 +182,14 @@ QVariant StatisticsModel::headerData(int section, Qt::Orientation orientation, i
         return tr("Longest burst (s)");
     case LastAbove:
         return tr("Last above threshold");
+    case BaselineOccupancy:
+        return tr("Baseline occupancy (%)");
+    case OccupancyChange:
+        return tr("Occupancy change");
+    case BaselineMean:
+        return tr("Baseline mean (dBm)");
+    case MeanChange:
+        return tr("Mean change (dB)");
     default:
         return {};
     }

@@ -2,18 +2,43 @@
 
 #include <QAbstractTableModel>
 
-class HistoryStatistics;
+struct ChannelSummary;
 
-// The per-channel statistics as a table, one row per channel. Qt::UserRole holds each cell's
-// value as a number, for sorting.
+class ChannelStatistics;
+struct Baseline;
+
+// The per-channel statistics as a table, one row per channel; with a baseline, its occupancy
+// and mean and the changes since follow. Qt::UserRole holds each cell's value as a number, for
+// sorting.
 class StatisticsModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    enum Column { Channel, Mhz, Min, Mean, Max, Occupancy, Bursts, LongestBurst, LastAbove, Count };
+    enum Column {
+        Channel,
+        Mhz,
+        Min,
+        Mean,
+        Max,
+        Occupancy,
+        Bursts,
+        LongestBurst,
+        LastAbove,
+        BaselineOccupancy,
+        OccupancyChange,
+        BaselineMean,
+        MeanChange,
+        Count
+    };
 
-    explicit StatisticsModel(const HistoryStatistics &statistics, QObject *parent = nullptr);
+    explicit StatisticsModel(const ChannelStatistics &statistics, QObject *parent = nullptr);
+
+    // The figures shown; they must outlive the model or be replaced first.
+    void setStatistics(const ChannelStatistics &statistics);
+    // nullptr: no baseline columns.
+    void setBaseline(const Baseline *baseline);
+    void setClock(Qt::TimeSpec clock);
 
     [[nodiscard]] int rowCount(const QModelIndex &parent = {}) const override;
     [[nodiscard]] int columnCount(const QModelIndex &parent = {}) const override;
@@ -25,5 +50,9 @@ public:
     void refresh();
 
 private:
-    const HistoryStatistics &m_statistics;
+    [[nodiscard]] QVariant compared(const ChannelSummary &summary, int column) const;
+
+    const ChannelStatistics *m_statistics = nullptr;
+    const Baseline *m_baseline = nullptr;
+    Qt::TimeSpec m_clock = Qt::LocalTime;
 };

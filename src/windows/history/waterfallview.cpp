@@ -3,6 +3,8 @@
 #include "engine/history/sweephistory.h"
 #include "painters/waterfallpainter.h"
 
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -11,6 +13,9 @@
 namespace {
 
 constexpr QSize kPreferredSize(720, 360);
+// An image of a selection holds at most this many rows, a little over 12,000 pixels high.
+constexpr int kMostImageRows = 4096;
+constexpr int kSelectionAlpha = 70;
 
 } // namespace
 
@@ -20,10 +25,14 @@ WaterfallView::WaterfallView(const SweepHistory &history, QWidget *parent)
 {
     setObjectName(QStringLiteral("waterfall"));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(1);
     connect(&history, &SweepHistory::rowAdded, this, &WaterfallView::rowAdded);
     connect(&history, &SweepHistory::cleared, this, [this] {
+        if (m_rows == nullptr) {
+            clearSelection();
+        }
         updateScrollRange();
         viewport()->update();
     });
@@ -34,23 +43,79 @@ QSize WaterfallView::sizeHint() const
     return kPreferredSize;
 }
 
+void WaterfallView::setRows(const SweepRows *rows)
+{
+    m_rows = rows;
+    clearSelection();
+    updateScrollRange();
+    verticalScrollBar()->setValue(0);
+    viewport()->update();
+}
+
+void WaterfallView::setClock(Qt::TimeSpec clock)
+{
+    m_clock = clock;
+    viewport()->update();
+}
+
+void WaterfallView::setPlaceholder(const QString &text)
+{
+    m_placeholder = text;
+    viewport()->update();
+}
+
+void WaterfallView::clearSelection()
+{
+    m_dragFrom.reset();
+    if (m_selection) {
+        m_selection.reset();
+        viewport()->update();
+        Q_EMIT selectionChanged();
+    }
+}
+
+const SweepRows &WaterfallView::rows() const
+{
+    return m_rows != nullptr ? *m_rows : m_history;
+}
+
 QImage WaterfallView::image() const
 {
-    QImage image(viewport()->size() * viewport()->devicePixelRatio(), QImage::Format_RGB32);
+    QRect area = viewport()->rect();
+    int firstAge = verticalScrollBar()->value();
+    if (m_selection) {
+        const int count = std::min(m_selection->second - m_selection->first + 1, kMostImageRows);
+        area.setHeight(chart::WaterfallGeometry::kHeaderHeight +
+                       count * chart::WaterfallGeometry::kRowHeight);
+        firstAge = m_selection->first;
+    }
+    QImage image(area.size() * viewport()->devicePixelRatio(), QImage::Format_RGB32);
     image.setDevicePixelRatio(viewport()->devicePixelRatio());
     QPainter painter(&image);
-    paintOn(painter);
+    paintOn(painter, area, firstAge);
     return image;
 }
 
 void WaterfallView::rowAdded()
 {
+    if (m_rows != nullptr) {
+        return;
+    }
     QScrollBar *bar = verticalScrollBar();
     const int value = bar->value();
     updateScrollRange();
     if (value > 0) {
         // Scrolled back: the rows in view are now one further from the newest.
         bar->setValue(value + 1);
+    }
+    // The selected sweeps stay the same sweeps, as long as the ring holds them.
+    if (m_selection) {
+        const int oldest = m_history.rowCount() - 1;
+        if (m_selection->first + 1 > oldest) {
+            clearSelection();
+        } else {
+            m_selection = Span{m_selection->first + 1, std::min(m_selection->second + 1, oldest)};
+        }
     }
     viewport()->update();
 }
@@ -61,13 +126,89 @@ void WaterfallView::updateScrollRange()
     const int visible = std::max(1, geometry.visibleRows());
     QScrollBar *bar = verticalScrollBar();
     bar->setPageStep(visible);
-    bar->setRange(0, std::max(0, m_history.size() - visible));
+    bar->setRange(0, std::max(0, rows().rowCount() - visible));
+}
+
+int WaterfallView::rowY(int age) const
+{
+    const chart::WaterfallGeometry geometry(viewport()->rect());
+    return geometry.cells.top() +
+           (age - verticalScrollBar()->value()) * chart::WaterfallGeometry::kRowHeight;
+}
+
+int WaterfallView::ageAt(int y) const
+{
+    const chart::WaterfallGeometry geometry(viewport()->rect());
+    const int line = (y - geometry.cells.top()) / chart::WaterfallGeometry::kRowHeight;
+    return std::clamp(verticalScrollBar()->value() + std::max(0, line), 0,
+                      std::max(0, rows().rowCount() - 1));
+}
+
+void WaterfallView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton || rows().rowCount() == 0) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    m_dragFrom = ageAt(event->position().toPoint().y());
+}
+
+void WaterfallView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_dragFrom) {
+        return;
+    }
+    const int age = ageAt(event->position().toPoint().y());
+    if (age == *m_dragFrom && !m_selection) {
+        return;
+    }
+    m_selection = Span{std::min(age, *m_dragFrom), std::max(age, *m_dragFrom)};
+    viewport()->update();
+}
+
+void WaterfallView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_dragFrom || event->button() != Qt::LeftButton) {
+        return;
+    }
+    const int age = ageAt(event->position().toPoint().y());
+    const bool dragged = age != *m_dragFrom;
+    m_dragFrom.reset();
+    if (!dragged) {
+        // A click without a drag.
+        clearSelection();
+        return;
+    }
+    viewport()->update();
+    Q_EMIT selectionChanged();
+}
+
+void WaterfallView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && m_selection) {
+        clearSelection();
+        return;
+    }
+    QAbstractScrollArea::keyPressEvent(event);
 }
 
 void WaterfallView::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(viewport());
-    paintOn(painter);
+    paintOn(painter, viewport()->rect(), verticalScrollBar()->value());
+    if (rows().rowCount() == 0 && !m_placeholder.isEmpty()) {
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap, m_placeholder);
+    }
+    if (m_selection) {
+        const chart::WaterfallGeometry geometry(viewport()->rect());
+        const int top = std::max(rowY(m_selection->first), geometry.cells.top());
+        const int bottom = rowY(m_selection->second + 1);
+        QColor highlight = palette().color(QPalette::Highlight);
+        highlight.setAlpha(kSelectionAlpha);
+        painter.fillRect(QRect(geometry.area.left(), top, geometry.area.width(), bottom - top),
+                         highlight);
+    }
 }
 
 void WaterfallView::resizeEvent(QResizeEvent *event)
@@ -76,11 +217,11 @@ void WaterfallView::resizeEvent(QResizeEvent *event)
     updateScrollRange();
 }
 
-void WaterfallView::paintOn(QPainter &painter) const
+void WaterfallView::paintOn(QPainter &painter, const QRect &area, int firstAge) const
 {
     const QPalette &colours = palette();
     chart::WaterfallPainter waterfall(painter,
                                       {colours.color(QPalette::Base), colours.color(QPalette::Text),
                                        colours.color(QPalette::Text)});
-    waterfall.paint(viewport()->rect(), m_history, verticalScrollBar()->value());
+    waterfall.paint(area, rows(), firstAge, m_clock);
 }

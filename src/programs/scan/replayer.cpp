@@ -1,0 +1,260 @@
+#include "programs/scan/replayer.h"
+
+#include "engine/protocol/monitorstate.h"
+#include "engine/protocol/reading.h"
+#include "engine/record/recordfile.h"
+#include "engine/record/recordingreader.h"
+#include "engine/record/recordsink.h"
+#include "painters/chartimage.h"
+#ifdef KVT_WITH_MQTT
+#include "programs/scan/mqttpublisher.h"
+#endif
+#include "programs/scan/scanreport.h"
+#include "programs/scan/stopsignals.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QSaveFile>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <utility>
+
+namespace {
+// Sweeps handed on per turn of the event loop, so that a signal or the broker gets a look in.
+constexpr qint64 kRowsPerTurn = 4096;
+constexpr int kChangesShown = 5;
+// QTimer counts in int milliseconds; a pause in a recording longer than a day is cut to one.
+constexpr std::chrono::milliseconds kLongestWait{24 * 3600 * 1000};
+
+QString saveError(const QSaveFile &file)
+{
+    return file.fileName() + QLatin1String(": ") + file.errorString();
+}
+} // namespace
+
+Replayer::Replayer(ScanOptions options, QObject *parent)
+    : QObject(parent)
+    , m_options(std::move(options))
+    , m_statistics(m_options.threshold)
+    , m_signals(new StopSignals(this))
+    , m_feedTimer(new QTimer(this))
+{
+    m_feedTimer->setSingleShot(true);
+    m_latest.fill(MonitorState::kNoReading);
+    m_highest.fill(MonitorState::kNoReading);
+    connect(m_feedTimer, &QTimer::timeout, this, &Replayer::feed);
+    connect(m_signals, &StopSignals::stopRequested, this, [this] { finish(0, {}); });
+}
+
+Replayer::~Replayer() = default;
+
+void Replayer::start()
+{
+    if (!load() || !openFiles()) {
+        return;
+    }
+    startPublishing();
+    feed();
+}
+
+bool Replayer::load()
+{
+    RecordingRead read = RecordingReader::readFile(m_options.replayPath);
+    if (read.status != RecordingRead::Status::Read) {
+        finish(read.status == RecordingRead::Status::OpenFailed ? kOpenFailed : kNotRecording,
+               read.error);
+        return false;
+    }
+    // The count goes out even when it is nought: a script can rely on the line.
+    tell(QStringLiteral("%1: %2 records read, %3 damaged lines skipped")
+             .arg(m_options.replayPath)
+             .arg(read.recording.rows())
+             .arg(read.skippedLines));
+    if (read.skippedLines > 0) {
+        tell(read.firstProblem);
+    }
+    m_recording = std::move(read.recording);
+    if (!m_options.baselinePath.isEmpty()) {
+        const record::BaselineRead baseline =
+            record::readBaseline(m_options.baselinePath, m_options.threshold);
+        if (!baseline.baseline) {
+            finish(baseline.openFailed ? kOpenFailed : kNotRecording, baseline.error);
+            return false;
+        }
+        m_baseline = baseline.baseline;
+    }
+    const qint64 first = m_recording.isEmpty() ? 0 : m_recording.utcMs(0);
+    const qint64 from = m_options.from.isEmpty()
+                            ? std::numeric_limits<qint64>::min()
+                            : scanoptions::parseTime(m_options.from, first).value_or(0);
+    const qint64 to = m_options.to.isEmpty()
+                          ? std::numeric_limits<qint64>::max()
+                          : scanoptions::parseTime(m_options.to, first).value_or(0);
+    std::tie(m_next, m_end) = m_recording.rowsBetween(from, to);
+    if (m_options.sweeps) {
+        m_end = std::min(m_end, m_next + *m_options.sweeps);
+    }
+    return true;
+}
+
+bool Replayer::openFiles()
+{
+    for (auto [path, file] :
+         {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.pngPath, &m_png}}) {
+        if (path.isEmpty()) {
+            continue;
+        }
+        *file = std::make_unique<QSaveFile>(path);
+        if (!(*file)->open(QIODevice::WriteOnly)) {
+            finish(kWriteFailed, saveError(**file));
+            return false;
+        }
+    }
+    if (m_options.recordsAsked) {
+        const bool single = m_recording.width() == 1;
+        m_output = std::make_unique<RecordFile>(m_options.output,
+                                                single ? RecordFormat::Long : m_options.format);
+        if (!m_output->open()) {
+            finish(kWriteFailed, m_output->errorString());
+            return false;
+        }
+        m_sinks.push_back(m_output.get());
+    }
+    return true;
+}
+
+void Replayer::startPublishing()
+{
+#ifdef KVT_WITH_MQTT
+    if (!m_options.mqtt) {
+        return;
+    }
+    m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, this);
+    m_sinks.push_back(m_publisher);
+    connect(m_publisher, &MqttPublisher::refused, this, [this](const QString &reason) {
+        finish(kBrokerRefused, QStringLiteral("the broker refused the connection: ") + reason);
+    });
+#endif
+}
+
+void Replayer::feed()
+{
+    // At the recorded pace one sweep a turn, the timer waiting out the time to the next.
+    const qint64 turnEnd = std::min(m_end, m_next + (m_options.realtime ? 1 : kRowsPerTurn));
+    while (m_next < turnEnd) {
+        if (!replayRow(m_next)) {
+            return;
+        }
+        ++m_next;
+    }
+    if (m_next >= m_end) {
+        finish(0, {});
+        return;
+    }
+    qint64 wait = 0;
+    if (m_options.realtime) {
+        wait = std::clamp<qint64>(m_recording.utcMs(m_next) - m_recording.utcMs(m_next - 1), 0,
+                                  kLongestWait.count());
+    }
+    m_feedTimer->start(std::chrono::milliseconds(wait));
+}
+
+bool Replayer::replayRow(qint64 row)
+{
+    if (m_recording.startsRun(row)) {
+        m_statistics.breakBursts();
+    }
+    const std::vector<RecordSink *> &sinks = m_sinks;
+    const SweepRecord sweep = m_recording.sweep(row);
+    const int first = m_recording.firstIndex();
+    for (int index = first; index < first + m_recording.width(); ++index) {
+        const qint16 dbm = sweep.dbm[static_cast<std::size_t>(index)];
+        const Reading reading{index, dbm, sweep.utcMs, sweep.mode};
+        m_statistics.addReading(reading);
+        m_latest[static_cast<std::size_t>(index)] = dbm;
+        m_highest[static_cast<std::size_t>(index)] =
+            std::max(m_highest[static_cast<std::size_t>(index)], dbm);
+        for (RecordSink *sink : sinks) {
+            if (!sink->writeReading(reading)) {
+                finish(kWriteFailed, sink->errorString());
+                return false;
+            }
+        }
+    }
+    if (m_recording.width() > 1) {
+        for (RecordSink *sink : sinks) {
+            if (!sink->writeSweep(sweep)) {
+                finish(kWriteFailed, sink->errorString());
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void Replayer::finish(int exitCode, const QString &message)
+{
+    if (m_exitCode) {
+        return;
+    }
+    m_feedTimer->stop();
+    int code = exitCode;
+    if (!message.isEmpty()) {
+        tell(message);
+    }
+    const bool read = code != kOpenFailed && code != kNotRecording;
+    if (read && !writeResults() && code == 0) {
+        code = kWriteFailed;
+    }
+    if (read && !m_options.quiet) {
+        std::fputs(qPrintable(scanreport::statisticsTable(m_statistics)), stderr);
+        if (m_baseline) {
+            std::fputs(
+                qPrintable(scanreport::baselineChanges(m_statistics, *m_baseline, kChangesShown)),
+                stderr);
+        }
+    }
+#ifdef KVT_WITH_MQTT
+    if (m_publisher != nullptr) {
+        m_publisher->finish();
+    }
+#endif
+    m_exitCode = code;
+    QCoreApplication::exit(code);
+}
+
+bool Replayer::writeResults()
+{
+    bool written = true;
+    if (m_summary) {
+        const Baseline *baseline = m_baseline ? &*m_baseline : nullptr;
+        if (!record::writeSummaryCsv(*m_summary, m_statistics, baseline) || !m_summary->commit()) {
+            tell(saveError(*m_summary));
+            written = false;
+        }
+    }
+    if (m_png) {
+        MonitorState state;
+        state.chStart = channelplan::kFirstChannel;
+        state.chMax = channelplan::kLastIndex;
+        state.rssi = m_latest;
+        state.rssiMax = m_highest;
+        if (m_recording.width() == 1) {
+            state.cursorCh = m_recording.firstIndex();
+        }
+        if (!scan::chartImage(state).save(m_png.get(), "PNG") || !m_png->commit()) {
+            tell(saveError(*m_png));
+            written = false;
+        }
+    }
+    return written;
+}
+
+void Replayer::tell(const QString &line)
+{
+    std::fputs(qPrintable(QStringLiteral("kvt318-scan: ") + line + QLatin1Char('\n')), stderr);
+    std::fflush(stderr);
+}
