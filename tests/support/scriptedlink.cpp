@@ -1,5 +1,7 @@
 #include "scriptedlink.h"
 
+#include <QTimer>
+
 void ScriptedLink::selectPort(const QString &systemName)
 {
     selectedPort = systemName;
@@ -36,6 +38,9 @@ bool ScriptedLink::writeLine(const QByteArray &line)
         return false;
     }
     written.append(line);
+    if (!replies.isEmpty()) {
+        QTimer::singleShot(0, this, [this, reply = replies.takeFirst()] { feed(reply); });
+    }
     return true;
 }
 

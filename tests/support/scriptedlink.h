@@ -37,6 +37,9 @@ public:
     // What a failed open reports.
     QSerialPort::SerialPortError openFailureError = QSerialPort::DeviceNotFoundError;
     bool failWrite = false;
+    // Fed one for each line written, in order, once the event loop runs again: a module's
+    // answers.
+    QByteArrayList replies;
 
 private:
     bool m_open = false;
