@@ -1,7 +1,5 @@
 #include "scriptedlink.h"
 
-#include <QTimer>
-
 void ScriptedLink::selectPort(const QString &systemName)
 {
     selectedPort = systemName;
@@ -39,7 +37,8 @@ bool ScriptedLink::writeLine(const QByteArray &line)
     }
     written.append(line);
     if (!replies.isEmpty()) {
-        QTimer::singleShot(0, this, [this, reply = replies.takeFirst()] { feed(reply); });
+        QMetaObject::invokeMethod(
+            this, [this, reply = replies.takeFirst()] { feed(reply); }, Qt::QueuedConnection);
     }
     return true;
 }
