@@ -239,16 +239,16 @@ private Q_SLOTS:
         startOn(*window, sim.devicePath());
         QTRY_VERIFY_WITH_TIMEOUT(measured(sim, kFewMeasurements), kSweepLimitMs);
 
-        // Whether the port is still open once each tick after the click has run.
-        QList<bool> openAfterTick;
         MainWindow *w = window.get();
-        connect(&w->refreshTimer(), &QTimer::timeout, w,
-                [w, &openAfterTick] { openAfterTick.append(portOpen(*w)); });
-        const FormControls &c = window->controls();
         QString lastCommand;
         connect(&w->engine(), &SweepEngine::commandSent, w,
                 [&lastCommand](const QString &command) { lastCommand = command; });
         QTRY_VERIFY_WITH_TIMEOUT(!lastCommand.isEmpty(), kTickLimitMs);
+        // Whether the port is still open once each tick after the click has run.
+        QList<bool> openAfterTick;
+        connect(&w->refreshTimer(), &QTimer::timeout, w,
+                [w, &openAfterTick] { openAfterTick.append(portOpen(*w)); });
+        const FormControls &c = window->controls();
         QTest::mouseClick(c.command1, Qt::LeftButton);
         QVERIFY(portOpen(*window));
         QCOMPARE(c.command1->text(), kStarted);

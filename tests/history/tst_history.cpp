@@ -208,10 +208,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         // A module in Air Monitor mode: a sweep at -40 dBm, then one at -90.
         m_link->replies = {"KVT-318M\r\n", "*MO=04\r\n"};
-        for (const QByteArray reading : {"*RS=D8", "*RS=A6"}) {
-            for (int index = 0; index < kChannels; ++index) {
-                m_link->replies.append(reading);
-            }
+        for (int n = 0; n < 2 * kChannels; ++n) {
+            m_link->replies.append(n < kChannels ? "*RS=D8" : "*RS=A6");
         }
         m_window->controls().comPort->setText(QStringLiteral("COM3"));
         QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);

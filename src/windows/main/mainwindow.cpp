@@ -340,15 +340,16 @@ void MainWindow::showStopped(const StopReason &reason)
     case StopReason::Kind::PortFailed:
         m_controls.message->setText(captions::portFault());
         break;
-    // The window waits for a silent module and stays open in an unknown mode, so that these
-    // two end no run of its own.
     case StopReason::Kind::NoAnswer:
-    case StopReason::Kind::Stalled:
         m_controls.message->setText(captions::noResponse());
         break;
     case StopReason::Kind::UnsupportedModel:
-    case StopReason::Kind::UnsupportedMode:
         m_controls.message->setText(captions::unsupportedDevice());
+        break;
+    case StopReason::Kind::Stalled:
+    case StopReason::Kind::UnsupportedMode:
+        // The window's runs wait for a silent module and stay on in an unknown mode: neither
+        // ends one of them.
         break;
     }
     m_controls.command1->setText(captions::buttonStopped());
