@@ -130,7 +130,7 @@ Scanner::~Scanner() = default;
 
 bool Scanner::start()
 {
-    // The session also logs why a port would not open; here that reason is the exit message.
+    // The engine also logs why a port would not open; here that reason is the exit message.
     QLoggingCategory::setFilterRules(QStringLiteral("kvt318.serial.warning=false"));
     if (!openFiles()) {
         return false;
