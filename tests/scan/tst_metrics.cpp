@@ -1,6 +1,5 @@
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
-#include "engine/record/sweeprecord.h"
 #include "programs/scan/metricsserver.h"
 #include "programs/scan/scanmetrics.h"
 
@@ -80,13 +79,12 @@ private Q_SLOTS:
         ChannelStatistics statistics;
         ScanMetrics metrics;
         metrics.setUp(true);
-        SweepRecord sweep{kT0, 1, RadioMode::AirMonitor, {}};
         for (const int dbm : {-120, -72}) {
             const Reading reading{23, qint16(dbm), kT0, RadioMode::AirMonitor};
             statistics.addReading(reading);
             metrics.addReading(reading);
         }
-        metrics.addSweep(sweep);
+        metrics.setSweeps(1, kT0);
         metrics.setDroppedRecords(4);
         const QByteArray text = metrics.render(statistics);
         const QList<QByteArray> lines = text.split('\n');

@@ -11,9 +11,10 @@
 #include <sys/stat.h>
 #endif
 
-RecordFile::RecordFile(QString path, RecordFormat format)
+RecordFile::RecordFile(QString path, RecordFormat format, WriterSettings settings)
     : m_path(std::move(path))
     , m_format(format)
+    , m_settings(std::move(settings))
 {}
 
 RecordFile::~RecordFile() = default;
@@ -38,7 +39,7 @@ bool RecordFile::open()
         m_error = displayName() + QLatin1String(": ") + m_file.errorString();
         return false;
     }
-    m_writer = record::makeWriter(m_format, m_file);
+    m_writer = record::makeWriter(m_format, m_file, m_settings);
     // Appending to an earlier recording of the same format: its header is already there.
     // Standard output always starts with one, whatever it is redirected to.
     if (toStdout || m_file.isSequential() || m_file.size() == 0) {
@@ -50,6 +51,11 @@ bool RecordFile::open()
 bool RecordFile::writeHeader()
 {
     return m_writer && checked(m_writer->writeHeader());
+}
+
+bool RecordFile::writeEnd()
+{
+    return m_writer && checked(m_writer->writeEnd());
 }
 
 bool RecordFile::writeSweep(const SweepRecord &sweep)

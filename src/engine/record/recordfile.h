@@ -13,7 +13,7 @@
 class RecordFile : public RecordSink
 {
 public:
-    RecordFile(QString path, RecordFormat format);
+    RecordFile(QString path, RecordFormat format, WriterSettings settings = {});
     ~RecordFile() override;
     RecordFile(const RecordFile &) = delete;
     RecordFile &operator=(const RecordFile &) = delete;
@@ -24,6 +24,7 @@ public:
     bool writeHeader() override;
     bool writeSweep(const SweepRecord &sweep) override;
     bool writeReading(const Reading &reading) override;
+    bool writeEnd() override;
     [[nodiscard]] QString errorString() const override;
 
 private:
@@ -33,6 +34,7 @@ private:
 
     QString m_path;
     RecordFormat m_format;
+    WriterSettings m_settings;
     QFile m_file;
     std::unique_ptr<RecordSink> m_writer;
     QString m_error;

@@ -55,6 +55,7 @@ private:
     std::unique_ptr<RecordFile> m_output;
     std::unique_ptr<QSaveFile> m_summary;
     std::unique_ptr<QSaveFile> m_png;
+    std::unique_ptr<QSaveFile> m_trace;
     MqttPublisher *m_publisher = nullptr;
     std::vector<RecordSink *> m_sinks;
     StopSignals *m_signals = nullptr;

@@ -4,7 +4,6 @@
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
 #include "engine/record/recordtime.h"
-#include "engine/record/sweeprecord.h"
 
 namespace {
 constexpr double kMsPerSecond = 1000.0;
@@ -36,10 +35,10 @@ void ScanMetrics::addReading(const Reading &reading)
     }
 }
 
-void ScanMetrics::addSweep(const SweepRecord &sweep)
+void ScanMetrics::setSweeps(qint64 count, std::optional<qint64> lastUtcMs)
 {
-    ++m_sweeps;
-    m_lastSweepUtcMs = sweep.utcMs;
+    m_sweeps = count;
+    m_lastSweepUtcMs = lastUtcMs;
 }
 
 QByteArray ScanMetrics::render(const ChannelStatistics &statistics) const

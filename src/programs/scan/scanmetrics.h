@@ -10,7 +10,6 @@
 
 class ChannelStatistics;
 struct Reading;
-struct SweepRecord;
 
 // What kvt318-scan tells Prometheus, and its text exposition format: whether it sweeps, the
 // sweeps so far and the time of the last one, per channel the latest level, the held maximum
@@ -22,7 +21,8 @@ public:
 
     void setUp(bool up) { m_up = up; }
     void addReading(const Reading &reading);
-    void addSweep(const SweepRecord &sweep);
+    // Complete sweeps so far (readings with a single channel), and when the last one ended.
+    void setSweeps(qint64 count, std::optional<qint64> lastUtcMs);
     void setDroppedRecords(qint64 rows) { m_droppedRecords = rows; }
     // Only a scanner that publishes has the MQTT counter.
     void setMqttDropped(qint64 sweeps) { m_mqttDropped = sweeps; }

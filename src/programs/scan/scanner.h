@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/record/channelstatistics.h"
+#include "programs/scan/scanmetrics.h"
 #include "programs/scan/scanoptions.h"
 
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 
 class QSaveFile;
 class QTimer;
+class MetricsServer;
 class MqttPublisher;
 class RecordFile;
 class ScanRecorder;
@@ -27,6 +29,7 @@ class Scanner : public QObject
 public:
     static constexpr int kWriteFailed = 1;
     static constexpr int kBrokerRefused = 6;
+    static constexpr int kMetricsFailed = 7;
 
     explicit Scanner(ScanOptions options, QObject *parent = nullptr);
     ~Scanner() override;
@@ -46,12 +49,17 @@ private:
     void clearProgress();
     void tell(const QString &line);
     void startPublishing();
+    bool startMetrics();
+    [[nodiscard]] QByteArray metricsText();
 
     ScanOptions m_options;
     ChannelStatistics m_statistics;
     std::unique_ptr<RecordFile> m_output;
     std::unique_ptr<QSaveFile> m_summary;
     std::unique_ptr<QSaveFile> m_png;
+    std::unique_ptr<QSaveFile> m_trace;
+    ScanMetrics m_metrics;
+    MetricsServer *m_metricsServer = nullptr;
     // The recorder and its sinks hold the statistics and the output, and the run feeds the
     // recorder: each goes before what it holds.
     std::unique_ptr<ScanRecorder> m_recorder;
@@ -62,6 +70,7 @@ private:
     QTimer *m_progressTimer = nullptr;
     QElapsedTimer m_clock;
     bool m_swept = false;
+    bool m_sweeping = false;
     bool m_interrupted = false;
     bool m_progressShown = false;
     std::optional<int> m_exitCode;
