@@ -336,6 +336,8 @@ private Q_SLOTS:
         QVERIFY(buffer.open(QIODevice::WriteOnly));
         InfluxLineWriter writer(buffer, port, tags);
         QVERIFY(writer.writeReading(Reading{23, -72, kT0, RadioMode::Fsk}));
+        QVERIFY(buffer.data().isEmpty()); // a sweep's lines go out together
+        QVERIFY(writer.writeReading(Reading{0, -72, kT0, RadioMode::Fsk}));
         QCOMPARE(buffer.data(), expected);
     }
 };

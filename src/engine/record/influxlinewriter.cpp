@@ -30,12 +30,30 @@ bool InfluxLineWriter::writeSweep(const SweepRecord &)
 
 bool InfluxLineWriter::writeReading(const Reading &reading)
 {
-    const QByteArray line = m_prefix +
-                            QByteArray::number(channelplan::channelNumber(reading.index)) + m_tags +
-                            " dbm=" + QByteArray::number(reading.dbm) +
-                            "i,mhz=" + record::channelMhz(reading.index).toLatin1() + ' ' +
-                            QByteArray::number(reading.utcMs * kNsPerMs) + '\n';
-    return writeLine(line);
+    bool written = true;
+    if (reading.index <= m_lastIndex) {
+        written = writeEnd();
+    }
+    m_pending += m_prefix + QByteArray::number(channelplan::channelNumber(reading.index)) + m_tags +
+                 " dbm=" + QByteArray::number(reading.dbm) +
+                 "i,mhz=" + record::channelMhz(reading.index).toLatin1() + ' ' +
+                 QByteArray::number(reading.utcMs * kNsPerMs) + '\n';
+    m_lastIndex = reading.index;
+    if (reading.index == channelplan::kLastIndex) {
+        written = writeEnd() && written;
+    }
+    return written;
+}
+
+bool InfluxLineWriter::writeEnd()
+{
+    m_lastIndex = -1;
+    if (m_pending.isEmpty()) {
+        return true;
+    }
+    const bool written = writeLine(m_pending);
+    m_pending.clear();
+    return written;
 }
 
 namespace influx {

@@ -13,7 +13,8 @@ using InfluxTags = QList<std::pair<QString, QString>>;
 // InfluxDB line protocol, one line per reading:
 // kvt318,port=ttyUSB0,channel=30,site=north dbm=-72i,mhz=429.5375 1765092600123000000
 // with the time in nanoseconds since the epoch. Commas, equals signs and spaces in tags are
-// escaped as the protocol defines.
+// escaped as the protocol defines. The lines of a sweep go to the system together, once its last
+// channel is in or the next sweep begins, so a crash loses at most the sweep in progress.
 class InfluxLineWriter : public DeviceWriter
 {
 public:
@@ -22,10 +23,13 @@ public:
 
     bool writeSweep(const SweepRecord &sweep) override;
     bool writeReading(const Reading &reading) override;
+    bool writeEnd() override;
 
 private:
     QByteArray m_prefix;
     QByteArray m_tags;
+    QByteArray m_pending;
+    int m_lastIndex = -1;
 };
 
 namespace influx {
