@@ -2,7 +2,7 @@
 // the monitor's CPU while sweeping Air Monitor at 19200 baud with the history window open and
 // recording, beside the same run without them. Prints "name value unit" lines.
 #include "engine/history/sweephistory.h"
-#include "engine/history/sweeprecorder.h"
+#include "engine/record/recorder.h"
 #include "painters/waterfallpainter.h"
 #include "programs/monitor/historycontroller.h"
 #include "windows/history/historywindow.h"

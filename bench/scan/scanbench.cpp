@@ -4,8 +4,7 @@
 // Prints "name value" lines.
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
-#include "engine/record/recordfile.h"
-#include "programs/scan/scanrecorder.h"
+#include "engine/record/recorder.h"
 #include "simprocess.h"
 
 #include <QCoreApplication>
@@ -19,6 +18,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -26,6 +27,7 @@ namespace {
 constexpr int kPacedSeconds = 30;
 constexpr qint64 kSettledSweeps = 1000;
 constexpr int kRecorderSweeps = 20000;
+constexpr int kBatch = 1000;
 
 void print(const char *name, double value)
 {
@@ -123,22 +125,30 @@ void memoryOverLongRun(qint64 sweeps)
     print("long_run_rss_growth_mib", highest - settled);
 }
 
-// Median cost of taking one sweep's 40 readings through the statistics, the assembler and a
-// file sink that flushes every record.
+// Median cost on the sweep's thread of taking one sweep's 40 readings through the statistics,
+// the assembler and the queue of a file sink; and the writer thread's time per row, from the
+// first row to the last one written. The sweeps come in batches that the queue holds, each once
+// the writer has caught up, as far faster than any module as the loop can go.
 void recorderCost(const char *name, RecordFormat format)
 {
     QTemporaryDir dir;
-    RecordFile file(dir.filePath(QStringLiteral("sweeps")), format);
-    if (!file.open()) {
+    ChannelStatistics statistics;
+    Recorder recorder;
+    QObject::connect(&recorder, &Recorder::readingTaken, &recorder,
+                     [&statistics](const Reading &reading) { statistics.addReading(reading); });
+    if (!recorder.start(dir.filePath(QStringLiteral("sweeps")), format)) {
         return;
     }
-    ChannelStatistics statistics;
-    ScanRecorder recorder(statistics);
-    recorder.addSink(&file);
     std::vector<double> micros;
     micros.reserve(kRecorderSweeps);
     qint64 t = 1796628600000;
+    const auto first = std::chrono::steady_clock::now();
+    const qint64 rowsPerSweep = format == RecordFormat::Long ? 40 : 1;
     for (int sweep = 0; sweep < kRecorderSweeps; ++sweep) {
+        while (sweep % kBatch == 0 && recorder.isRecording() &&
+               recorder.rowsWritten() < sweep * rowsPerSweep) {
+            std::this_thread::yield();
+        }
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < 40; ++i) {
             recorder.addReading(Reading{i, static_cast<qint16>(-120 + (sweep + i) % 70), t += 2,
@@ -148,8 +158,18 @@ void recorderCost(const char *name, RecordFormat format)
             std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
                 .count());
     }
+    const qint64 rows = rowsPerSweep * kRecorderSweeps;
+    if (!recorder.finish(std::chrono::minutes(1)).isEmpty() || !recorder.lastError().isEmpty()) {
+        std::fprintf(stderr, "scan-bench: %s\n", qPrintable(recorder.lastError()));
+        return;
+    }
+    const double writerMicros =
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - first)
+            .count() /
+        static_cast<double>(rows);
     std::nth_element(micros.begin(), micros.begin() + kRecorderSweeps / 2, micros.end());
     print(name, micros[kRecorderSweeps / 2]);
+    print((std::string(name) + "_writer_us_per_row").c_str(), writerMicros);
 }
 
 } // namespace

@@ -1,11 +1,16 @@
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
-#include "engine/record/recordfile.h"
+#include "engine/record/recorder.h"
+#include "engine/record/recordsink.h"
 #include "engine/record/sweepassembler.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -46,6 +51,81 @@ QByteArray readAll(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// One complete sweep's readings, as the engine stores them.
+void feedSweep(Recorder &recorder)
+{
+    for (int i = 0; i < 40; ++i) {
+        recorder.addReading(Reading{i, qint16(-120 + i), kT0, RadioMode::Fsk});
+    }
+}
+
+// A scripted disk: each write waits until the gate is open, which may be never.
+class BlockedSink : public RecordSink
+{
+public:
+    // Outlives the sink, which an abandoned writer may keep until its write returns.
+    class Gate
+    {
+    public:
+        void open()
+        {
+            const std::lock_guard lock(m_state->mutex);
+            m_state->open = true;
+            m_state->changed.notify_all();
+        }
+        [[nodiscard]] qint64 rows() const { return read(&State::rows); }
+        [[nodiscard]] int syncs() const { return int(read(&State::syncs)); }
+        [[nodiscard]] qint64 syncedRows() const { return read(&State::syncedRows); }
+        [[nodiscard]] bool closed() const { return read(&State::closed) != 0; }
+
+    private:
+        friend class BlockedSink;
+        struct State
+        {
+            std::mutex mutex;
+            std::condition_variable changed;
+            bool open = false;
+            qint64 rows = 0;
+            qint64 syncs = 0;
+            qint64 syncedRows = 0;
+            qint64 closed = 0;
+        };
+        qint64 read(qint64 State::*field) const
+        {
+            const std::lock_guard lock(m_state->mutex);
+            return (*m_state).*field;
+        }
+        std::shared_ptr<State> m_state = std::make_shared<State>();
+    };
+
+    explicit BlockedSink(const Gate &gate)
+        : m_state(gate.m_state)
+    {}
+    ~BlockedSink() override
+    {
+        const std::lock_guard lock(m_state->mutex);
+        m_state->closed = 1;
+    }
+    bool writeSweep(const SweepRecord &) override
+    {
+        std::unique_lock lock(m_state->mutex);
+        m_state->changed.wait(lock, [this] { return m_state->open; });
+        ++m_state->rows;
+        return true;
+    }
+    bool sync() override
+    {
+        const std::lock_guard lock(m_state->mutex);
+        ++m_state->syncs;
+        m_state->syncedRows = m_state->rows;
+        return true;
+    }
+    [[nodiscard]] QString errorString() const override { return {}; }
+
+private:
+    std::shared_ptr<Gate::State> m_state;
+};
 
 } // namespace
 
@@ -138,43 +218,139 @@ private Q_SLOTS:
         QCOMPARE(buffer.data(), expected);
     }
 
-    void fileAppendsBelowOneHeader()
+    // A file that fails mid-run is closed with its name and the system's reason, once; the
+    // records go on to the other consumers, and a new recording starts from sweep 1.
+    void failedFileLeavesTheRecordsGoing_data()
     {
+        QTest::addColumn<QString>("path"); // DIR: the scratch folder; BLOCKED: a writer stuck
+        QTest::addColumn<RecordFormat>("format");
+        QTest::addColumn<bool>("removeAfterFirstRow");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("full disk") << "/dev/full" << RecordFormat::Jsonl << false
+                                   << "/dev/full: No space left on device (rows not written: 1)";
+        QTest::newRow("file removed") << "DIR/removed.csv" << RecordFormat::Csv << true
+                                      << "DIR/removed.csv: No such file or directory (rows not "
+                                         "written: 1)";
+        QTest::newRow("no permission") << "/sys/kernel/survey.csv" << RecordFormat::Csv << false
+                                       << "/sys/kernel/survey.csv: Permission denied";
+        QTest::newRow("queue full")
+            << "BLOCKED" << RecordFormat::Csv << false
+            << QStringLiteral("BLOCKED: the disk does not keep up (rows not written: %1)")
+                   .arg(Recorder::kQueuedSweeps + 1);
+    }
+    void failedFileLeavesTheRecordsGoing()
+    {
+        QFETCH(QString, path);
+        QFETCH(RecordFormat, format);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("survey.csv"));
-        for (int run = 0; run < 2; ++run) {
-            RecordFile file(path, RecordFormat::Csv);
-            QVERIFY2(file.open(), qPrintable(file.errorString()));
-            QVERIFY(file.writeSweep(sampleSweep(RadioMode::Fsk)));
+        path.replace(QLatin1String("DIR"), dir.path());
+        reason.replace(QLatin1String("DIR"), dir.path());
+        Recorder recorder;
+        QSignalSpy failed(&recorder, &Recorder::failed);
+        QSignalSpy sweeps(&recorder, &Recorder::sweepRecorded);
+        BlockedSink::Gate gate;
+        if (path == QLatin1String("BLOCKED")) {
+            recorder.start(std::make_unique<BlockedSink>(gate), path);
+        } else if (!recorder.start(path, format)) {
+            QCOMPARE(recorder.lastError(), reason);
+            QVERIFY(!recorder.isRecording());
         }
-        const QList<QByteArray> lines = readAll(path).split('\n');
-        QCOMPARE(lines.size(), 4);
-        QVERIFY(lines[0].startsWith("time,sweep,ch7,ch8,"));
-        QVERIFY(lines[0].endsWith(",ch45,ch46"));
-        QCOMPARE(lines[1], lines[2]);
-        QCOMPARE(lines[3], QByteArray());
+        // One more than fits beside the row being written.
+        int fed = path == QLatin1String("BLOCKED") ? int(Recorder::kQueuedSweeps) + 2 : 1;
+        for (int n = 0; n < fed; ++n) {
+            feedSweep(recorder);
+        }
+        if (QFETCH(bool, removeAfterFirstRow); removeAfterFirstRow) {
+            QTRY_COMPARE(recorder.rowsWritten(), 1);
+            QVERIFY(QFile::remove(path));
+            feedSweep(recorder);
+            ++fed;
+        }
+        if (recorder.isRecording() || failed.size() > 0) {
+            QTRY_COMPARE(failed.size(), 1);
+            QCOMPARE(failed.at(0).at(0).toString(), reason);
+            QCOMPARE(recorder.lastError(), reason);
+            QVERIFY(!recorder.isRecording());
+        }
+        feedSweep(recorder);
+        QCOMPARE(sweeps.size(), fed + 1);
+        gate.open();
+
+        // Stop and a new recording after the failure: the rows start again from sweep 1.
+        recorder.stop();
+        const QString next = dir.filePath(QStringLiteral("next.csv"));
+        QVERIFY(recorder.start(next, RecordFormat::Csv));
+        feedSweep(recorder);
+        feedSweep(recorder);
+        QVERIFY(recorder.finish().isEmpty());
+        const QList<QByteArray> rows = readAll(next).split('\n');
+        QCOMPARE(rows.size(), 4);
+        QVERIFY(rows[0].startsWith("time,sweep,ch7,ch8,"));
+        QCOMPARE(rows[1].split(',').at(1), "1");
+        QCOMPARE(rows[2].split(',').at(1), "2");
+        QCOMPARE(failed.size(), path.startsWith("/sys") ? 0 : 1);
     }
 
-    void fileFailuresNameTheFile()
+    // The end of the program waits for queued rows at most the limit, then says how many it
+    // could not write; a writer that never returns does not hold it up.
+    void shutdownIsBounded_data()
     {
+        QTest::addColumn<bool>("writerReturns");
+        QTest::addColumn<qint64>("unwritten");
+        QTest::newRow("writer keeps up") << true << qint64(0);
+        QTest::newRow("writer never returns") << false << qint64(5);
+    }
+    void shutdownIsBounded()
+    {
+        QFETCH(bool, writerReturns);
+        BlockedSink::Gate gate;
+        if (writerReturns) {
+            gate.open();
+        }
         QTemporaryDir dir;
-        const QString missingDir = dir.filePath(QStringLiteral("none/x.csv"));
-        RecordFile unopenable(missingDir, RecordFormat::Csv);
-        QVERIFY(!unopenable.open());
-        QCOMPARE(unopenable.errorString(), missingDir + ": No such file or directory");
+        qint64 unwrittenRows = 0;
+        QElapsedTimer clock;
+        {
+            Recorder recorder;
+            recorder.start(std::make_unique<BlockedSink>(gate), QStringLiteral("stuck"));
+            for (int n = 0; n < 5; ++n) {
+                feedSweep(recorder);
+            }
+            clock.start();
+            const QList<Recorder::Unwritten> unwritten = recorder.finish();
+            for (const Recorder::Unwritten &file : unwritten) {
+                QCOMPARE(file.name, QStringLiteral("stuck"));
+                unwrittenRows += file.rows;
+            }
+            QCOMPARE(gate.rows(), 5 - unwrittenRows);
+        }
+        QTEST(unwrittenRows, "unwritten");
+        const qint64 limitMs = std::chrono::milliseconds(Recorder::kShutdownLimit).count();
+        QVERIFY2(clock.elapsed() < limitMs + 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(writerReturns || clock.elapsed() >= limitMs - 50);
+        // The abandoned writer ends, and closes its sink, once its write returns.
+        gate.open();
+        QTRY_VERIFY(gate.closed());
+    }
 
-        RecordFile full(QStringLiteral("/dev/full"), RecordFormat::Jsonl);
-        QVERIFY(full.open());
-        QVERIFY(!full.writeSweep(sampleSweep(RadioMode::Fsk)));
-        QCOMPARE(full.errorString(), QStringLiteral("/dev/full: No space left on device"));
-
-        const QString removed = dir.filePath(QStringLiteral("removed.csv"));
-        RecordFile file(removed, RecordFormat::Csv);
-        QVERIFY(file.open());
-        QVERIFY(file.writeSweep(sampleSweep(RadioMode::Fsk)));
-        QVERIFY(QFile::remove(removed));
-        QVERIFY(!file.writeSweep(sampleSweep(RadioMode::Fsk)));
-        QCOMPARE(file.errorString(), removed + ": No such file or directory");
+    // What was written reaches the disk within a second, with no more than one sync a second
+    // while rows arrive.
+    void syncsAtMostOnceASecond()
+    {
+        BlockedSink::Gate gate;
+        gate.open();
+        Recorder recorder;
+        recorder.start(std::make_unique<BlockedSink>(gate), QStringLiteral("synced"));
+        QElapsedTimer clock;
+        clock.start();
+        for (int n = 0; n < 200; ++n) {
+            feedSweep(recorder);
+        }
+        QTRY_COMPARE(gate.rows(), 200);
+        const int syncsWhileArriving = gate.syncs();
+        QVERIFY(syncsWhileArriving <= 1 + clock.elapsed() / 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(gate.syncedRows() == 200, 3000);
     }
 
     void statistics_data()

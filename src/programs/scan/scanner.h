@@ -13,8 +13,7 @@ class QSaveFile;
 class QTimer;
 class MqttPublisher;
 class QtSerialLink;
-class RecordFile;
-class ScanRecorder;
+class Recorder;
 class ScanRun;
 class StopSignals;
 
@@ -41,6 +40,8 @@ private:
     bool openFiles();
     bool openOutput();
     void finish(int exitCode, const QString &message);
+    // Waits a bounded time for the queued rows; false when some could not be written.
+    bool finishRecording();
     bool writeResults();
     void armDurationTimer();
     void showProgress();
@@ -49,15 +50,17 @@ private:
     void startPublishing();
 
     ScanOptions m_options;
+    // The recorder and the publisher use the statistics: declared after them, they go first.
     ChannelStatistics m_statistics;
-    std::unique_ptr<RecordFile> m_output;
+    std::unique_ptr<Recorder> m_recorder;
+#ifdef KVT_WITH_MQTT
+    std::unique_ptr<MqttPublisher> m_publisher;
+#endif
     std::unique_ptr<QSaveFile> m_summary;
     std::unique_ptr<QSaveFile> m_png;
     QtSerialLink *m_link = nullptr;
     ScanRun *m_run = nullptr;
-    ScanRecorder *m_recorder = nullptr;
     StopSignals *m_signals = nullptr;
-    MqttPublisher *m_publisher = nullptr;
     QTimer *m_durationTimer = nullptr;
     QTimer *m_progressTimer = nullptr;
     QElapsedTimer m_clock;

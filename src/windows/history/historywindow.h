@@ -12,9 +12,9 @@ class QLabel;
 class QSpinBox;
 class QTableView;
 class QTimer;
+class Recorder;
 class StatisticsModel;
 class SweepHistory;
-class SweepRecorder;
 class WaterfallView;
 
 // The history beside the monitor window: the waterfall of the held sweeps, occupancy per
@@ -24,7 +24,7 @@ class HistoryWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    HistoryWindow(SweepHistory &history, HistoryStatistics &statistics, SweepRecorder &recorder,
+    HistoryWindow(SweepHistory &history, HistoryStatistics &statistics, Recorder &recorder,
                   const MonitorActions &actions, SavePathChooser chooser,
                   QWidget *parent = nullptr);
 
@@ -45,7 +45,7 @@ private:
 
     SweepHistory &m_history;
     HistoryStatistics &m_statistics;
-    SweepRecorder &m_recorder;
+    Recorder &m_recorder;
     SavePathChooser m_chooser;
     WaterfallView *m_waterfall = nullptr;
     OccupancyView *m_occupancy = nullptr;
