@@ -1,11 +1,13 @@
-// kvt318-scan against the simulator: its CPU while sweeping at 19200 baud, its resident memory
-// over a long unpaced run; and in-process, what recording one sweep costs in each format.
+// kvt318-scan against the simulator: its CPU while sweeping at 19200 baud, its sweep rate with
+// an output whose every write takes 500 ms beside one that takes none, its resident memory over
+// a long unpaced run; and in-process, what recording one sweep costs in each format.
 // Usage: scan-bench [SWEEPS]   (the memory run's length, default 100000)
 // Prints "name value" lines.
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
 #include "engine/record/recorder.h"
 #include "simprocess.h"
+#include "sweeplog.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,9 +15,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -25,6 +31,11 @@
 namespace {
 
 constexpr int kPacedSeconds = 30;
+constexpr int kRateSeconds = 20;
+constexpr int kRateRounds = 3;
+constexpr auto kSlowWrite = std::chrono::milliseconds(500);
+// A row of the CSV is about 240 bytes: taking this much from the pipe lets one more in.
+constexpr std::size_t kRowBytes = 256;
 constexpr qint64 kSettledSweeps = 1000;
 constexpr int kRecorderSweeps = 20000;
 constexpr int kBatch = 1000;
@@ -86,6 +97,97 @@ void pacedCpu(const char *name, const QString &mode)
     }
     const double seconds = static_cast<double>(wall.elapsed()) / 1000.0;
     print(name, 100.0 * (childCpuSeconds() - cpuBefore) / seconds);
+}
+
+// A named pipe already full, from which a thread takes one row's bytes every half second: each
+// write of kvt318-scan into it takes 500 ms.
+class SlowPipe
+{
+public:
+    explicit SlowPipe(const QString &path)
+    {
+        if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0) {
+            return;
+        }
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NONBLOCK);
+        const std::vector<char> filler(kRowBytes, '#');
+        while (m_fd >= 0 && ::write(m_fd, filler.data(), filler.size()) > 0) {
+        }
+        m_reader = std::thread([this] {
+            std::vector<char> row(kRowBytes);
+            while (!m_done) {
+                std::this_thread::sleep_for(kSlowWrite);
+                [[maybe_unused]] const ssize_t taken = ::read(m_fd, row.data(), row.size());
+            }
+        });
+    }
+    ~SlowPipe()
+    {
+        m_done = true;
+        if (m_reader.joinable()) {
+            m_reader.join();
+        }
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    SlowPipe(const SlowPipe &) = delete;
+    SlowPipe &operator=(const SlowPipe &) = delete;
+    [[nodiscard]] bool ok() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+    std::atomic<bool> m_done{false};
+    std::thread m_reader;
+};
+
+// Sweeps per second of a paced Air Monitor run into `output`, from the simulator's log: the
+// measurements between the first and the last.
+double sweepRate(const QString &output)
+{
+    SimProcess sim;
+    if (!sim.start({"--baud", "19200", "--mode", "04"})) {
+        return -1.0;
+    }
+    QProcess scan;
+    scan.start(scanProgram(),
+               {"-q", "--duration", QString::number(kRateSeconds), "-o", output, sim.devicePath()});
+    // The slow output ends with rows not written, exit status 1: only the rate counts here.
+    if (!scan.waitForFinished((kRateSeconds + 30) * 1000)) {
+        return -1.0;
+    }
+    const QList<SweepLog::Measurement> measured = SweepLog(sim.log()).measurements();
+    if (measured.size() < 2) {
+        return -1.0;
+    }
+    const double seconds =
+        static_cast<double>(measured.last().micros - measured.first().micros) / 1e6;
+    return static_cast<double>(measured.size() - 1) / 40.0 / seconds;
+}
+
+void slowOutputRate()
+{
+    QTemporaryDir dir;
+    std::vector<double> plain;
+    std::vector<double> slow;
+    for (int round = 0; round < kRateRounds; ++round) {
+        plain.push_back(sweepRate(QStringLiteral("/dev/null")));
+        const QString path = dir.filePath(QStringLiteral("slow-%1").arg(round));
+        const SlowPipe pipe(path);
+        if (!pipe.ok()) {
+            std::fprintf(stderr, "scan-bench: %s: cannot make the slow pipe\n", qPrintable(path));
+            return;
+        }
+        slow.push_back(sweepRate(path));
+        print("scan_am_paced_sweep_rate_plain_round", plain.back());
+        print("scan_am_paced_sweep_rate_slow_output_round", slow.back());
+    }
+    const double plainRate = *std::max_element(plain.begin(), plain.end());
+    const double slowRate = *std::max_element(slow.begin(), slow.end());
+    print("scan_am_paced_sweep_rate_plain", plainRate);
+    print("scan_am_paced_sweep_rate_slow_output", slowRate);
+    print("scan_am_paced_sweep_rate_slow_output_change",
+          100.0 * (slowRate - plainRate) / plainRate);
 }
 
 // Resident memory once the first sweeps are done and the most it reaches up to `sweeps`.
@@ -186,6 +288,7 @@ int main(int argc, char **argv)
     recorderCost("recorder_us_per_sweep_long", RecordFormat::Long);
     pacedCpu("scan_cpu_am_paced_pct", QStringLiteral("04"));
     pacedCpu("scan_cpu_fsk_paced_pct", QStringLiteral("01"));
+    slowOutputRate();
     memoryOverLongRun(sweeps > 0 ? sweeps : 100000);
     return 0;
 }

@@ -46,8 +46,12 @@ void QueuedSink::State::run()
 {
     RecordSink &out = *sink;
     Clock::time_point lastSync{};
-    bool unsynced = false;
+    const bool headed = out.writeHeader();
+    bool unsynced = headed;
     std::unique_lock lock(mutex);
+    if (!headed) {
+        fail(out.errorString(), 0);
+    }
     const auto ready = [this] { return !queue.empty() || closing || failure || abandoned; };
     const auto syncNow = [&] {
         lock.unlock();
@@ -143,6 +147,7 @@ bool QueuedSink::push(const Reading &reading)
 
 bool QueuedSink::push(Record record)
 {
+    bool queued = false;
     {
         const std::lock_guard lock(m_state->mutex);
         if (m_state->failure || m_state->closing || m_state->abandoned) {
@@ -156,11 +161,11 @@ bool QueuedSink::push(Record record)
             m_state->queue.clear();
         } else {
             m_state->queue.push_back(std::move(record));
+            queued = true;
         }
     }
     m_state->wake.notify_one();
-    const std::lock_guard lock(m_state->mutex);
-    return !m_state->failure;
+    return queued;
 }
 
 void QueuedSink::close()

@@ -15,11 +15,11 @@
 
 class RecordSink;
 
-// One record sink written on a thread of its own, behind a bounded queue, so that a slow or
-// hung disk never holds up the thread that records. The writer syncs the sink at most once a
-// second while rows arrive, and a second after the last one. When a write fails, or the queue
-// is full because the disk does not keep up, the sink is closed, the rows still queued are
-// dropped and counted, and the failure is kept to be taken once.
+// One record sink written on a thread of its own, header first, behind a bounded queue, so that a
+// slow or hung disk never holds up the thread that records. The writer syncs the sink at most once
+// a second while rows arrive, and a second after the last one. When a write fails, or the queue is
+// full because the disk does not keep up, the sink is closed, the rows still queued are dropped and
+// counted, and the failure is kept to be taken once.
 class QueuedSink
 {
 public:

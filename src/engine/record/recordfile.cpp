@@ -46,14 +46,16 @@ bool RecordFile::open()
     m_writer = record::makeWriter(m_format, m_file);
     // Appending to an earlier recording of the same format: its header is already there.
     // Standard output always starts with one, whatever it is redirected to.
-    if (toStdout || m_file.isSequential() || m_file.size() == 0) {
-        return writeHeader();
-    }
+    m_headerDue = toStdout || m_file.isSequential() || m_file.size() == 0;
     return true;
 }
 
 bool RecordFile::writeHeader()
 {
+    if (!m_headerDue) {
+        return true;
+    }
+    m_headerDue = false;
     return m_writer && checked(m_writer->writeHeader());
 }
 

@@ -8,7 +8,8 @@
 #include <memory>
 
 // A recording file: opened for appending, so an earlier recording is never overwritten, with
-// the format's header only at the top of a new or empty file. "-" is standard output. Every row
+// the format's header only at the top of a new or empty file: writeHeader() writes it when due,
+// so that the open itself writes nothing. "-" is standard output. Every row
 // goes to the system with one write(2) as it is written; sync() is fdatasync on a regular file.
 // Errors read "FILE: reason", and a file removed while it is written is a failed write.
 class RecordFile : public RecordSink
@@ -39,5 +40,6 @@ private:
     RecordFormat m_format;
     QFile m_file;
     std::unique_ptr<RecordSink> m_writer;
+    bool m_headerDue = false;
     QString m_error;
 };

@@ -14,7 +14,8 @@ class RecordSink
 public:
     virtual ~RecordSink() = default;
 
-    // The format's header line, if it has one; written once at the top of a file.
+    // The format's header line, if it has one and the file needs it; called before the first
+    // record.
     virtual bool writeHeader() { return true; }
     virtual bool writeSweep(const SweepRecord &sweep) = 0;
     // Formats that record sweeps ignore single readings.
