@@ -165,6 +165,9 @@ int main(int argc, char *argv[])
         ratePlain.push_back(sweepsPerSecond(without));
         rateSlowSink.push_back(sweepsPerSecond(slow));
         report("recorded_rows", static_cast<double>(rowsWritten), "rows");
+        report("round_sweep_rate_plain", ratePlain.back(), "sweeps/s");
+        report("round_sweep_rate_history_recording", sweepsPerSecond(with), "sweeps/s");
+        report("round_sweep_rate_slow_sink", rateSlowSink.back(), "sweeps/s");
     }
     report("am_paced_cpu_plain", median(plain), "%core");
     report("am_paced_cpu_history_recording", median(withHistory), "%core");
