@@ -269,7 +269,6 @@ private Q_SLOTS:
         QVERIFY(recorder.finish().isEmpty());
         const QList<QByteArray> rows = readAll(next).split('\n');
         QCOMPARE(rows.size(), 4);
-        QVERIFY(rows[0].startsWith("time,sweep,ch7,ch8,"));
         QCOMPARE(rows[1].split(',').at(1), "1");
         QCOMPARE(rows[2].split(',').at(1), "2");
         QCOMPARE(failed.size(), path.startsWith("/sys") ? 0 : 1);
@@ -306,7 +305,6 @@ private Q_SLOTS:
         const QList<Recorder::Unwritten> unwritten = recorder.finish();
         const qint64 unwrittenRows = unwritten.isEmpty() ? 0 : unwritten.first().rows;
         QTEST(unwrittenRows, "unwritten");
-        QCOMPARE(unwritten.size(), writerReturns ? 0 : 1);
         QCOMPARE(gate->read(&Gate::rows), 5 - unwrittenRows);
         const qint64 limitMs = std::chrono::milliseconds(Recorder::kShutdownLimit).count();
         QVERIFY2(clock.elapsed() < limitMs + 3000, qPrintable(QString::number(clock.elapsed())));
