@@ -106,38 +106,6 @@ private Q_SLOTS:
         QCOMPARE(spy.at(0).at(0).value<SweepRecord>().mode, RadioMode::AirMonitor);
     }
 
-    void formats_data()
-    {
-        QTest::addColumn<RecordFormat>("format");
-        QTest::addColumn<RadioMode>("mode");
-        QTest::addColumn<QByteArray>("expected");
-        QByteArray csvRow = "2026-12-07T07:30:00.123Z,3";
-        QByteArray jsonDbm;
-        for (int dbm = -100; dbm < -60; ++dbm) {
-            csvRow += ',' + QByteArray::number(dbm);
-            jsonDbm += (dbm == -100 ? "" : ",") + QByteArray::number(dbm);
-        }
-        QTest::newRow("csv") << RecordFormat::Csv << RadioMode::Fsk << csvRow + '\n';
-        QTest::newRow("jsonl") << RecordFormat::Jsonl << RadioMode::AirMonitor
-                               << "{\"time\":\"2026-12-07T07:30:00.123Z\",\"sweep\":3,\"mode\":"
-                                  "\"AirMonitor\",\"dbm\":[" +
-                                      jsonDbm + "]}\n";
-        QTest::newRow("long") << RecordFormat::Long << RadioMode::LoRa
-                              << QByteArray("2026-12-07T07:30:00.123Z,46,429.7375,-61\n");
-    }
-    void formats()
-    {
-        QFETCH(RecordFormat, format);
-        QFETCH(RadioMode, mode);
-        QFETCH(QByteArray, expected);
-        QBuffer buffer;
-        QVERIFY(buffer.open(QIODevice::WriteOnly));
-        const auto writer = record::makeWriter(format, buffer);
-        QVERIFY(writer->writeSweep(sampleSweep(mode)));
-        QVERIFY(writer->writeReading(Reading{39, -61, kT0, mode}));
-        QCOMPARE(buffer.data(), expected);
-    }
-
     void fileAppendsBelowOneHeader()
     {
         QTemporaryDir dir;
@@ -223,7 +191,8 @@ private Q_SLOTS:
     {
         ChannelStatistics statistics(-100);
         const QList<QPair<int, QList<int>>> channels = {
-            {3, {-90, -120}}, {5, {-110, -120}}, {8, {-130, -125}}, {9, {-50, -60}}};
+            {3, {-90, -120}}, {5, {-101, -101}}, {8, {-130, -125}}, {9, {-50, -60}}};
+        // Occupancy first: 5 is louder on average than 3 but never above the threshold.
         for (const auto &[index, levels] : channels) {
             for (const int dbm : levels) {
                 statistics.addReading(Reading{index, qint16(dbm), kT0, RadioMode::Fsk});
