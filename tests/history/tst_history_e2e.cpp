@@ -104,6 +104,14 @@ private Q_SLOTS:
                 QCOMPARE(cells.at(channel - 5).toInt(), expected);
             }
         }
+
+        // The next recording numbers its rows from 1 again.
+        QVERIFY(m_controller->startRecording(path + QLatin1String(".next")));
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.rowsWritten() >= 1, kLimitMs);
+        recorder.stop();
+        QFile next(path + QLatin1String(".next"));
+        QVERIFY(next.open(QIODevice::ReadOnly));
+        QCOMPARE(next.readAll().split('\n').value(1).split(',').value(1), "1");
     }
 
     void writeFailureLeavesTheRunGoing()
