@@ -163,7 +163,7 @@ private Q_SLOTS:
         m_controller->showHistory();
         HistoryWindow *window = m_controller->historyWindow();
         QVERIFY(window != nullptr);
-        // The last sweep now, one a second before it.
+        // The last sweep arrives now, the others a second apart before it: one sweep a second.
         const qint64 first = QDateTime::currentMSecsSinceEpoch() - (levels.size() - 1) * kSweepMs;
         for (qsizetype n = 0; n < levels.size(); ++n) {
             if (n == runStartsBefore) {
