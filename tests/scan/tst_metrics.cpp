@@ -85,7 +85,7 @@ private Q_SLOTS:
             metrics.addReading(reading);
         }
         metrics.setSweeps(1, kT0);
-        metrics.setDroppedRecords(4);
+        metrics.setRowsWritten(4);
         const QByteArray text = metrics.render(statistics);
         const QList<QByteArray> lines = text.split('\n');
         for (const QByteArray &line : {
@@ -95,7 +95,7 @@ private Q_SLOTS:
                  QByteArray("kvt318_rssi_dbm{channel=\"30\",mhz=\"429.5375\"} -72"),
                  QByteArray("kvt318_max_dbm{channel=\"30\",mhz=\"429.5375\"} -72"),
                  QByteArray("kvt318_occupancy_ratio{channel=\"30\",mhz=\"429.5375\"} 0.500000"),
-                 QByteArray("kvt318_records_dropped_total 4"),
+                 QByteArray("kvt318_rows_written_total 4"),
              }) {
             QVERIFY2(lines.contains(line), line.constData());
         }

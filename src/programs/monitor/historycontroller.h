@@ -11,9 +11,8 @@ class HistoryStatistics;
 class HistoryWindow;
 class MainWindow;
 class MonitorActions;
-class SweepAssembler;
+class Recorder;
 class SweepHistory;
-class SweepRecorder;
 
 // What the monitor keeps beside its window: the history of the sweeps from the start of the
 // program, recording to a file, and the actions reached from the main window's keyboard. It
@@ -24,6 +23,8 @@ class HistoryController : public QObject
 
 public:
     explicit HistoryController(MainWindow &window, QObject *parent = nullptr);
+    // Waits at most Recorder::kShutdownLimit for rows still queued, and says on standard error
+    // how many could not be written.
     ~HistoryController() override;
     HistoryController(const HistoryController &) = delete;
     HistoryController &operator=(const HistoryController &) = delete;
@@ -41,22 +42,23 @@ public:
     void saveChartImage();
 
     [[nodiscard]] SweepHistory &history() const { return *m_history; }
-    [[nodiscard]] SweepRecorder &recorder() const { return *m_recorder; }
+    [[nodiscard]] Recorder &recorder() const { return *m_recorder; }
     // Null until first shown.
     [[nodiscard]] HistoryWindow *historyWindow() const { return m_historyWindow.get(); }
     [[nodiscard]] HelpWindow *helpWindow() const { return m_helpWindow.get(); }
 
 private:
     void connectHandlers();
+    void showRecordingFailure(const QString &message);
     static void report(const QString &message);
 
     MainWindow &m_window;
     SavePathChooser m_chooser;
     MonitorActions *m_actions = nullptr;
-    SweepAssembler *m_assembler = nullptr;
     SweepHistory *m_history = nullptr;
     HistoryStatistics *m_statistics = nullptr;
-    SweepRecorder *m_recorder = nullptr;
+    // Owned here, not by the parent: it feeds the history, so it goes first.
+    std::unique_ptr<Recorder> m_recorder;
     // Top-level windows of their own, made when first asked for.
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<HelpWindow> m_helpWindow;

@@ -44,6 +44,8 @@ Replayer::Replayer(ScanOptions options, QObject *parent)
     , m_feedTimer(new QTimer(this))
 {
     m_feedTimer->setSingleShot(true);
+    // A coarse timer may fire 5 % early: paced sweeps would come faster than recorded.
+    m_feedTimer->setTimerType(Qt::PreciseTimer);
     m_latest.fill(MonitorState::kNoReading);
     m_highest.fill(MonitorState::kNoReading);
     connect(m_feedTimer, &QTimer::timeout, this, &Replayer::feed);
@@ -124,7 +126,7 @@ bool Replayer::openFiles()
         m_output = std::make_unique<RecordFile>(
             m_options.output, format,
             WriterSettings{m_options.integrate, QString(), m_options.influxTags});
-        if (!m_output->open()) {
+        if (!m_output->open() || !m_output->writeHeader()) {
             finish(kWriteFailed, m_output->errorString());
             return false;
         }
@@ -140,7 +142,6 @@ void Replayer::startPublishing()
         return;
     }
     m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, this);
-    m_sinks.push_back(m_publisher);
     connect(m_publisher, &MqttPublisher::refused, this, [this](const QString &reason) {
         finish(kBrokerRefused, QStringLiteral("the broker refused the connection: ") + reason);
     });
@@ -198,6 +199,11 @@ bool Replayer::replayRow(qint64 row)
                 return false;
             }
         }
+#ifdef KVT_WITH_MQTT
+        if (m_publisher != nullptr) {
+            m_publisher->publishSweep(sweep);
+        }
+#endif
     }
     return true;
 }
@@ -231,7 +237,11 @@ void Replayer::finish(int exitCode, const QString &message)
     }
 #ifdef KVT_WITH_MQTT
     if (m_publisher != nullptr) {
-        m_publisher->finish();
+        if (const qint64 undelivered = m_publisher->finish(); undelivered > 0) {
+            tell(QStringLiteral("the broker: sweeps still queued at the end, not delivered and "
+                                "counted as dropped: %1")
+                     .arg(undelivered));
+        }
     }
 #endif
     m_exitCode = code;

@@ -80,9 +80,9 @@ QByteArray ScanMetrics::render(const ChannelStatistics &statistics) const
            "Share of the channel's readings above the threshold, 0 to 1.");
     text += occupancy;
 
-    family(text, "kvt318_records_dropped_total", "counter",
-           "Records that could not be written to the recording file.");
-    sample(text, "kvt318_records_dropped_total", QByteArray::number(m_droppedRecords));
+    family(text, "kvt318_rows_written_total", "counter",
+           "Rows of the recording file handed to the system.");
+    sample(text, "kvt318_rows_written_total", QByteArray::number(m_rowsWritten));
     if (m_mqttDropped) {
         family(text, "kvt318_mqtt_dropped_total", "counter",
                "Sweeps dropped from the queue for the MQTT broker.");

@@ -13,7 +13,8 @@ struct Reading;
 
 // What kvt318-scan tells Prometheus, and its text exposition format: whether it sweeps, the
 // sweeps so far and the time of the last one, per channel the latest level, the held maximum
-// and the occupancy, and what was lost on the way to the recording file and the broker.
+// and the occupancy, the rows the recording file has taken, and the sweeps lost on the way to
+// the broker.
 class ScanMetrics
 {
 public:
@@ -23,7 +24,8 @@ public:
     void addReading(const Reading &reading);
     // Complete sweeps so far (readings with a single channel), and when the last one ended.
     void setSweeps(qint64 count, std::optional<qint64> lastUtcMs);
-    void setDroppedRecords(qint64 rows) { m_droppedRecords = rows; }
+    // Rows of the recording file handed to the system; behind the sweeps, the disk lags.
+    void setRowsWritten(qint64 rows) { m_rowsWritten = rows; }
     // Only a scanner that publishes has the MQTT counter.
     void setMqttDropped(qint64 sweeps) { m_mqttDropped = sweeps; }
 
@@ -34,6 +36,6 @@ private:
     qint64 m_sweeps = 0;
     std::optional<qint64> m_lastSweepUtcMs;
     std::array<std::optional<qint16>, MonitorState::kChannelCount> m_latest{};
-    qint64 m_droppedRecords = 0;
+    qint64 m_rowsWritten = 0;
     std::optional<qint64> m_mqttDropped;
 };
