@@ -27,52 +27,32 @@ quint16 freePort()
     return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
 }
 
-QStringList args(const QString &line)
+QString program(const char *name)
 {
-    return line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return QStandardPaths::findExecutable(QLatin1String(name));
 }
 
-// A reader from Debian, started for one test and stopped with it.
-class Reader
+// A reader from Debian with a configuration file and a data folder of its own.
+struct Reader
 {
-public:
-    ~Reader()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(kFinishMs)) {
-                m_process.kill();
-                m_process.waitForFinished();
-            }
-        }
-    }
-
     QTemporaryDir dir;
+    QProcess process;
 
-    QString path(const QString &name) const { return dir.filePath(name); }
-    void start(const QString &program, const QStringList &arguments)
+    bool configure(const QString &text)
     {
-        m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(program, arguments);
+        QFile config(dir.filePath(QStringLiteral("config")));
+        return config.open(QIODevice::WriteOnly) && config.write(text.toUtf8()) > 0;
     }
-
-private:
-    QProcess m_process;
 };
 
-struct Answer
-{
-    int status = 0;
-    QByteArray body;
-};
-
-Answer request(const QString &method, const QUrl &url, const QByteArray &body = {})
+// The status and body of one HTTP request; status 0 when nothing answered.
+QPair<int, QByteArray> request(const QUrl &url, const QByteArray &post = {})
 {
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
-    std::unique_ptr<QNetworkReply> reply(
-        manager.sendCustomRequest(request, method.toLatin1(), body));
+    std::unique_ptr<QNetworkReply> reply(post.isNull() ? manager.get(request)
+                                                       : manager.post(request, post));
     QSignalSpy finished(reply.get(), &QNetworkReply::finished);
     if (!finished.wait(kFinishMs)) {
         return {};
@@ -80,19 +60,11 @@ Answer request(const QString &method, const QUrl &url, const QByteArray &body = 
     return {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), reply->readAll()};
 }
 
-QString program(const char *name)
+QUrl local(quint16 port, const QString &path, const QUrlQuery &query = {})
 {
-    return QStandardPaths::findExecutable(QLatin1String(name));
-}
-
-// The first value of the first series an InfluxQL query returns.
-QJsonValue influxValue(quint16 port, const QString &query)
-{
-    QUrl url(QStringLiteral("http://127.0.0.1:%1/query").arg(port));
-    url.setQuery(QUrlQuery{{"db", "survey"}, {"q", query}});
-    const QJsonObject result =
-        QJsonDocument::fromJson(request("GET", url).body)["results"][0].toObject();
-    return result["series"][0]["values"][0][1];
+    QUrl url(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path));
+    url.setQuery(query);
+    return url;
 }
 
 } // namespace
@@ -102,74 +74,52 @@ class TestReaders : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void alertRulesLoad()
-    {
-        if (program("promtool").isEmpty()) {
-            QSKIP("promtool is not installed (Debian package prometheus)");
-        }
-        QProcess promtool;
-        promtool.start(program("promtool"),
-                       {"check", "rules", qEnvironmentVariable("KVT318_ALERTS")});
-        QVERIFY(promtool.waitForFinished(kFinishMs));
-        QVERIFY2(promtool.exitCode() == 0, promtool.readAll().constData());
-    }
-
     void influxdbReadsTheLines()
     {
         if (program("influxd").isEmpty()) {
             QSKIP("influxd is not installed (Debian package influxdb)");
         }
         SimProcess sim;
-        QVERIFY(sim.start(args("--jitter 1 --carrier 12:-60 --carrier 33:-85")));
-        QTemporaryDir dir;
-        const QString lines = dir.filePath(QStringLiteral("survey.lp"));
+        QVERIFY(sim.start({"--jitter", "1", "--carrier", "12:-60", "--carrier", "33:-85"}));
+        Reader influxd;
+        const QString lines = influxd.dir.filePath(QStringLiteral("survey.lp"));
         QProcess scan;
         scan.start(qEnvironmentVariable("KVT318_SCAN"),
                    {"-q", "--sweeps", "2", "--format", "influx", "--influx-tag",
                     "site=North Hill, mast=2", "-o", lines, sim.devicePath()});
-        QVERIFY(scan.waitForFinished(kFinishMs));
-        QCOMPARE(scan.exitCode(), 0);
+        QVERIFY(scan.waitForFinished(kFinishMs) && scan.exitCode() == 0);
         QFile file(lines);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray written = file.readAll();
 
-        Reader influxd;
         const quint16 port = freePort();
-        QFile config(influxd.path(QStringLiteral("influxdb.conf")));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write(QStringLiteral("reporting-disabled = true\n"
-                                    "bind-address = \"127.0.0.1:%1\"\n"
-                                    "[meta]\ndir = \"%2/meta\"\n"
-                                    "[data]\ndir = \"%2/data\"\nwal-dir = \"%2/wal\"\n"
-                                    "[http]\nbind-address = \"127.0.0.1:%3\"\n"
-                                    "[monitor]\nstore-enabled = false\n")
-                         .arg(freePort())
-                         .arg(influxd.dir.path())
-                         .arg(port)
-                         .toUtf8());
-        config.close();
-        influxd.start(program("influxd"), {"-config", config.fileName()});
-        const QUrl base(QStringLiteral("http://127.0.0.1:%1").arg(port));
-        QTRY_COMPARE_WITH_TIMEOUT(request("GET", base.resolved(QUrl("/ping"))).status, 204,
-                                  kStartMs);
-        QCOMPARE(
-            request("POST", base.resolved(QUrl("/query")), "q=CREATE%20DATABASE%20survey").status,
-            200);
-        const Answer write = request("POST", base.resolved(QUrl("/write?db=survey")), written);
-        QVERIFY2(write.status == 204, write.body.constData());
+        QVERIFY(influxd.configure(
+            QStringLiteral("reporting-disabled = true\nbind-address = \"127.0.0.1:%1\"\n"
+                           "[meta]\ndir = \"%2/meta\"\n[data]\ndir = \"%2/data\"\n"
+                           "wal-dir = \"%2/wal\"\n[http]\nbind-address = \"127.0.0.1:%3\"\n"
+                           "[monitor]\nstore-enabled = false\n")
+                .arg(freePort())
+                .arg(influxd.dir.path())
+                .arg(port)));
+        influxd.process.start(program("influxd"), {"-config", influxd.dir.filePath("config")});
+        QTRY_COMPARE_WITH_TIMEOUT(request(local(port, "/ping")).first, 204, kStartMs);
+        QCOMPARE(request(local(port, "/query"), "q=CREATE DATABASE survey").first, 200);
+        const auto write = request(local(port, "/write", {{"db", "survey"}}), written);
+        QVERIFY2(write.first == 204, write.second.constData());
 
-        QCOMPARE(influxValue(port, "SELECT count(dbm) FROM kvt318").toInt(), written.count('\n'));
-        QCOMPARE(influxValue(port, "SELECT count(dbm) FROM kvt318 WHERE site='North Hill, "
-                                   "mast=2' AND channel='46' AND port='" +
-                                       QFileInfo(sim.devicePath()).fileName() + "'")
-                     .toInt(),
+        // The first value a query gives.
+        const auto value = [port](const QString &query) {
+            const QByteArray body =
+                request(local(port, "/query", {{"db", "survey"}, {"q", query}})).second;
+            return QJsonDocument::fromJson(body)["results"][0]["series"][0]["values"][0][1].toInt();
+        };
+        QCOMPARE(value("SELECT count(dbm) FROM kvt318"), written.count('\n'));
+        QCOMPARE(value("SELECT count(dbm) FROM kvt318 WHERE site='North Hill, mast=2' AND "
+                       "channel='46' AND port='" +
+                       QFileInfo(sim.devicePath()).fileName() + "'"),
                  2);
-        for (const auto &[channel, dbm] : QList<QPair<int, int>>{{12, -60}, {33, -85}}) {
-            const QJsonValue max = influxValue(
-                port,
-                QStringLiteral("SELECT max(dbm) FROM kvt318 WHERE channel='%1'").arg(channel));
-            QVERIFY2(qAbs(max.toInt() - dbm) <= 6, qPrintable(QString::number(max.toInt())));
-        }
+        QVERIFY(qAbs(value("SELECT max(dbm) FROM kvt318 WHERE channel='12'") + 60) <= 6);
+        QVERIFY(qAbs(value("SELECT max(dbm) FROM kvt318 WHERE channel='33'") + 85) <= 6);
     }
 
     void prometheusScrapesTheScanner()
@@ -178,41 +128,43 @@ private Q_SLOTS:
             QSKIP("prometheus is not installed (Debian package prometheus)");
         }
         SimProcess sim;
-        QVERIFY(sim.start(args("--jitter 1 --mode 04 --carrier 30:-70")));
+        QVERIFY(sim.start({"--jitter", "1", "--mode", "04", "--carrier", "30:-70"}));
         const quint16 metricsPort = freePort();
         QProcess scan;
         scan.start(
             qEnvironmentVariable("KVT318_SCAN"),
             {"-q", "--metrics", QString::number(metricsPort), "-o", "/dev/null", sim.devicePath()});
-        const QUrl metrics(QStringLiteral("http://127.0.0.1:%1/metrics").arg(metricsPort));
-        QTRY_VERIFY_WITH_TIMEOUT(request("GET", metrics).body.contains("kvt318_up 1"), kStartMs);
+        const QUrl metrics = local(metricsPort, "/metrics");
+        QTRY_VERIFY_WITH_TIMEOUT(request(metrics).second.contains("kvt318_up 1\n"), kStartMs);
+        const QByteArray text = request(metrics).second;
+        QVERIFY(text.contains("\nkvt318_rssi_dbm{channel=\"30\",mhz=\"429.5375\"} -7"));
+        QVERIFY(text.contains("\nkvt318_occupancy_ratio{channel=\"30\",mhz=\"429.5375\"} 1.0"));
+        QVERIFY(!text.contains("mqtt")); // no broker, no broker counter
 
         QProcess promtool;
         promtool.start(program("promtool"), {"check", "metrics"});
-        promtool.write(request("GET", metrics).body);
+        promtool.write(text);
         promtool.closeWriteChannel();
         QVERIFY(promtool.waitForFinished(kFinishMs));
         QVERIFY2(promtool.exitCode() == 0, promtool.readAll().constData());
 
         Reader prometheus;
         const quint16 port = freePort();
-        QFile config(prometheus.path(QStringLiteral("prometheus.yml")));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write(QStringLiteral("global:\n  scrape_interval: 1s\n"
-                                    "scrape_configs:\n  - job_name: kvt318\n"
-                                    "    static_configs:\n      - targets: ['127.0.0.1:%1']\n")
-                         .arg(metricsPort)
-                         .toUtf8());
-        config.close();
-        prometheus.start(program("prometheus"),
-                         {"--config.file=" + config.fileName(),
-                          "--storage.tsdb.path=" + prometheus.path(QStringLiteral("data")),
-                          QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port)});
-        QUrl query(QStringLiteral("http://127.0.0.1:%1/api/v1/query").arg(port));
-        query.setQuery(QUrlQuery{{"query", "kvt318_sweeps_total{job=\"kvt318\"}"}});
-        const auto sweeps = [&query] {
-            const QJsonDocument answer = QJsonDocument::fromJson(request("GET", query).body);
-            return answer["data"]["result"][0]["value"][1].toString().toInt();
+        QVERIFY(
+            prometheus.configure(QStringLiteral("global:\n  scrape_interval: 1s\nscrape_configs:\n"
+                                                "  - job_name: kvt318\n    static_configs:\n"
+                                                "      - targets: ['127.0.0.1:%1']\n")
+                                     .arg(metricsPort)));
+        prometheus.process.start(program("prometheus"),
+                                 {"--config.file=" + prometheus.dir.filePath("config"),
+                                  "--storage.tsdb.path=" + prometheus.dir.filePath("data"),
+                                  QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port)});
+        const auto sweeps = [port] {
+            const QByteArray body =
+                request(local(port, "/api/v1/query", {{"query", "kvt318_sweeps_total"}})).second;
+            return QJsonDocument::fromJson(body)["data"]["result"][0]["value"][1]
+                .toString()
+                .toInt();
         };
         QTRY_VERIFY_WITH_TIMEOUT(sweeps() > 0, kStartMs);
 
