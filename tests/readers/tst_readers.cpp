@@ -80,7 +80,7 @@ private Q_SLOTS:
             QSKIP("influxd is not installed (Debian package influxdb)");
         }
         SimProcess sim;
-        QVERIFY(sim.start({"--jitter", "1", "--carrier", "12:-60", "--carrier", "33:-85"}));
+        QVERIFY(sim.start({"--jitter", "1", "--carrier", "12:-60"}));
         Reader influxd;
         const QString lines = influxd.dir.filePath(QStringLiteral("survey.lp"));
         QProcess scan;
@@ -113,13 +113,11 @@ private Q_SLOTS:
                 request(local(port, "/query", {{"db", "survey"}, {"q", query}})).second;
             return QJsonDocument::fromJson(body)["results"][0]["series"][0]["values"][0][1].toInt();
         };
-        QCOMPARE(value("SELECT count(dbm) FROM kvt318"), written.count('\n'));
         QCOMPARE(value("SELECT count(dbm) FROM kvt318 WHERE site='North Hill, mast=2' AND "
                        "channel='46' AND port='" +
                        QFileInfo(sim.devicePath()).fileName() + "'"),
                  2);
         QVERIFY(qAbs(value("SELECT max(dbm) FROM kvt318 WHERE channel='12'") + 60) <= 6);
-        QVERIFY(qAbs(value("SELECT max(dbm) FROM kvt318 WHERE channel='33'") + 85) <= 6);
     }
 
     void prometheusScrapesTheScanner()
