@@ -2,9 +2,7 @@
 // and promtool, each on free loopback ports with a scratch data folder.
 #include "simprocess.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>

@@ -391,7 +391,6 @@ private Q_SLOTS:
         QBuffer buffer;
         QVERIFY(buffer.open(QIODevice::WriteOnly));
         InfluxLineWriter writer(buffer, QStringLiteral("ttyUSB0"), {{"site", "North Hill"}});
-        // A sweep's lines go out together, once the next sweep begins.
         QVERIFY(writer.writeReading(Reading{23, -72, kT0, RadioMode::Fsk}));
         QVERIFY(writer.writeReading(Reading{0, -72, kT0, RadioMode::Fsk}));
         QCOMPARE(buffer.data(), QByteArray("kvt318,port=ttyUSB0,channel=30,site=North\\ Hill "
