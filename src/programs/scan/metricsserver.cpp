@@ -9,9 +9,9 @@
 
 namespace {
 
-// A connection that counts what arrives towards the request being answered and closes itself
-// past the limit, before the server parses more of it; the count starts again with each answer.
-// (Qt's server stops reading a socket whose read buffer is bounded, so it is not.)
+// A connection that counts what arrives towards the request being answered and is closed once
+// that passes the limit; the count starts again with each answer. Its read buffer stays
+// unbounded: Qt 6.4's server stops reading a socket whose buffer is bounded.
 class LimitedSocket : public QTcpSocket
 {
 public:

@@ -155,6 +155,7 @@ bool Scanner::start()
     if (!openFiles()) {
         return false;
     }
+    // A metrics address that cannot be listened on ends the run here; exitCode() says so.
     if (!startMetrics()) {
         return true;
     }
