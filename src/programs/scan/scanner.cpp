@@ -178,7 +178,7 @@ bool Scanner::startMetrics()
     }
     m_metricsServer = new MetricsServer([this] { return metricsText(); }, this);
     if (!m_metricsServer->start(*m_options.metrics)) {
-        finish(kMetricsFailed, QStringLiteral("metrics ") + m_metricsServer->errorString());
+        finish(kMetricsFailed, QStringLiteral("--metrics ") + m_metricsServer->errorString());
         return false;
     }
     return true;
