@@ -123,16 +123,19 @@ private Q_SLOTS:
             QSKIP("prometheus is not installed (Debian package prometheus)");
         }
         SimProcess sim;
-        QVERIFY(sim.start({"--jitter", "1", "--mode", "04", "--carrier", "30:-70"}));
+        QVERIFY(sim.start({"--jitter", "0", "--mode", "04", "--carrier", "30:-70"}));
         const quint16 metricsPort = freePort();
         QProcess scan;
         scan.start(
             qEnvironmentVariable("KVT318_SCAN"),
             {"-q", "--metrics", QString::number(metricsPort), "-o", "/dev/null", sim.devicePath()});
         const QUrl metrics = local(metricsPort, "/metrics");
-        QTRY_VERIFY_WITH_TIMEOUT(request(metrics).second.contains("kvt318_up 1\n"), kStartMs);
-        const QByteArray text = request(metrics).second;
-        QVERIFY(text.contains("\nkvt318_rssi_dbm{channel=\"30\",mhz=\"429.5375\"} -7"));
+        // Sweeping, and a whole sweep done.
+        QByteArray text;
+        QTRY_VERIFY_WITH_TIMEOUT((text = request(metrics).second).contains("kvt318_up 1\n") &&
+                                     !text.contains("kvt318_sweeps_total 0\n"),
+                                 kStartMs);
+        QVERIFY(text.contains("\nkvt318_rssi_dbm{channel=\"30\",mhz=\"429.5375\"} -70\n"));
         QVERIFY(text.contains("\nkvt318_occupancy_ratio{channel=\"30\",mhz=\"429.5375\"} 1.0"));
 
         QProcess promtool;
