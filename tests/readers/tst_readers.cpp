@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
-#include <QTemporaryDir>
 #include <QUrlQuery>
 #include <QtTest>
 
@@ -130,7 +129,6 @@ private Q_SLOTS:
             qEnvironmentVariable("KVT318_SCAN"),
             {"-q", "--metrics", QString::number(metricsPort), "-o", "/dev/null", sim.devicePath()});
         const QUrl metrics = local(metricsPort, "/metrics");
-        // Sweeping, and a whole sweep done.
         QByteArray text;
         QTRY_VERIFY_WITH_TIMEOUT((text = request(metrics).second).contains("kvt318_up 1\n") &&
                                      !text.contains("kvt318_sweeps_total 0\n"),
