@@ -138,6 +138,7 @@ void Recorder::collectFailures()
 {
     if (m_file) {
         if (std::optional<QueuedSink::Failure> failure = m_file->takeFailure()) {
+            m_droppedRows += failure->droppedRows;
             m_lastError = describe(*failure);
             m_closing.push_back(std::move(m_file));
             Q_EMIT failed(m_lastError);
@@ -151,6 +152,7 @@ void Recorder::collectFailures()
 void Recorder::report(QueuedSink &file)
 {
     if (std::optional<QueuedSink::Failure> failure = file.takeFailure()) {
+        m_droppedRows += failure->droppedRows;
         Q_EMIT failed(describe(*failure));
     }
 }

@@ -79,6 +79,8 @@ public:
     // Rows of the current recording handed to the system.
     [[nodiscard]] qint64 rowsWritten() const;
     [[nodiscard]] QString lastError() const { return m_lastError; }
+    // Rows that failed files dropped, over every recording.
+    [[nodiscard]] qint64 droppedRows() const { return m_droppedRows; }
     // Sweeps recorded, or readings with a single channel.
     [[nodiscard]] qint64 recorded() const { return m_recorded; }
     [[nodiscard]] const std::optional<SweepRecord> &lastSweep() const { return m_lastSweep; }
@@ -108,6 +110,7 @@ private:
     std::optional<int> m_channel;
     std::optional<qint64> m_limit;
     qint64 m_recorded = 0;
+    qint64 m_droppedRows = 0;
     bool m_limitReached = false;
     bool m_finished = false;
     QString m_lastError;

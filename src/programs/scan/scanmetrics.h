@@ -13,8 +13,8 @@ struct Reading;
 
 // What kvt318-scan tells Prometheus, and its text exposition format: whether it sweeps, the
 // sweeps so far and the time of the last one, per channel the latest level, the held maximum
-// and the occupancy, the rows the recording file has taken, and the sweeps lost on the way to
-// the broker.
+// and the occupancy, the rows the recording file has taken or dropped, and the sweeps lost on the
+// way to the broker.
 class ScanMetrics
 {
 public:
@@ -26,6 +26,8 @@ public:
     void setSweeps(qint64 count, std::optional<qint64> lastUtcMs);
     // Rows of the recording file handed to the system; behind the sweeps, the disk lags.
     void setRowsWritten(qint64 rows) { m_rowsWritten = rows; }
+    // Rows a failed recording file dropped.
+    void setRowsDropped(qint64 rows) { m_rowsDropped = rows; }
     // Only a scanner that publishes has the MQTT counter.
     void setMqttDropped(qint64 sweeps) { m_mqttDropped = sweeps; }
 
@@ -37,5 +39,6 @@ private:
     std::optional<qint64> m_lastSweepUtcMs;
     std::array<std::optional<qint16>, MonitorState::kChannelCount> m_latest{};
     qint64 m_rowsWritten = 0;
+    qint64 m_rowsDropped = 0;
     std::optional<qint64> m_mqttDropped;
 };

@@ -195,6 +195,7 @@ QByteArray Scanner::metricsText()
     }
     m_metrics.setSweeps(m_recorder->recorded(), last);
     m_metrics.setRowsWritten(m_recorder->rowsWritten());
+    m_metrics.setRowsDropped(m_recorder->droppedRows());
 #ifdef KVT_WITH_MQTT
     if (m_publisher != nullptr) {
         m_metrics.setMqttDropped(m_publisher->droppedSweeps());
