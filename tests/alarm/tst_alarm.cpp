@@ -16,7 +16,7 @@ constexpr int kChannel = 30;
 // "end" stops the run.
 QStringList run(const QString &ruleText, const QString &script)
 {
-    const alarm::ParsedRule parsed = alarm::parseRule(ruleText);
+    const alarms::ParsedRule parsed = alarms::parseRule(ruleText);
     if (!parsed.rule) {
         return {parsed.error};
     }
@@ -42,7 +42,7 @@ QStringList run(const QString &ruleText, const QString &script)
     }
     QStringList seen;
     for (const AlarmEvent &event : events) {
-        QString text = alarm::kindName(event.kind) +
+        QString text = alarms::kindName(event.kind) +
                        QStringLiteral("@%1").arg((event.utcMs - kStartUtcMs) / 1000);
         if (channelplan::channelNumber(event.index) != kChannel) {
             text += QStringLiteral("#%1").arg(channelplan::channelNumber(event.index));
@@ -111,7 +111,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, expected);
-        const alarm::ParsedRule parsed = alarm::parseRule(text);
+        const alarms::ParsedRule parsed = alarms::parseRule(text);
         if (!parsed.rule) {
             QVERIFY2(parsed.error.startsWith("alarm rule \"" + text + "\": "),
                      qPrintable(parsed.error));
@@ -205,17 +205,18 @@ private Q_SLOTS:
             "{\"time\":\"2026-12-07T05:00:00.000Z\",\"event\":\"raised\",\"channel\":30,"
             "\"mhz\":429.5375,\"dbm\":-72,\"duration_s\":null,\"peak_dbm\":-72,"
             "\"rule\":\"ch=30,above=-90\"}";
-        QCOMPARE(alarm::eventJson(event), raised);
+        QCOMPARE(alarms::eventJson(event), raised);
         event.kind = AlarmEvent::Kind::Ended;
         event.durationMs = 61'500;
         event.reason = QStringLiteral("/dev/ttyUSB0: \"gone\"");
-        QCOMPARE(alarm::csvRow(event),
+        QCOMPARE(alarms::csvRow(event),
                  QByteArray("2026-12-07T05:00:00.000Z,ended,30,429.5375,-72,61.500,-72,"
                             "\"ch=30,above=-90\",\"/dev/ttyUSB0: \"\"gone\"\"\"\n"));
         const QByteArray endedTail = "\"duration_s\":61.500,\"peak_dbm\":-72,"
                                      "\"rule\":\"ch=30,above=-90\","
                                      "\"reason\":\"/dev/ttyUSB0: \\\"gone\\\"\"}";
-        QVERIFY2(alarm::eventJson(event).endsWith(endedTail), alarm::eventJson(event).constData());
+        QVERIFY2(alarms::eventJson(event).endsWith(endedTail),
+                 alarms::eventJson(event).constData());
     }
 };
 

@@ -7,7 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonValue>
 
-namespace alarm {
+namespace alarms {
 
 namespace {
 constexpr int kSecondsDecimals = 3;
@@ -100,4 +100,4 @@ QString eventLine(const AlarmEvent &event)
     return line + QStringLiteral(" (%1)").arg(event.rule);
 }
 
-} // namespace alarm
+} // namespace alarms

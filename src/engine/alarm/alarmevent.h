@@ -25,7 +25,7 @@ struct AlarmEvent
     QString reason;
 };
 
-namespace alarm {
+namespace alarms {
 
 QString kindName(AlarmEvent::Kind kind);
 
@@ -41,4 +41,4 @@ QByteArray csvRow(const AlarmEvent &event);
 // (ch=30,above=-90)".
 QString eventLine(const AlarmEvent &event);
 
-} // namespace alarm
+} // namespace alarms

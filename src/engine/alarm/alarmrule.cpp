@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-namespace alarm {
+namespace alarms {
 
 namespace {
 constexpr double kMsPerSecond = 1000.0;
@@ -156,4 +156,4 @@ ParsedRule parseRule(const QString &text)
     return {rule, {}};
 }
 
-} // namespace alarm
+} // namespace alarms

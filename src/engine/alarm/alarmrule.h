@@ -33,7 +33,7 @@ struct AlarmRule
     std::chrono::milliseconds clearFor = kDefaultClearFor;
 };
 
-namespace alarm {
+namespace alarms {
 
 struct ParsedRule
 {
@@ -47,4 +47,4 @@ ParsedRule parseRule(const QString &text);
 // "0", "500ms", "2s", "1.5m", "1h", a bare number being seconds; nothing unless at least 0.
 std::optional<std::chrono::milliseconds> parseDelay(const QString &text);
 
-} // namespace alarm
+} // namespace alarms

@@ -8,6 +8,7 @@
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
 #endif
+#include "programs/scan/scanalarms.h"
 #include "programs/scan/scanrecorder.h"
 #include "programs/scan/scanreport.h"
 #include "programs/scan/scanrun.h"
@@ -126,13 +127,34 @@ void Scanner::startPublishing()
 #endif
 }
 
+bool Scanner::startAlarms()
+{
+    if (m_options.alarms.rules.empty()) {
+        return true;
+    }
+    m_alarms = new ScanAlarms(m_options.alarms, m_options.quiet, this);
+    m_alarms->setReadings(m_options.channel.has_value());
+    if (!m_alarms->open()) {
+        tell(m_alarms->errorString());
+        return false;
+    }
+    m_recorder->addSink(m_alarms);
+    connect(m_alarms, &ScanAlarms::said, this, &Scanner::tell);
+    connect(m_run, &ScanRun::interrupted, m_alarms, [this](const QString &reason) {
+        if (!m_alarms->end(reason)) {
+            finish(kWriteFailed, m_alarms->errorString());
+        }
+    });
+    return true;
+}
+
 Scanner::~Scanner() = default;
 
 bool Scanner::start()
 {
     // The session also logs why a port would not open; here that reason is the exit message.
     QLoggingCategory::setFilterRules(QStringLiteral("kvt318.serial.warning=false"));
-    if (!openFiles()) {
+    if (!openFiles() || !startAlarms()) {
         return false;
     }
     startPublishing();
@@ -199,6 +221,13 @@ void Scanner::finish(int exitCode, const QString &message)
     }
     if (m_swept && !writeResults() && code == 0) {
         code = kWriteFailed;
+    }
+    if (m_alarms != nullptr) {
+        if (!m_alarms->end(message.isEmpty() ? QStringLiteral("the run stopped") : message)) {
+            tell(m_alarms->errorString());
+            code = code == 0 ? kWriteFailed : code;
+        }
+        m_alarms->finish();
     }
     if (m_swept && !m_options.quiet) {
         std::fputs(qPrintable(scanreport::statisticsTable(m_statistics)), stderr);

@@ -14,6 +14,7 @@ class QTimer;
 class MqttPublisher;
 class QtSerialLink;
 class RecordFile;
+class ScanAlarms;
 class ScanRecorder;
 class ScanRun;
 class StopSignals;
@@ -47,6 +48,7 @@ private:
     void clearProgress();
     void tell(const QString &line);
     void startPublishing();
+    bool startAlarms();
 
     ScanOptions m_options;
     ChannelStatistics m_statistics;
@@ -58,6 +60,7 @@ private:
     ScanRecorder *m_recorder = nullptr;
     StopSignals *m_signals = nullptr;
     MqttPublisher *m_publisher = nullptr;
+    ScanAlarms *m_alarms = nullptr;
     QTimer *m_durationTimer = nullptr;
     QTimer *m_progressTimer = nullptr;
     QElapsedTimer m_clock;

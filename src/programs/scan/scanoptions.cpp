@@ -26,7 +26,7 @@ const QString kExitCodes = QStringLiteral(
     "\n"
     "Exit status:\n"
     "  0  finished: a limit was reached, or it was interrupted; a replay was read\n"
-    "  1  the output, summary or image file could not be written\n"
+    "  1  the output, summary, image or alarm log file could not be written\n"
     "  2  bad usage\n"
     "  3  the port cannot be opened (no such device, in use, no permission), or the replayed\n"
     "     or baseline file cannot be opened\n"
@@ -206,6 +206,9 @@ QString readOptions(const QCommandLineParser &parser, const Names &names, ScanOp
             .arg(stall);
     }
     options.quiet = parser.isSet(names.quiet);
+    if (const QString error = alarmoptions::read(parser, options.alarms); !error.isEmpty()) {
+        return error;
+    }
     if (const QString error = readReplayOptions(parser, names, options); !error.isEmpty()) {
         return error;
     }
@@ -247,6 +250,7 @@ Parsed parse(const QStringList &arguments)
                        names.realtime, names.from, names.to, names.baseline, names.help,
                        names.version});
     mqttoptions::addTo(parser);
+    alarmoptions::addTo(parser);
     parser.addPositionalArgument(QStringLiteral("PORT"),
                                  QStringLiteral("The serial port of the module."));
 

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "engine/alarm/alarmengine.h"
+#include "engine/record/recordsink.h"
+#include "programs/scan/alarmoptions.h"
+
+#include <QObject>
+
+#include <memory>
+
+class AlarmCommands;
+class AlarmLog;
+
+// kvt318-scan's alarms: a sink that watches complete sweeps (or, for a single channel, its
+// readings) against the rules, and takes every event to the log, standard error and the
+// --on-alarm command.
+class ScanAlarms : public QObject, public RecordSink
+{
+    Q_OBJECT
+
+public:
+    ScanAlarms(const AlarmSettings &settings, bool quiet, QObject *parent = nullptr);
+    ~ScanAlarms() override;
+
+    // Opens the log; false with errorString() when it cannot be written.
+    [[nodiscard]] bool open();
+    // With a single channel each reading counts; otherwise only complete sweeps do.
+    void setReadings(bool readings) { m_readings = readings; }
+
+    bool writeSweep(const SweepRecord &sweep) override;
+    bool writeReading(const Reading &reading) override;
+    [[nodiscard]] QString errorString() const override { return m_error; }
+
+    // The run stopped or lost its port: raised alarms end with this reason. False when the log
+    // could not take it.
+    bool end(const QString &reason);
+    // Lets the commands still running finish (or kills them) and reports what they skipped.
+    void finish();
+
+    [[nodiscard]] const AlarmEngine &engine() const { return m_engine; }
+
+Q_SIGNALS:
+    void happened(const AlarmEvent &event);
+    // A line for standard error.
+    void said(const QString &line);
+
+private:
+    bool take(const std::vector<AlarmEvent> &events);
+
+    AlarmEngine m_engine;
+    std::unique_ptr<AlarmLog> m_log;
+    AlarmCommands *m_commands = nullptr;
+    bool m_quiet = false;
+    bool m_readings = false;
+    QString m_error;
+};
