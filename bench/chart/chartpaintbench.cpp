@@ -28,33 +28,22 @@ constexpr auto kTickInterval = std::chrono::milliseconds(300);
 constexpr auto kIdleDuration = std::chrono::seconds(10);
 constexpr int kTallWindow = 9915; // fourteen level lines, the busier picture
 
-MonitorState sampleState()
+chart::ChartContent sampleContent()
 {
-    MonitorState state;
-    state.chStart = 7;
-    state.chMax = 39;
+    chart::ChartContent content;
+    content.colours = {Qt::white, Qt::gray, Qt::green, Qt::red, Qt::blue};
+    content.outerHeight = kTallWindow;
+    MonitorState &readings = content.readings;
     QRandomGenerator random(318);
-    for (std::size_t i = 0; i < state.rssi.size(); ++i) {
-        state.rssi[i] = static_cast<qint16>(random.bounded(-140, -20));
-        state.rssiMax[i] = static_cast<qint16>(state.rssi[i] + random.bounded(0, 30));
+    for (std::size_t i = 0; i < readings.rssi.size(); ++i) {
+        readings.rssi[i] = static_cast<qint16>(random.bounded(-140, -20));
+        readings.rssiMax[i] = static_cast<qint16>(readings.rssi[i] + random.bounded(0, 30));
     }
-    state.cursorCh = 12;
-    return state;
+    readings.cursorCh = 12;
+    return content;
 }
 
-chart::ChartControls sampleControls()
-{
-    chart::ChartControls controls;
-    controls.colours = {Qt::white, Qt::gray, Qt::green, Qt::red, Qt::blue};
-    controls.outerHeight = kTallWindow;
-    for (std::size_t i = 0; i < controls.channelCaptions.size(); ++i) {
-        controls.channelCaptions[i] = QString::number(7 + 4 * i);
-    }
-    return controls;
-}
-
-double medianPaintMs(const MonitorState &state, const chart::ChartControls &controls,
-                     const QSizeF &sizeTwips)
+double medianPaintMs(const chart::ChartContent &content, const QSizeF &sizeTwips)
 {
     QImage image(twips::toPixels(sizeTwips.width()), twips::toPixels(sizeTwips.height()),
                  QImage::Format_ARGB32_Premultiplied);
@@ -64,7 +53,7 @@ double medianPaintMs(const MonitorState &state, const chart::ChartControls &cont
         {
             QPainter painter(&image);
             chart::ChartPainter chartPainter(painter, sizeTwips);
-            chartPainter.paintChart(state, controls);
+            chartPainter.paintChart(content);
         }
         if (run >= kWarmUpRuns) {
             times.push_back(Milliseconds(Clock::now() - start).count());
@@ -83,17 +72,16 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    const MonitorState state = sampleState();
-    const chart::ChartControls controls = sampleControls();
+    const chart::ChartContent content = sampleContent();
 
     const QSizeF design(9015, 3495);
     const QSizeF fullHd(twips::fromPixels(1920), twips::fromPixels(1080));
     std::printf("full paint, design size 601x233 px: median %.3f ms over %d runs (target < 2)\n",
-                medianPaintMs(state, controls, design), kMeasuredRuns);
+                medianPaintMs(content, design), kMeasuredRuns);
     std::printf("full paint, 1920x1080 px:           median %.3f ms over %d runs (target < 5)\n",
-                medianPaintMs(state, controls, fullHd), kMeasuredRuns);
+                medianPaintMs(content, fullHd), kMeasuredRuns);
 
-    chart::ChartView view(state, [&controls] { return controls; });
+    chart::ChartView view([&content] { return content; });
     view.show();
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &view, &chart::ChartView::refresh);

@@ -1,6 +1,6 @@
 #include "windowsweep.h"
 
-#include "engine/protocol/seriallink.h"
+#include "engine/protocol/sweepengine.h"
 #include "processusage.h"
 #include "windows/main/mainwindow.h"
 
@@ -22,8 +22,6 @@ constexpr milliseconds kStopLimit{2000};
 constexpr milliseconds kPollStep{5};
 constexpr double kMicrosPerSecond = 1e6;
 constexpr qint64 kNanosPerMicro = 1000;
-
-const QString kStarted = QStringLiteral("モニタ開始");
 
 // The simulator stamps its log with CLOCK_MONOTONIC.
 qint64 monotonicMicros()
@@ -76,12 +74,12 @@ bool WindowSweep::spinUntil(bool (WindowSweep::*done)() const, milliseconds limi
 
 bool WindowSweep::sweeping() const
 {
-    return m_window.controls().command1->text() == kStarted;
+    return m_window.engine().state() == SweepEngine::State::Sweeping;
 }
 
 bool WindowSweep::stopped() const
 {
-    return !m_window.link().isOpen();
+    return m_window.engine().state() == SweepEngine::State::Idle;
 }
 
 WindowSweep::Result WindowSweep::run(const QStringList &simulatorOptions, milliseconds stretch)

@@ -1,13 +1,10 @@
 #include "painters/chartpainter.h"
 
 #include "core/twips.h"
-#include "engine/protocol/monitorstate.h"
 #include "painters/chartscale.h"
 
 #include <QPainter>
 #include <QPen>
-
-#include <algorithm>
 
 namespace chart {
 
@@ -38,17 +35,17 @@ ChartPainter::~ChartPainter()
     m_painter.restore();
 }
 
-void ChartPainter::paintChart(const MonitorState &state, const ChartControls &controls)
+void ChartPainter::paintChart(const ChartContent &content)
 {
-    const ChartScale scale = ComputeChartScale(m_width, m_height, state.chMax);
-    const ChartColours &colours = controls.colours;
+    const ChartScale scale = ComputeChartScale(m_width, m_height);
+    const ChartColours &colours = content.colours;
 
     paintBackground(colours.background);
-    paintLevelLines(colours.levelLine, controls.outerHeight, scale.dbHeight);
-    paintChannelGrid(colours.levelLine, controls.channelCaptions, state.chStart, scale.chWidth);
-    paintBars(state, colours, scale.chWidth, scale.dbHeight);
-    if (state.cursorCh) {
-        const float x = channelToX(*state.cursorCh, scale.chWidth);
+    paintLevelLines(colours.levelLine, content.outerHeight, scale.dbHeight);
+    paintChannelGrid(colours.levelLine, scale.chWidth);
+    paintBars(content.readings, colours, scale.chWidth, scale.dbHeight);
+    if (content.readings.cursorCh) {
+        const float x = channelToX(*content.readings.cursorCh, scale.chWidth);
         line(x, 0.0F, x, m_height, colours.cursor);
     }
 }
@@ -69,30 +66,25 @@ void ChartPainter::paintLevelLines(const QColor &colour, int outerHeight, float 
     }
 }
 
-void ChartPainter::paintChannelGrid(const QColor &colour,
-                                    const std::array<QString, kChannelLabelCount> &captions,
-                                    qint16 chStart, float chWidth)
+void ChartPainter::paintChannelGrid(const QColor &colour, float chWidth)
 {
-    for (const QString &caption : captions) {
-        // A caption that is no number reads as 0, whose line falls left of the chart.
-        const double channel = caption.toDouble();
-        const float x = channelToX(channel - chStart, chWidth);
+    for (int k = 0; k < kChannelLabelCount; ++k) {
+        const float x = channelToX(k * kChannelLabelStep, chWidth);
         line(x, 0.0F, x, m_height, colour);
     }
 }
 
-void ChartPainter::paintBars(const MonitorState &state, const ChartColours &colours, float chWidth,
-                             float dbHeight)
+void ChartPainter::paintBars(const MonitorState &readings, const ChartColours &colours,
+                             float chWidth, float dbHeight)
 {
-    const int last = std::min<int>(state.chMax, MonitorState::kChannelCount - 1);
-    for (int i = 0; i <= last; ++i) {
+    for (int i = 0; i < MonitorState::kChannelCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
         const float left = barLeft(i, chWidth);
         const float right = barRight(i, chWidth);
         // The RSSI bar covers the maximum bar up to the current level.
-        filledBox(left, levelToY(state.rssiMax[at], m_height, dbHeight), right, m_height,
+        filledBox(left, levelToY(readings.rssiMax.at(at), m_height, dbHeight), right, m_height,
                   colours.max);
-        filledBox(left, levelToY(state.rssi[at], m_height, dbHeight), right, m_height,
+        filledBox(left, levelToY(readings.rssi.at(at), m_height, dbHeight), right, m_height,
                   colours.rssi);
     }
 }

@@ -1,17 +1,13 @@
 #pragma once
 
+#include "engine/protocol/monitorstate.h"
+
 #include <QColor>
 #include <QSizeF>
-#include <QString>
-
-#include <array>
 
 class QPainter;
-struct MonitorState;
 
 namespace chart {
-
-inline constexpr int kChannelLabelCount = 10;
 
 // The five chart colours, as the swatches show them at the moment of painting.
 struct ChartColours
@@ -23,12 +19,12 @@ struct ChartColours
     QColor cursor;
 };
 
-// What the chart reads from the window's controls besides the monitor state.
-struct ChartControls
+// Everything one paint of the chart shows.
+struct ChartContent
 {
     ChartColours colours;
     int outerHeight = 0; // the window's outer height, twips: a tall window gets finer level lines
-    std::array<QString, kChannelLabelCount> channelCaptions; // the axis captions place the grid
+    MonitorState readings;
 };
 
 // Paints the chart, in twips, onto a painter that works in logical pixels. The painter's
@@ -42,16 +38,15 @@ public:
     ChartPainter &operator=(const ChartPainter &) = delete;
 
     // Background, level lines, channel grid, maximum and RSSI bars, then the cursor line.
-    void paintChart(const MonitorState &state, const ChartControls &controls);
+    void paintChart(const ChartContent &content);
     // The background alone, as after a colour change or a resize.
     void paintBackground(const QColor &colour);
 
 private:
     void paintLevelLines(const QColor &colour, int outerHeight, float dbHeight);
-    void paintChannelGrid(const QColor &colour,
-                          const std::array<QString, kChannelLabelCount> &captions, qint16 chStart,
-                          float chWidth);
-    void paintBars(const MonitorState &state, const ChartColours &colours, float chWidth,
+    // A line through every captioned channel.
+    void paintChannelGrid(const QColor &colour, float chWidth);
+    void paintBars(const MonitorState &readings, const ChartColours &colours, float chWidth,
                    float dbHeight);
     // A line one pixel wide.
     void line(float x1, float y1, float x2, float y2, const QColor &colour);

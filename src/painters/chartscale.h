@@ -12,6 +12,10 @@ namespace chart {
 inline constexpr float kDesignChartWidth = 9015.0F;
 inline constexpr float kDesignChartHeight = 3495.0F;
 
+// Every fourth channel has a caption under the chart and a grid line in it: ten in all.
+inline constexpr int kChannelLabelStep = 4;
+inline constexpr int kChannelLabelCount = 10;
+
 struct ChartScale
 {
     float chWidth = 0.0F;  // twips per channel column, whole-valued

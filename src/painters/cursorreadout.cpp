@@ -1,5 +1,6 @@
 #include "painters/cursorreadout.h"
 
+#include "core/channelplan.h"
 #include "engine/protocol/monitorstate.h"
 #include "engine/record/recordtime.h"
 
@@ -25,7 +26,7 @@ QString cursorReadout(const MonitorState &state)
     const int index = *state.cursorCh;
     const auto at = static_cast<std::size_t>(index);
     // "###0" for the levels: a plain whole number with its sign.
-    return QStringLiteral("CH=") + twoDigits(state.chStart + index) + QLatin1Char(':') +
+    return QStringLiteral("CH=") + twoDigits(channelplan::channelNumber(index)) + QLatin1Char(':') +
            // " ###0.0000": a leading space, the whole part without padding, four decimals.
            QLatin1Char(' ') + record::channelMhz(index) + QStringLiteral("[MHz] / RSSI=") +
            QString::number(state.rssi[at]) + QStringLiteral(", Max=") +

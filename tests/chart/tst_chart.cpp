@@ -20,7 +20,6 @@ const QColor kRssi(0, 255, 0);
 const QColor kMax(255, 0, 0);
 const QColor kCursor(0, 0, 255);
 const QSizeF kDesignSize(9015, 3495);
-const QStringList kCaptions{"7", "11", "15", "19", "23", "27", "31", "35", "39", "43"};
 constexpr double kTwipsPerPixel = 15.0;
 constexpr double kDesignW = 224.0;
 
@@ -29,10 +28,6 @@ MonitorState withReadings(std::initializer_list<std::array<int, 3>> readings,
                           std::optional<int> cursor = {})
 {
     MonitorState state;
-    state.chStart = 7;
-    state.chMax = channelplan::kLastIndex;
-    state.rssi.fill(MonitorState::kNoReading);
-    state.rssiMax.fill(MonitorState::kNoReading);
     for (const auto &[index, rssi, max] : readings) {
         state.rssi.at(static_cast<std::size_t>(index)) = static_cast<qint16>(rssi);
         state.rssiMax.at(static_cast<std::size_t>(index)) = static_cast<qint16>(max);
@@ -44,10 +39,8 @@ MonitorState withReadings(std::initializer_list<std::array<int, 3>> readings,
 // Picture1 in a window `outer` twips high.
 QImage grabChart(const MonitorState &state, const QSizeF &size = kDesignSize, int outer = 7260)
 {
-    ChartView view(state, [&] {
-        ChartControls controls{{Qt::white, kLevelLine, kRssi, kMax, kCursor}, outer, {}};
-        std::copy(kCaptions.cbegin(), kCaptions.cend(), controls.channelCaptions.begin());
-        return controls;
+    ChartView view([&] {
+        return ChartContent{{Qt::white, kLevelLine, kRssi, kMax, kCursor}, outer, state};
     });
     view.setSizeTwips(size);
     return view.grab().toImage();
@@ -161,11 +154,6 @@ private Q_SLOTS:
         const auto lineX = [](int index) { return (index + 0.45) * kDesignW / kTwipsPerPixel; };
         const double pitch = lineX(4) - lineX(0); // a grid line every fourth column
         QTest::newRow("grid") << bars << kLevelLine << QPoint(-1, 3) << steps(lineX(0), pitch, 10);
-        // The captions stand for channels: counted from channel 5 they fall two columns on.
-        MonitorState fromCh5 = withReadings({});
-        fromCh5.chStart = 5;
-        QTest::newRow("grid follows the captions")
-            << grabChart(fromCh5) << kLevelLine << QPoint(-1, 3) << steps(lineX(2), pitch, 10);
         QTest::newRow("9900 high: 7 level lines")
             << grabChart(withReadings({}), kDesignSize, 9900) << kLevelLine << QPoint(37, -1)
             << steps(levelRow(0), levelRow(-20) - levelRow(0), 7);
@@ -223,7 +211,7 @@ private Q_SLOTS:
         QFETCH(Qt::MouseButton, button);
         QFETCH(int, pixelX);
         MonitorState state = withReadings({{5, -95, -80}, {39, 3, 12}});
-        ChartView view(state, [] { return ChartControls{}; });
+        ChartView view([&state] { return ChartContent{{}, 0, state}; });
         view.setSizeTwips({9030, kDesignSize.height()}); // 225 twips a column: edges between pixels
         QSignalSpy spy(&view, &ChartView::pressed);
         QVERIFY(cursorReadout(state).isEmpty());

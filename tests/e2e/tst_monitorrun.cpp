@@ -1,9 +1,9 @@
 // The real monitor window and the real serial port against the module simulator on a
 // pseudo-terminal: what the simulator's traffic log shows the monitor did, and what the
 // window shows and stores.
-#include "engine/protocol/monitorsession.h"
 #include "engine/protocol/qtseriallink.h"
 #include "engine/protocol/seriallink.h"
+#include "engine/protocol/sweepengine.h"
 #include "simprocess.h"
 #include "sweeplog.h"
 #include "windows/main/mainwindow.h"
@@ -90,8 +90,8 @@ void verifyReadings(const MainWindow &window, SimProcess &sim)
         latest[m.chIdx] = m.dBm;
         highest[m.chIdx] = std::max(highest.at(m.chIdx), m.dBm);
     }
-    QCOMPARE(asList(window.state().rssi), latest);
-    QCOMPARE(asList(window.state().rssiMax), highest);
+    QCOMPARE(asList(window.engine().monitorState().rssi), latest);
+    QCOMPARE(asList(window.engine().monitorState().rssiMax), highest);
 }
 
 // The real serial port, with a look at every line just before it is written.
@@ -132,14 +132,20 @@ class TestMonitorRun : public QObject
 
     std::unique_ptr<QTemporaryDir> m_dir;
 
-    [[nodiscard]] std::unique_ptr<MainWindow> openWindow(SerialLink *link = nullptr) const
+    [[nodiscard]] std::unique_ptr<MainWindow>
+    openWindow(std::unique_ptr<SerialLink> link = nullptr) const
     {
         MainWindow::Services services;
-        services.link = link;
+        services.link = std::move(link);
         services.settingsPath = m_dir->filePath(kSettingsFile);
         auto window = std::make_unique<MainWindow>(std::move(services));
         window->show();
         return window;
+    }
+    // The engine holds the port open from a start to a stop.
+    static bool portOpen(const MainWindow &window)
+    {
+        return window.engine().state() != SweepEngine::State::Idle;
     }
     static void startOn(MainWindow &window, const QString &device)
     {
@@ -150,9 +156,9 @@ class TestMonitorRun : public QObject
     {
         const FormControls &c = window.controls();
         QCOMPARE(c.command1->text(), kStopped);
-        QVERIFY(!window.link().isOpen());
+        QVERIFY(!portOpen(window));
         QVERIFY(c.comPort->isEnabled() && c.comSelectSW->isEnabled() && c.aveN->isEnabled());
-        QVERIFY(!window.session().startStepTimer()->isActive());
+        QVERIFY(!window.engine().findChild<QTimer *>(QStringLiteral("StartTimer"))->isActive());
     }
     static void modeRows()
     {
@@ -233,15 +239,18 @@ private Q_SLOTS:
         startOn(*window, sim.devicePath());
         QTRY_VERIFY_WITH_TIMEOUT(measured(sim, kFewMeasurements), kSweepLimitMs);
 
+        MainWindow *w = window.get();
+        QString lastCommand;
+        connect(&w->engine(), &SweepEngine::commandSent, w,
+                [&lastCommand](const QString &command) { lastCommand = command; });
+        QTRY_VERIFY_WITH_TIMEOUT(!lastCommand.isEmpty(), kTickLimitMs);
         // Whether the port is still open once each tick after the click has run.
         QList<bool> openAfterTick;
-        MainWindow *w = window.get();
         connect(&w->refreshTimer(), &QTimer::timeout, w,
-                [w, &openAfterTick] { openAfterTick.append(w->link().isOpen()); });
+                [w, &openAfterTick] { openAfterTick.append(portOpen(*w)); });
         const FormControls &c = window->controls();
-        const QString lastCommand = window->sendText();
         QTest::mouseClick(c.command1, Qt::LeftButton);
-        QVERIFY(window->link().isOpen());
+        QVERIFY(portOpen(*window));
         QCOMPARE(c.command1->text(), kStarted);
 
         QTRY_VERIFY_WITH_TIMEOUT(!openAfterTick.isEmpty(), kTickLimitMs);
@@ -279,14 +288,15 @@ private Q_SLOTS:
         QVERIFY(sim.start(paced + (sending.isEmpty()
                                        ? args(QStringLiteral("--hangup-after %1").arg(readings))
                                        : QStringList())));
-        auto *link = new WatchedLink;
-        const std::unique_ptr<MainWindow> window = openWindow(link);
+        auto watched = std::make_unique<WatchedLink>();
+        WatchedLink *link = watched.get();
+        const std::unique_ptr<MainWindow> window = openWindow(std::move(watched));
         const FormControls &c = window->controls();
         QSignalSpy ended(&sim.process(), &QProcess::finished);
         // Killed and reaped: the terminal is gone before the command is written.
         link->beforeWrite = [&](const QByteArray &line) {
-            if (line == sending.toLatin1() + "\r\n" && window->state().chIdx == readings &&
-                ended.isEmpty()) {
+            if (line == sending.toLatin1() + "\r\n" &&
+                window->engine().monitorState().chIdx == readings && ended.isEmpty()) {
                 sim.process().kill();
                 sim.process().waitForFinished();
             }
@@ -297,7 +307,7 @@ private Q_SLOTS:
 
         QTRY_COMPARE_WITH_TIMEOUT(c.message->text(), kPortFault, kFaultNoticeLimitMs);
         verifyIdle(*window);
-        QCOMPARE(window->state().chIdx, readings);
+        QCOMPARE(window->engine().monitorState().chIdx, readings);
         QSignalSpy tick(&window->refreshTimer(), &QTimer::timeout);
         QVERIFY(tick.wait(kTickLimitMs));
         QCOMPARE(c.message->text(), kPortFault);
@@ -309,7 +319,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(measured(fresh, kFewMeasurements), kSweepLimitMs);
         QCOMPARE(c.command1->text(), kStarted);
         QCOMPARE(c.message->text(), QString());
-        QVERIFY(window->link().isOpen());
+        QVERIFY(portOpen(*window));
     }
 
     // 4096 random bytes (never a '*') before every reply, a megabyte in all: the received text
@@ -323,8 +333,8 @@ private Q_SLOTS:
         const std::unique_ptr<MainWindow> window = openWindow();
         // Read after every receive event, once the window has handled it.
         qsizetype longest = 0;
-        connect(&window->link(), &SerialLink::received, window.get(),
-                [&] { longest = std::max(longest, window->state().rxBuf.size()); });
+        connect(&window->engine(), &SweepEngine::received, window.get(),
+                [&](const QString &text) { longest = std::max(longest, text.size()); });
         startOn(*window, sim.devicePath());
         QTRY_COMPARE_WITH_TIMEOUT(sim.commands().size(), 2 + kFloodReadings + 1, kSweepLimitMs);
         QCOMPARE(window->controls().message->text(), QString());

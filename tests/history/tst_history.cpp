@@ -1,7 +1,7 @@
-// The history beside the monitor window, fed through the window's own session: the ring of
+// The history beside the monitor window, fed through the window's own sweep engine: the ring of
 // sweeps, run separators, occupancy and statistics, and the main window's shortcuts.
 #include "engine/history/sweephistory.h"
-#include "engine/protocol/monitorsession.h"
+#include "engine/protocol/sweepengine.h"
 #include "engine/record/recordfile.h"
 #include "programs/monitor/historycontroller.h"
 #include "programs/monitor/translations.h"
@@ -14,6 +14,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
@@ -54,13 +55,14 @@ class TestHistory : public QObject
     QTemporaryDir m_dir;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<HistoryController> m_controller;
+    ScriptedLink *m_link = nullptr; // the window's
 
     // One reading per channel from `first` on, as the sweep stores them; all 40 end a sweep.
     void storeReadings(int first, int count, qint64 utcMs, const QList<qint16> &levels = {})
     {
         for (int index = first; index < first + count; ++index) {
             const qint16 dbm = index < levels.size() ? levels.at(index) : qint16(-120);
-            Q_EMIT m_window->session().readingStored(Reading{index, dbm, utcMs, RadioMode::Fsk});
+            Q_EMIT m_window->engine().readingStored(Reading{index, dbm, utcMs, RadioMode::Fsk});
         }
     }
 
@@ -68,7 +70,9 @@ private Q_SLOTS:
     void init()
     {
         MainWindow::Services services;
-        services.link = new ScriptedLink;
+        auto link = std::make_unique<ScriptedLink>();
+        m_link = link.get();
+        services.link = std::move(link);
         services.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
         m_window = std::make_unique<MainWindow>(std::move(services));
         m_controller = std::make_unique<HistoryController>(*m_window);
@@ -111,12 +115,12 @@ private Q_SLOTS:
     // new run never becomes a row, and a run that ends before a sweep leaves one separator.
     void separatorWhereARunBegins()
     {
-        MonitorSession &session = m_window->session();
-        Q_EMIT session.runStarted();
+        SweepEngine &engine = m_window->engine();
+        Q_EMIT engine.runStarted();
         storeReadings(0, kChannels, kStartMs);
         storeReadings(0, 25, kStartMs + kSweepMs);
-        Q_EMIT session.runStarted();
-        Q_EMIT session.runStarted();
+        Q_EMIT engine.runStarted();
+        Q_EMIT engine.runStarted();
         storeReadings(0, kChannels, kStartMs + 2 * kSweepMs);
         QCOMPARE(rowTimes(m_controller->history()),
                  (QList<qint64>{kStartMs + 2 * kSweepMs, -1, kStartMs, -1}));
@@ -165,7 +169,7 @@ private Q_SLOTS:
         QVERIFY(window != nullptr);
         for (qsizetype n = 0; n < levels.size(); ++n) {
             if (n == runStartsBefore) {
-                Q_EMIT m_window->session().runStarted();
+                Q_EMIT m_window->engine().runStarted();
             }
             storeReadings(0, kChannels, kStartMs + n * kSweepMs, {levels.at(n)});
         }
@@ -253,11 +257,19 @@ private Q_SLOTS:
             [imagePath](QWidget *, const QString &, const QString &proposed, const QString &) {
                 return proposed.endsWith(QLatin1String(".png")) ? imagePath : QString();
             });
-        MonitorState &state = m_window->state();
-        state.rssi.fill(-90);
-        state.rssiMax.fill(-40);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        // A module in Air Monitor mode: a sweep at -40 dBm, then one at -90.
+        m_link->replies = {"KVT-318M\r\n", "*MO=04\r\n"};
+        for (int n = 0; n < 2 * kChannels; ++n) {
+            m_link->replies.append(n < kChannels ? "*RS=D8" : "*RS=A6");
+        }
+        m_window->controls().comPort->setText(QStringLiteral("COM3"));
+        QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);
+        const MonitorState &state = m_window->engine().monitorState();
+        QTRY_VERIFY(m_link->replies.isEmpty() && state.rssi.back() == -90);
+        QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);
+        QTRY_VERIFY(!m_link->isOpen());
 
         // From the port box, where a user's typing goes.
         QLineEdit *port = m_window->controls().comPort;

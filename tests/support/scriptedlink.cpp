@@ -11,8 +11,6 @@ bool ScriptedLink::open()
         return false;
     }
     m_open = true;
-    ++openCount;
-    openedPorts.append(selectedPort);
     return true;
 }
 
@@ -36,6 +34,10 @@ bool ScriptedLink::writeLine(const QByteArray &line)
         return false;
     }
     written.append(line);
+    if (!replies.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this, reply = replies.takeFirst()] { feed(reply); }, Qt::QueuedConnection);
+    }
     return true;
 }
 
@@ -53,7 +55,7 @@ QString ScriptedLink::errorString() const
 
 QSerialPort::SerialPortError ScriptedLink::openError() const
 {
-    return failOpen ? openFailureError : QSerialPort::NoError;
+    return failOpen ? QSerialPort::DeviceNotFoundError : QSerialPort::NoError;
 }
 
 void ScriptedLink::feed(const QByteArray &bytes)

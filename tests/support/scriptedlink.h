@@ -3,7 +3,6 @@
 #include "engine/protocol/seriallink.h"
 
 #include <QByteArrayList>
-#include <QStringList>
 
 // An in-process SerialLink for tests: records what is written, delivers what the test feeds
 // it, and fails opens or writes on request.
@@ -30,13 +29,12 @@ public:
 
     QString selectedPort;
     QByteArrayList written;
-    QStringList openedPorts;
-    int openCount = 0;
     int closeCount = 0;
     bool failOpen = false;
-    // What a failed open reports.
-    QSerialPort::SerialPortError openFailureError = QSerialPort::DeviceNotFoundError;
     bool failWrite = false;
+    // Fed one for each line written, in order, once the event loop runs again: a module's
+    // answers.
+    QByteArrayList replies;
 
 private:
     bool m_open = false;

@@ -1,6 +1,6 @@
 #include "core/designsizes.h"
 #include "core/twips.h"
-#include "engine/protocol/monitorsession.h"
+#include "engine/protocol/sweepengine.h"
 #include "scriptedlink.h"
 #include "windows/main/chartframe.h"
 #include "windows/main/chartview.h"
@@ -126,8 +126,9 @@ private: // NOLINT(readability-redundant-access-specifiers): Qt Test runs every 
 std::unique_ptr<MainWindow> TestMainWindow::makeWindow()
 {
     MainWindow::Services services;
-    m_link = new ScriptedLink;
-    services.link = m_link;
+    auto link = std::make_unique<ScriptedLink>();
+    m_link = link.get();
+    services.link = std::move(link);
     services.settingsPath = m_dir->filePath(QStringLiteral("monitor.ini"));
     return std::make_unique<MainWindow>(std::move(services));
 }
@@ -263,7 +264,7 @@ void TestMainWindow::startUp()
     QVERIFY(m_window->width() - c.send->x() <= 9);
     QCOMPARE(m_window->refreshTimer().interval(), 300);
     QVERIFY(m_window->refreshTimer().isActive());
-    QCOMPARE(m_window->session().startStepTimer()->interval(), 100);
+    QCOMPARE(m_window->engine().findChild<QTimer *>(QStringLiteral("StartTimer"))->interval(), 100);
 
     // Background, level lines, RSSI, Max, cursor; the marker takes the level lines' grey.
     QList<QColor> colours;
@@ -298,11 +299,16 @@ void TestMainWindow::japaneseCaptionsHaveGlyphs()
 // marker at once; the RSSI bars keep their colour.
 void TestMainWindow::maxSwatchColoursHeldMaximumAndMarker()
 {
-    MonitorState &s = m_window->state();
-    s.rssi[5] = -100;
-    s.rssiMax[5] = -40;
     showWindow();
     const FormControls &c = m_window->controls();
+    // A module in Air Monitor mode: channel index 5 at -40 dBm, then at -100, the rest at -140.
+    m_link->replies = {"KVT-318M\r\n", "*MO=04\r\n"};
+    for (int n = 0; n < 46; ++n) {
+        m_link->replies.append(n == 5 ? "*RS=D8" : n == 45 ? "*RS=9C" : "*RS=74");
+    }
+    c.comPort->setText(QStringLiteral("COM3"));
+    QTest::mouseClick(c.command1, Qt::LeftButton);
+    QTRY_VERIFY(m_link->replies.isEmpty() && m_window->engine().monitorState().rssi[5] == -100);
     QTest::mouseClick(c.colorSet.at(4), Qt::LeftButton);
     QSignalSpy tick(&m_window->refreshTimer(), &QTimer::timeout);
     QVERIFY(tick.wait());

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/radiomode.h"
 #include "engine/protocol/monitorstate.h"
-#include "engine/protocol/monitorview.h"
 
 #include <QtGlobal>
 

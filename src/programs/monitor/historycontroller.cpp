@@ -3,7 +3,7 @@
 #include "engine/history/historystatistics.h"
 #include "engine/history/sweephistory.h"
 #include "engine/history/sweeprecorder.h"
-#include "engine/protocol/monitorsession.h"
+#include "engine/protocol/sweepengine.h"
 #include "engine/record/sweepassembler.h"
 #include "windows/history/helpwindow.h"
 #include "windows/history/historywindow.h"
@@ -36,9 +36,9 @@ HistoryController::~HistoryController() = default;
 
 void HistoryController::connectHandlers()
 {
-    MonitorSession &session = m_window.session();
-    connect(&session, &MonitorSession::readingStored, m_assembler, &SweepAssembler::addReading);
-    connect(&session, &MonitorSession::runStarted, this, [this] {
+    SweepEngine &engine = m_window.engine();
+    connect(&engine, &SweepEngine::readingStored, m_assembler, &SweepAssembler::addReading);
+    connect(&engine, &SweepEngine::runStarted, this, [this] {
         m_assembler->startRun();
         m_history->markRunStart(QDateTime::currentMSecsSinceEpoch());
     });
@@ -90,8 +90,7 @@ void HistoryController::showHelp()
 
 void HistoryController::resetMaxHold()
 {
-    MonitorState &state = m_window.state();
-    state.rssiMax = state.rssi;
+    m_window.engine().resetMaxHold();
 }
 
 void HistoryController::saveChartImage()

@@ -17,7 +17,7 @@ class SweepRecorder;
 
 // What the monitor keeps beside its window: the history of the sweeps from the start of the
 // program, recording to a file, and the actions reached from the main window's keyboard. It
-// listens to the window's session and touches nothing of the window but the max hold.
+// listens to the window's sweep engine; of the window itself it takes only the chart's image.
 class HistoryController : public QObject
 {
     Q_OBJECT

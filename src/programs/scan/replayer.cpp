@@ -269,8 +269,6 @@ bool Replayer::writeResults()
     }
     if (m_png) {
         MonitorState state;
-        state.chStart = channelplan::kFirstChannel;
-        state.chMax = channelplan::kLastIndex;
         state.rssi = m_latest;
         state.rssiMax = m_highest;
         if (m_recording.width() == 1) {

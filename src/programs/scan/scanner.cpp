@@ -1,8 +1,8 @@
 #include "programs/scan/scanner.h"
 #include "core/channelplan.h"
 
-#include "engine/protocol/monitorsession.h"
 #include "engine/protocol/qtseriallink.h"
+#include "engine/protocol/sweepengine.h"
 #include "engine/record/recordfile.h"
 #include "painters/chartimage.h"
 #ifdef KVT_WITH_MQTT
@@ -52,13 +52,12 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
     , m_statistics(m_options.threshold)
-    , m_link(new QtSerialLink(this))
+    , m_recorder(std::make_unique<ScanRecorder>(m_statistics))
+    , m_run(std::make_unique<ScanRun>(m_options, std::make_unique<QtSerialLink>()))
     , m_signals(new StopSignals(this))
     , m_durationTimer(new QTimer(this))
     , m_progressTimer(new QTimer(this))
 {
-    m_run = new ScanRun(m_options, *m_link, this);
-    m_recorder = new ScanRecorder(m_statistics, this);
     if (m_options.channel) {
         m_recorder->setChannel(channelplan::channelIndex(*m_options.channel));
     }
@@ -66,9 +65,9 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
     m_durationTimer->setSingleShot(true);
     m_progressTimer->setInterval(kProgressInterval);
 
-    connect(&m_run->session(), &MonitorSession::readingStored, m_recorder,
+    connect(&m_run->engine(), &SweepEngine::readingStored, m_recorder.get(),
             &ScanRecorder::addReading);
-    connect(m_run, &ScanRun::sweeping, this, [this] {
+    connect(m_run.get(), &ScanRun::sweeping, this, [this] {
         // The records begin with the first sweep: a module that never answers leaves no file.
         if (!m_output && !openOutput()) {
             finish(kWriteFailed, m_output->errorString());
@@ -81,18 +80,19 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
         m_swept = true;
         m_interrupted = false;
     });
-    connect(m_run, &ScanRun::interrupted, this, [this](const QString &reason) {
+    connect(m_run.get(), &ScanRun::interrupted, this, [this](const QString &reason) {
         m_interrupted = true;
         m_recorder->startRun();
         tell(reason + QStringLiteral("; reopening it once a second"));
     });
-    connect(m_run, &ScanRun::ended, this, &Scanner::finish);
-    connect(m_recorder, &ScanRecorder::limitReached, m_run, &ScanRun::stop, Qt::QueuedConnection);
+    connect(m_run.get(), &ScanRun::ended, this, &Scanner::finish);
+    connect(m_recorder.get(), &ScanRecorder::limitReached, m_run.get(), &ScanRun::stop,
+            Qt::QueuedConnection);
     // Queued: the failed write happened inside the sweep step, which must return first.
     connect(
-        m_recorder, &ScanRecorder::writeFailed, this,
+        m_recorder.get(), &ScanRecorder::writeFailed, this,
         [this](const QString &reason) { finish(kWriteFailed, reason); }, Qt::QueuedConnection);
-    connect(m_signals, &StopSignals::stopRequested, m_run, &ScanRun::stop);
+    connect(m_signals, &StopSignals::stopRequested, m_run.get(), &ScanRun::stop);
     connect(m_durationTimer, &QTimer::timeout, this, &Scanner::armDurationTimer);
     connect(m_progressTimer, &QTimer::timeout, this, &Scanner::showProgress);
 }
@@ -105,7 +105,7 @@ void Scanner::startPublishing()
     }
     const MqttUrl &broker = m_options.mqtt->broker;
     const QString name = QStringLiteral("broker %1:%2").arg(broker.host).arg(broker.port);
-    m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, this);
+    m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, m_recorder.get());
     m_recorder->addSink(m_publisher);
     connect(m_publisher, &MqttPublisher::refused, this, [this, name](const QString &reason) {
         finish(kBrokerRefused, name + QStringLiteral(" refused the connection: ") + reason);
@@ -132,7 +132,7 @@ bool Scanner::startAlarms()
     if (m_options.alarms.rules.empty()) {
         return true;
     }
-    m_alarms = new ScanAlarms(m_options.alarms, m_options.quiet, this);
+    m_alarms = new ScanAlarms(m_options.alarms, m_options.quiet, m_recorder.get());
     m_alarms->setReadings(m_options.channel.has_value());
     if (!m_alarms->open()) {
         tell(m_alarms->errorString());
@@ -140,7 +140,7 @@ bool Scanner::startAlarms()
     }
     m_recorder->addSink(m_alarms);
     connect(m_alarms, &ScanAlarms::said, this, &Scanner::tell);
-    connect(m_run, &ScanRun::interrupted, m_alarms, [this](const QString &reason) {
+    connect(m_run.get(), &ScanRun::interrupted, m_alarms, [this](const QString &reason) {
         if (!m_alarms->end(reason)) {
             finish(kWriteFailed, m_alarms->errorString());
         }
@@ -152,7 +152,7 @@ Scanner::~Scanner() = default;
 
 bool Scanner::start()
 {
-    // The session also logs why a port would not open; here that reason is the exit message.
+    // The engine also logs why a port would not open; here that reason is the exit message.
     QLoggingCategory::setFilterRules(QStringLiteral("kvt318.serial.warning=false"));
     if (!openFiles() || !startAlarms()) {
         return false;
@@ -210,7 +210,7 @@ void Scanner::armDurationTimer()
 void Scanner::finish(int exitCode, const QString &message)
 {
     // A sink that fails stops the run; its own end must not overwrite that outcome.
-    disconnect(m_run, &ScanRun::ended, this, &Scanner::finish);
+    disconnect(m_run.get(), &ScanRun::ended, this, &Scanner::finish);
     m_run->stop();
     m_durationTimer->stop();
     m_progressTimer->stop();
@@ -251,7 +251,8 @@ bool Scanner::writeResults()
         }
     }
     if (m_png) {
-        if (!scan::chartImage(m_run->state()).save(m_png.get(), "PNG") || !m_png->commit()) {
+        if (!scan::chartImage(m_run->engine().monitorState()).save(m_png.get(), "PNG") ||
+            !m_png->commit()) {
             tell(saveError(*m_png));
             written = false;
         }

@@ -12,7 +12,6 @@
 class QSaveFile;
 class QTimer;
 class MqttPublisher;
-class QtSerialLink;
 class RecordFile;
 class ScanAlarms;
 class ScanRecorder;
@@ -55,12 +54,13 @@ private:
     std::unique_ptr<RecordFile> m_output;
     std::unique_ptr<QSaveFile> m_summary;
     std::unique_ptr<QSaveFile> m_png;
-    QtSerialLink *m_link = nullptr;
-    ScanRun *m_run = nullptr;
-    ScanRecorder *m_recorder = nullptr;
+    // The recorder and its sinks hold the statistics and the output, and the run feeds the
+    // recorder: each goes before what it holds.
+    std::unique_ptr<ScanRecorder> m_recorder;
+    std::unique_ptr<ScanRun> m_run;
     StopSignals *m_signals = nullptr;
-    MqttPublisher *m_publisher = nullptr;
-    ScanAlarms *m_alarms = nullptr;
+    MqttPublisher *m_publisher = nullptr; // a child of the recorder
+    ScanAlarms *m_alarms = nullptr;       // a child of the recorder
     QTimer *m_durationTimer = nullptr;
     QTimer *m_progressTimer = nullptr;
     QElapsedTimer m_clock;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/protocol/monitorview.h"
+#include "core/radiomode.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -1,76 +1,70 @@
 #include "programs/scan/scanrun.h"
-#include "core/channelplan.h"
 
+#include "core/channelplan.h"
 #include "engine/port/portname.h"
-#include "engine/port/portopenfailure.h"
-#include "engine/protocol/monitorsession.h"
 #include "engine/protocol/seriallink.h"
-#include "engine/protocol/texts.h"
 #include "programs/scan/scanoptions.h"
 
 #include <QTimer>
 
 #include <utility>
 
-namespace {} // namespace
+namespace {
 
-ScanRun::ScanRun(const ScanOptions &options, SerialLink &link, QObject *parent)
-    : QObject(parent)
-    , m_view(options.port, options.sampleCount, options.channel.has_value())
-    , m_link(link)
-    , m_reopenTimer(new QTimer(this))
-    , m_modeCheck(new QTimer(this))
-    , m_stopCheck(new QTimer(this))
-    , m_stallTimer(new QTimer(this))
-    , m_reconnect(options.reconnect)
+// What the module said, for the end of a message: ' (it said "XYZ-1")', or nothing.
+QString moduleSaid(const QString &said)
 {
-    m_state.chStart = channelplan::kFirstChannel;
-    m_state.chMax = channelplan::kLastIndex;
-    m_state.rssi.fill(MonitorState::kNoReading);
-    m_state.rssiMax.fill(MonitorState::kNoReading);
-    if (options.channel) {
-        m_state.cursorCh = channelplan::channelIndex(*options.channel);
-    }
-    m_session = new MonitorSession(m_state, m_view, m_link, this);
-    m_reopenTimer->setSingleShot(true);
-    m_reopenTimer->setInterval(kReconnectInterval);
-    for (QTimer *check : {m_modeCheck, m_stopCheck}) {
-        check->setSingleShot(true);
-        check->setInterval(0);
-    }
-
-    m_stallTimer->setSingleShot(true);
-    if (options.stallTimeout) {
-        m_stallTimer->setInterval(*options.stallTimeout);
-        connect(m_session, &MonitorSession::readingStored, this, &ScanRun::onReading);
-        connect(m_stallTimer, &QTimer::timeout, this, &ScanRun::onStall);
-    }
-
-    m_view.setCaptionListener([this](const QString &caption) { onCaption(caption); });
-    connect(m_reopenTimer, &QTimer::timeout, this, &ScanRun::reopen);
-    connect(m_modeCheck, &QTimer::timeout, this, &ScanRun::checkMode);
-    connect(m_stopCheck, &QTimer::timeout, this, &ScanRun::handleStopped);
+    return said.isEmpty() ? QString() : QStringLiteral(" (it said \"%1\")").arg(said);
 }
 
-ScanRun::~ScanRun()
+} // namespace
+
+ScanRun::ScanRun(const ScanOptions &options, std::unique_ptr<SerialLink> link, QObject *parent)
+    : QObject(parent)
+    , m_port(options.port)
+    , m_engine(std::make_unique<SweepEngine>(std::move(link)))
+    , m_reopenTimer(new QTimer(this))
+    , m_reconnect(options.reconnect)
 {
-    m_view.setCaptionListener({});
+    m_sweepOptions.sampleCount = options.sampleCount;
+    m_sweepOptions.cursorOnly = options.channel.has_value();
+    // The window waits for ever on a silent module or one in an unknown mode; a recorder left
+    // alone must not.
+    m_sweepOptions.stallTimeout = options.stallTimeout;
+    m_sweepOptions.stopOnUnknownMode = true;
+    if (options.channel) {
+        m_engine->setCursorChannel(channelplan::channelIndex(*options.channel));
+    }
+    m_reopenTimer->setSingleShot(true);
+    m_reopenTimer->setInterval(kReconnectInterval);
+
+    connect(m_engine.get(), &SweepEngine::started, this, &ScanRun::onStarted);
+    connect(m_engine.get(), &SweepEngine::stopped, this, &ScanRun::onStopped);
+    connect(m_reopenTimer, &QTimer::timeout, this, &ScanRun::reopen);
+}
+
+ScanRun::~ScanRun() = default;
+
+std::optional<RadioMode> ScanRun::mode() const
+{
+    for (const RadioMode mode : {RadioMode::AirMonitor, RadioMode::LoRa, RadioMode::Fsk}) {
+        if (m_engine->modes().contains(mode)) {
+            return mode;
+        }
+    }
+    return std::nullopt;
 }
 
 void ScanRun::start()
 {
-    if (!portname::resolve(m_view.portText())) {
+    if (!portname::resolve(m_port)) {
         end(OpenFailed, QStringLiteral("'%1' names no serial port; give a name such as COM3 or "
                                        "/dev/ttyUSB0")
-                            .arg(m_view.portText()));
+                            .arg(m_port));
         return;
     }
     m_phase = Phase::Connecting;
-    m_session->Command1_Click();
-    if (!m_link.isOpen()) {
-        end(OpenFailed,
-            classifyPortOpenFailure(device(), m_link.openError(), m_link.errorString()).reason);
-    }
+    m_engine->start(m_port, m_sweepOptions);
 }
 
 void ScanRun::stop()
@@ -78,101 +72,79 @@ void ScanRun::stop()
     if (m_phase == Phase::Ended) {
         return;
     }
-    m_stopping = true;
     m_reopenTimer->stop();
-    if (m_link.isOpen()) {
-        m_session->Command1_Click();
-        m_session->completeStopRequest();
-    }
+    m_engine->stop();
     end(Finished, {});
 }
 
-void ScanRun::onCaption(const QString &caption)
-{
-    // The session is in the middle of a step here: look at the outcome once it has finished.
-    if (caption == texts::buttonStarted()) {
-        m_modeCheck->start();
-    } else if (caption == texts::buttonStopped() && !m_stopping) {
-        m_stopCheck->start();
-    }
-}
-
-void ScanRun::checkMode()
+void ScanRun::onStarted()
 {
     if (m_phase != Phase::Connecting && m_phase != Phase::Reconnecting) {
         return;
     }
-    if (!m_view.checkedMode()) {
-        end(NoModule, QStringLiteral("%1: the module is in a mode other than FSK, LoRa or Air "
-                                     "Monitor%2")
-                          .arg(device(), moduleSaid()));
-        return;
-    }
     m_phase = Phase::Sweeping;
     m_swept = true;
-    onReading();
     Q_EMIT sweeping();
 }
 
-void ScanRun::onReading()
+void ScanRun::onStopped(const StopReason &reason)
 {
-    if (m_phase == Phase::Sweeping && m_stallTimer->interval() > 0) {
-        m_stallTimer->start();
-    }
-}
-
-void ScanRun::onStall()
-{
-    if (m_phase != Phase::Sweeping) {
+    if (m_phase == Phase::Ended || m_phase == Phase::Idle) {
         return;
     }
-    // The window waits for ever on a silent module; a recorder left alone must not.
-    m_stalled = true;
-    m_session->StopMonitor();
-}
-
-void ScanRun::handleStopped()
-{
-    m_stallTimer->stop();
-    const bool stalled = std::exchange(m_stalled, false);
-    if (m_phase == Phase::Ended || m_phase == Phase::Idle || m_stopping) {
-        return;
-    }
-    const QString message = m_view.message();
     int code = PortFailed;
-    QString reason;
-    if (stalled) {
-        reason = QStringLiteral("%1: the module stopped answering: no reading for %2 s")
-                     .arg(device())
-                     .arg(m_stallTimer->interval() / 1000.0);
-    } else if (message == texts::noResponse()) {
+    QString message;
+    switch (reason.kind) {
+    case StopReason::Kind::UserStop:
+        return;
+    case StopReason::Kind::PortOpenFailed:
+        // Only a first start ends on it; a reopening goes on trying.
+        code = OpenFailed;
+        message = reason.openFailure.reason;
+        break;
+    case StopReason::Kind::PortFailed:
+        message = QStringLiteral("%1: the port failed: %2").arg(device(), reason.detail);
+        break;
+    case StopReason::Kind::NoAnswer:
         code = NoModule;
-        reason = QStringLiteral("%1: no module answered @FV").arg(device());
-    } else if (message == texts::unsupportedDevice()) {
+        message = QStringLiteral("%1: no module answered @FV").arg(device());
+        break;
+    case StopReason::Kind::UnsupportedModel:
         code = NoModule;
-        reason = QStringLiteral("%1: unsupported module%2").arg(device(), moduleSaid());
-    } else if (m_phase == Phase::Reconnecting) {
-        reason = classifyPortOpenFailure(device(), m_link.openError(), m_link.errorString()).reason;
-    } else {
-        reason = QStringLiteral("%1: the port failed: %2").arg(device(), m_link.errorString());
+        message =
+            QStringLiteral("%1: unsupported module%2").arg(device(), moduleSaid(reason.detail));
+        break;
+    case StopReason::Kind::UnsupportedMode:
+        // Reopening would find the module in the same mode.
+        end(NoModule, QStringLiteral("%1: the module is in a mode other than FSK, LoRa or Air "
+                                     "Monitor%2")
+                          .arg(device(), moduleSaid(reason.detail)));
+        return;
+    case StopReason::Kind::Stalled: {
+        const std::chrono::duration<double> stall =
+            m_sweepOptions.stallTimeout.value_or(std::chrono::milliseconds{0});
+        message = QStringLiteral("%1: the module stopped answering: no reading for %2 s")
+                      .arg(device())
+                      .arg(stall.count());
+        break;
+    }
     }
     if (!m_reconnect || !m_swept) {
-        end(code, reason);
+        end(code, message);
         return;
     }
     if (m_phase != Phase::Reconnecting) {
         m_phase = Phase::Reconnecting;
-        Q_EMIT interrupted(reason);
+        Q_EMIT interrupted(message);
     }
     m_reopenTimer->start();
 }
 
 void ScanRun::reopen()
 {
-    if (m_phase != Phase::Reconnecting || m_link.isOpen()) {
-        return;
+    if (m_phase == Phase::Reconnecting && m_engine->state() == SweepEngine::State::Idle) {
+        m_engine->start(m_port, m_sweepOptions);
     }
-    m_session->Command1_Click();
 }
 
 void ScanRun::end(int exitCode, const QString &message)
@@ -182,17 +154,10 @@ void ScanRun::end(int exitCode, const QString &message)
     }
     m_phase = Phase::Ended;
     m_reopenTimer->stop();
-    m_stallTimer->stop();
     Q_EMIT ended(exitCode, message);
 }
 
 QString ScanRun::device() const
 {
-    return portname::resolve(m_view.portText()).value_or(m_view.portText());
-}
-
-QString ScanRun::moduleSaid() const
-{
-    const QString said = m_view.received().trimmed();
-    return said.isEmpty() ? QString() : QStringLiteral(" (it said \"%1\")").arg(said);
+    return portname::resolve(m_port).value_or(m_port);
 }

@@ -1,7 +1,6 @@
 #include "windows/main/chartview.h"
 
 #include "core/twips.h"
-#include "engine/protocol/monitorstate.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -20,9 +19,8 @@ QSize pixelSize(const QSizeF &sizeTwips)
 
 } // namespace
 
-ChartView::ChartView(const MonitorState &state, ChartControlsSource source, QWidget *parent)
+ChartView::ChartView(ChartContentSource source, QWidget *parent)
     : QWidget(parent)
-    , m_state(state)
     , m_source(std::move(source))
 {
     Q_ASSERT(m_source);
@@ -40,7 +38,7 @@ void ChartView::setSizeTwips(const QSizeF &size)
 ChartScale ChartView::scale() const
 {
     return ComputeChartScale(static_cast<float>(m_sizeTwips.width()),
-                             static_cast<float>(m_sizeTwips.height()), m_state.chMax);
+                             static_cast<float>(m_sizeTwips.height()));
 }
 
 void ChartView::refresh()
@@ -61,7 +59,7 @@ QImage ChartView::image() const
     image.setDevicePixelRatio(devicePixelRatio());
     QPainter painter(&image);
     ChartPainter chart(painter, m_sizeTwips);
-    chart.paintChart(m_state, m_source());
+    chart.paintChart(m_source());
     return image;
 }
 
@@ -77,7 +75,7 @@ void ChartView::paintEvent(QPaintEvent * /*event*/)
     if (m_blank) {
         chart.paintBackground(*m_blank);
     } else {
-        chart.paintChart(m_state, m_source());
+        chart.paintChart(m_source());
     }
 }
 

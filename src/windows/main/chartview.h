@@ -11,20 +11,18 @@
 #include <functional>
 #include <optional>
 
-struct MonitorState;
-
 namespace chart {
 
-// Reads the colours, the window height and the axis captions from the window's controls.
-using ChartControlsSource = std::function<ChartControls()>;
+// The readings, colours and window height as they are at the moment of painting.
+using ChartContentSource = std::function<ChartContent()>;
 
-// Picture1: the chart, painted from the monitor state on every paint event.
+// Picture1: the chart, painted afresh from its source on every paint event.
 class ChartView : public QWidget
 {
     Q_OBJECT
 
 public:
-    ChartView(const MonitorState &state, ChartControlsSource source, QWidget *parent = nullptr);
+    explicit ChartView(ChartContentSource source, QWidget *parent = nullptr);
 
     // The size in twips, kept exactly; the widget itself follows in whole pixels.
     void setSizeTwips(const QSizeF &size);
@@ -51,8 +49,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
-    const MonitorState &m_state;
-    ChartControlsSource m_source;
+    ChartContentSource m_source;
     QSizeF m_sizeTwips{kDesignChartWidth, kDesignChartHeight};
     std::optional<QColor> m_blank;
 };

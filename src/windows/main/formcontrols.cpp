@@ -1,6 +1,7 @@
 #include "windows/main/formcontrols.h"
 
 #include "core/twips.h"
+#include "windows/main/captions.h"
 #include "windows/main/chartframe.h"
 #include "windows/main/chartview.h"
 #include "windows/main/colorswatch.h"
@@ -149,8 +150,7 @@ QString indexed(const char *name, int index)
 
 } // namespace
 
-FormControls buildFormControls(QWidget *form, const MonitorState &state,
-                               chart::ChartControlsSource chartSource)
+FormControls buildFormControls(QWidget *form, chart::ChartContentSource chartSource)
 {
     Builder b;
     FormControls c;
@@ -164,7 +164,7 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
     c.message->setPalette(messagePalette);
 
     c.command1 = b.add<QPushButton>(form, QStringLiteral("Command1"), kCommand1, kTabCommand1);
-    c.command1->setText(QStringLiteral("モニタ停止"));
+    c.command1->setText(captions::buttonStopped());
     c.command1->setFont(fonts::proportional(kSmall, true));
     c.command1->setToolTip(QStringLiteral("エアーモニタの開始/停止"));
 
@@ -244,7 +244,7 @@ FormControls buildFormControls(QWidget *form, const MonitorState &state,
     c.picture2 = b.add<QFrame>(c.frame2, QStringLiteral("Picture2"), kPicture2, kTabPicture2);
     c.picture2->setAutoFillBackground(true);
     c.picture2->setAccessibleName(QStringLiteral("測定中のチャネル"));
-    c.picture1 = b.place(new chart::ChartView(state, std::move(chartSource), c.frame2),
+    c.picture1 = b.place(new chart::ChartView(std::move(chartSource), c.frame2),
                          QStringLiteral("Picture1"), kPicture1, kTabPicture1);
     c.picture1->setAccessibleName(QStringLiteral("RSSIグラフ"));
     c.picture1->setFont(fonts::proportional(kSmall));

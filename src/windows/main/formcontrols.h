@@ -8,7 +8,6 @@ namespace chart {
 class ChartFrame;
 class ColorSwatch;
 } // namespace chart
-struct MonitorState;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -51,6 +50,5 @@ struct FormControls
 };
 
 // Builds the controls on the given window and chains the keyboard tab order. The chart paints
-// from the state and reads its colours, window height and captions through chartSource.
-FormControls buildFormControls(QWidget *form, const MonitorState &state,
-                               chart::ChartControlsSource chartSource);
+// what chartSource gives it.
+FormControls buildFormControls(QWidget *form, chart::ChartContentSource chartSource);

@@ -1,15 +1,16 @@
 #include "windows/main/mainwindow.h"
-#include "core/designsizes.h"
 
+#include "core/channelplan.h"
+#include "core/designsizes.h"
 #include "core/twips.h"
 #include "engine/port/portdiscovery.h"
 #include "engine/port/serialportprobe.h"
 #include "engine/port/systemportsource.h"
-#include "engine/protocol/monitorsession.h"
 #include "engine/protocol/qtseriallink.h"
+#include "engine/protocol/sweepengine.h"
 #include "engine/protocol/timerresolution.h"
 #include "painters/cursorreadout.h"
-#include "painters/palette.h"
+#include "windows/main/captions.h"
 #include "windows/main/chartframe.h"
 #include "windows/main/colorswatch.h"
 #include "windows/main/outersize.h"
@@ -34,6 +35,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <utility>
 
 namespace {
 
@@ -51,16 +53,20 @@ void setBackground(QWidget *widget, const QColor &colour)
     widget->setPalette(colours);
 }
 
+std::unique_ptr<SerialLink> realLinkUnlessGiven(std::unique_ptr<SerialLink> link)
+{
+    return link ? std::move(link) : std::make_unique<QtSerialLink>();
+}
+
 } // namespace
 
 MainWindow::MainWindow(Services services, QWidget *parent)
     : QWidget(parent)
-    , m_link(services.link != nullptr ? services.link : new QtSerialLink)
+    , m_engine(std::make_unique<SweepEngine>(realLinkUnlessGiven(std::move(services.link))))
     , m_settings(std::make_unique<SettingsFile>(
           services.settingsPath.isEmpty() ? SettingsFile::defaultPath() : services.settingsPath))
 {
-    m_link->setParent(this);
-    m_controls = buildFormControls(this, m_state, [this] { return chartControls(); });
+    m_controls = buildFormControls(this, [this] { return chartContent(); });
     if (!services.portSource) {
         services.portSource = std::make_unique<SystemPortSource>();
     }
@@ -70,13 +76,13 @@ MainWindow::MainWindow(Services services, QWidget *parent)
     m_portPanel = new PortSelectionPanel(
         m_controls.comPortList, m_controls.comPort, m_controls.frame1,
         PortDiscovery(std::move(services.portSource), std::move(services.portProbe)), this);
-    m_session = new MonitorSession(m_state, *this, *m_link, this);
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(kRefreshInterval);
 
     Form_Load();
     connectHandlers();
+    connectEngine();
     m_timer1->start();
 }
 
@@ -90,14 +96,37 @@ void MainWindow::connectHandlers()
 {
     const FormControls &c = m_controls;
     connect(m_timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
-    connect(c.command1, &QPushButton::clicked, m_session, &MonitorSession::Command1_Click);
+    connect(c.command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
     connect(c.comSelectSW, &QPushButton::clicked, m_portPanel, &PortSelectionPanel::toggle);
     connect(c.picture1, &chart::ChartView::pressed, this, &MainWindow::Picture1_MouseDown);
     connect(c.frame2, &chart::ChartFrame::pressed, this, &MainWindow::Frame2_MouseDown);
-    for (int k = 1; k <= MonitorState::kSwatchCount; ++k) {
+    for (int k = 1; k <= static_cast<int>(kSwatchCount); ++k) {
         connect(c.colorSet.at(slot(k)), &chart::ColorSwatch::clicked, this,
                 [this, k] { Color_Set_Click(k); });
     }
+    // A box ticked or cleared by hand changes how the following replies are read.
+    for (const RadioMode mode : kRadioModes) {
+        connect(c.check1.at(slot(static_cast<int>(mode))), &QCheckBox::clicked, this,
+                [this, mode](bool checked) { m_engine->setMode(mode, checked); });
+    }
+    connect(c.check2, &QCheckBox::toggled, this,
+            [this](bool checked) { m_engine->setCursorOnly(checked); });
+}
+
+void MainWindow::connectEngine()
+{
+    SweepEngine *engine = m_engine.get();
+    connect(engine, &SweepEngine::runStarted, this, &MainWindow::showRunStarted);
+    connect(engine, &SweepEngine::started, this, &MainWindow::showSweepStarted);
+    connect(engine, &SweepEngine::stopped, this, &MainWindow::showStopped);
+    connect(engine, &SweepEngine::modesChanged, this, &MainWindow::showModes);
+    connect(engine, &SweepEngine::readingStored, this, &MainWindow::moveSweepMarker);
+    // Shown at the next refresh tick: replies arrive a byte at a time, and laying out and
+    // painting the boxes for every byte cost more than the rest of the exchange together.
+    connect(engine, &SweepEngine::commandSent, this,
+            [this](const QString &command) { m_sent = command; });
+    connect(engine, &SweepEngine::received, this,
+            [this](const QString &text) { m_received = text; });
 }
 
 void MainWindow::Form_Load()
@@ -107,17 +136,17 @@ void MainWindow::Form_Load()
     resize(twips::toPixels(QSize(designsizes::kStartWidth, designsizes::kStartHeight)));
     timerresolution::request();
     m_controls.message->clear();
-    hidePortList();
+    m_portPanel->hide();
 
-    startup::initialiseMonitorState(m_state);
-    for (int k = 1; k <= MonitorState::kSwatchCount; ++k) {
-        applySwatchColour(k);
+    for (std::size_t k = 0; k < kSwatchCount; ++k) {
+        m_colorNo.at(k + 1) = palette::kInitialColorNo.at(k);
+        applySwatchColour(static_cast<int>(k) + 1);
     }
-    setMarkerColour(m_state.colorTable.at(slot(palette::kMarkerInitialColorNo)));
+    setMarkerColour(palette::kColorTable.at(slot(palette::kMarkerInitialColorNo)));
 
     for (std::size_t i = 0; i < m_controls.chLabel.size(); ++i) {
-        const int channel = static_cast<int>(i) * m_state.chLabelStep + m_state.chStart;
-        m_controls.chLabel.at(i)->setText(QString::number(channel));
+        const int index = static_cast<int>(i) * chart::kChannelLabelStep;
+        m_controls.chLabel.at(i)->setText(QString::number(channelplan::channelNumber(index)));
     }
     LoadSettings();
 }
@@ -154,9 +183,7 @@ void MainWindow::SaveSettings()
 void MainWindow::shutdown()
 {
     timerresolution::release();
-    if (m_link->isOpen()) {
-        m_link->close();
-    }
+    m_engine->stop();
     SaveSettings();
 }
 
@@ -236,15 +263,12 @@ void MainWindow::Form_Resize()
     windowlayout::Input input;
     m_laidOutFor = outerSizeTwips();
     input.outerSize = m_laidOutFor;
-    input.chIdx = m_state.chIdx;
-    input.chLabelStep = m_state.chLabelStep;
+    input.chIdx = m_engine->monitorState().chIdx;
     const windowlayout::Layout layout = windowlayout::compute(input);
 
     const FormControls &c = m_controls;
     c.frame2->resize(twips::toPixels(layout.frame2Size.toSize()));
     c.picture1->setSizeTwips(layout.picture1Size);
-    m_state.chWidth = layout.scale.chWidth;
-    m_state.dbHeight = layout.scale.dbHeight;
     for (std::size_t i = 0; i < c.chLabel.size(); ++i) {
         const QPointF place = layout.chLabelPos.at(i);
         c.chLabel.at(i)->move(twips::toPixels(place.x()), twips::toPixels(place.y()));
@@ -263,22 +287,91 @@ void MainWindow::Form_Resize()
 
 void MainWindow::Timer1_Timer()
 {
-    const chart::ChartScale scale = m_controls.picture1->scale();
-    m_state.chWidth = scale.chWidth;
-    m_state.dbHeight = scale.dbHeight;
     m_controls.picture1->refresh();
-    m_controls.cursolRssiChText->setText(chart::cursorReadout(m_state));
+    m_controls.cursolRssiChText->setText(chart::cursorReadout(m_engine->monitorState()));
     showLatestTraffic();
-    m_session->completeStopRequest();
+    if (std::exchange(m_stopRequested, false)) {
+        m_controls.message->clear();
+        m_engine->completeStopRequest();
+    }
+}
+
+void MainWindow::Command1_Click()
+{
+    m_portPanel->hide();
+    if (m_engine->state() != SweepEngine::State::Idle) {
+        // The next refresh tick closes the port; until then no new channel is asked for.
+        m_stopRequested = true;
+        m_engine->requestStop();
+        return;
+    }
+    m_stopRequested = false;
+    SweepOptions options;
+    options.sampleCount = m_controls.aveN->text();
+    options.cursorOnly = m_controls.check2->isChecked();
+    m_engine->start(m_controls.comPort->text(), options);
+}
+
+void MainWindow::showRunStarted()
+{
+    setPortControlsEnabled(false);
+    m_controls.aveN->setEnabled(false);
+    m_controls.command1->setText(captions::buttonPreparing());
+    m_controls.message->clear();
+    m_controls.message->setToolTip(QString());
+}
+
+void MainWindow::showSweepStarted()
+{
+    m_controls.message->clear();
+    m_controls.command1->setText(captions::buttonStarted());
+}
+
+void MainWindow::showStopped(const StopReason &reason)
+{
+    switch (reason.kind) {
+    case StopReason::Kind::UserStop:
+        m_controls.message->clear();
+        break;
+    case StopReason::Kind::PortOpenFailed:
+        // The message stays as it always was; the tool tip says why, until a start succeeds.
+        m_controls.message->setText(captions::portFault());
+        m_controls.message->setToolTip(reason.openFailure.reason);
+        break;
+    case StopReason::Kind::PortFailed:
+        m_controls.message->setText(captions::portFault());
+        break;
+    case StopReason::Kind::NoAnswer:
+        m_controls.message->setText(captions::noResponse());
+        break;
+    case StopReason::Kind::UnsupportedModel:
+        m_controls.message->setText(captions::unsupportedDevice());
+        break;
+    case StopReason::Kind::Stalled:
+    case StopReason::Kind::UnsupportedMode:
+        // The window's runs wait for a silent module and stay on in an unknown mode: neither
+        // ends one of them.
+        break;
+    }
+    m_controls.command1->setText(captions::buttonStopped());
+    setPortControlsEnabled(true);
+    m_controls.aveN->setEnabled(true);
+}
+
+void MainWindow::showModes(RadioModes modes)
+{
+    for (const RadioMode mode : kRadioModes) {
+        m_controls.check1.at(slot(static_cast<int>(mode)))->setChecked(modes.contains(mode));
+    }
 }
 
 void MainWindow::Color_Set_Click(int index)
 {
-    int &colorNo = m_state.colorNo.at(slot(index));
-    colorNo = chart::nextColorNo(colorNo, m_state.colorTableMax);
+    int &colorNo = m_colorNo.at(slot(index));
+    colorNo = chart::nextColorNo(colorNo, static_cast<int>(palette::kColorTable.size()) - 1);
     applySwatchColour(index);
     if (index == 4) {
-        setMarkerColour(m_state.colorTable.at(slot(colorNo)));
+        setMarkerColour(palette::kColorTable.at(slot(colorNo)));
     }
 }
 
@@ -287,7 +380,7 @@ void MainWindow::Color_Set_Click(int index)
 void MainWindow::applySwatchColour(int index)
 {
     chart::ColorSwatch *swatch = m_controls.colorSet.at(slot(index));
-    swatch->setBackColor(m_state.colorTable.at(slot(m_state.colorNo.at(slot(index)))));
+    swatch->setBackColor(palette::kColorTable.at(slot(m_colorNo.at(slot(index)))));
     if (index == 1) {
         m_controls.picture1->blankWith(swatch->color());
     }
@@ -301,101 +394,32 @@ void MainWindow::setMarkerColour(quint32 value)
 void MainWindow::Picture1_MouseDown(const QPointF &twipsPos)
 {
     const chart::ChartScale scale = m_controls.picture1->scale();
-    m_state.chWidth = scale.chWidth;
-    m_state.dbHeight = scale.dbHeight;
-    m_state.cursorCh =
-        chart::xToChannel(static_cast<float>(twipsPos.x()), scale.chWidth, m_state.chMax);
+    m_engine->setCursorChannel(chart::xToChannel(static_cast<float>(twipsPos.x()), scale.chWidth));
 }
 
 void MainWindow::Frame2_MouseDown()
 {
-    m_state.cursorCh.reset();
+    m_engine->setCursorChannel(std::nullopt);
 }
 
-chart::ChartControls MainWindow::chartControls() const
+chart::ChartContent MainWindow::chartContent() const
 {
     const FormControls &c = m_controls;
-    chart::ChartControls controls;
-    controls.colours.background = c.colorSet.at(1)->color();
-    controls.colours.levelLine = c.colorSet.at(2)->color();
-    controls.colours.rssi = c.colorSet.at(3)->color();
-    controls.colours.max = c.colorSet.at(4)->color();
-    controls.colours.cursor = c.colorSet.at(5)->color();
-    controls.outerHeight = outerSizeTwips().height();
-    for (std::size_t i = 0; i < c.chLabel.size(); ++i) {
-        controls.channelCaptions.at(i) = c.chLabel.at(i)->text();
-    }
-    return controls;
-}
-
-bool MainWindow::isModeChecked(RadioMode mode) const
-{
-    return m_controls.check1.at(slot(static_cast<int>(mode)))->isChecked();
-}
-
-void MainWindow::setModeChecked(RadioMode mode, bool checked)
-{
-    m_controls.check1.at(slot(static_cast<int>(mode)))->setChecked(checked);
-}
-
-// The command goes out from here at once; the box shows it at the next refresh tick, since
-// painting it for every exchange cost a third of an Air Monitor exchange.
-QString MainWindow::sendText() const
-{
-    return m_sent;
-}
-
-void MainWindow::setSendText(const QString &text)
-{
-    m_sent = text;
-}
-
-QString MainWindow::sampleCountText() const
-{
-    return m_controls.aveN->text();
-}
-
-QString MainWindow::portText() const
-{
-    return m_controls.comPort->text();
-}
-
-bool MainWindow::isCursorOnlyChecked() const
-{
-    return m_controls.check2->isChecked();
-}
-
-void MainWindow::setMessage(const QString &text)
-{
-    m_controls.message->setText(text);
-}
-
-void MainWindow::setMessageToolTip(const QString &text)
-{
-    m_controls.message->setToolTip(text);
-}
-
-void MainWindow::setButtonCaption(const QString &text)
-{
-    m_controls.command1->setText(text);
+    chart::ChartContent content;
+    content.colours.background = c.colorSet.at(1)->color();
+    content.colours.levelLine = c.colorSet.at(2)->color();
+    content.colours.rssi = c.colorSet.at(3)->color();
+    content.colours.max = c.colorSet.at(4)->color();
+    content.colours.cursor = c.colorSet.at(5)->color();
+    content.outerHeight = outerSizeTwips().height();
+    content.readings = m_engine->monitorState();
+    return content;
 }
 
 void MainWindow::setPortControlsEnabled(bool enabled)
 {
     m_controls.comSelectSW->setEnabled(enabled);
     m_controls.comPort->setEnabled(enabled);
-}
-
-void MainWindow::setSampleCountEnabled(bool enabled)
-{
-    m_controls.aveN->setEnabled(enabled);
-}
-
-void MainWindow::showReceived(const QString &text)
-{
-    // Shown at the next refresh tick: replies arrive a byte at a time, and laying out and
-    // painting the box for every byte cost more than the rest of the exchange together.
-    m_received = text;
 }
 
 void MainWindow::showLatestTraffic()
@@ -408,14 +432,10 @@ void MainWindow::showLatestTraffic()
     }
 }
 
-void MainWindow::hidePortList()
+// Under the channel just measured, not the one asked for next.
+void MainWindow::moveSweepMarker(const Reading &reading)
 {
-    m_portPanel->hide();
-}
-
-void MainWindow::moveSweepMarker(int chIdx)
-{
-    const float left =
-        windowlayout::sweepMarkerLeft(chIdx, m_state.chWidth, windowlayout::kPicture1Pos.x());
+    const float left = windowlayout::sweepMarkerLeft(
+        reading.index, m_controls.picture1->scale().chWidth, windowlayout::kPicture1Pos.x());
     m_controls.picture2->move(twips::toPixels(left), m_controls.picture2->y());
 }

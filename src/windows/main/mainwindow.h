@@ -2,36 +2,40 @@
 
 #include "engine/port/portprobe.h"
 #include "engine/port/portsource.h"
-#include "engine/protocol/monitorstate.h"
-#include "engine/protocol/monitorview.h"
+#include "engine/protocol/seriallink.h"
+#include "painters/palette.h"
 #include "windows/main/formcontrols.h"
 
 #include <QSize>
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 #include <optional>
 
-class MonitorSession;
 class PlacementWatch;
 class PortSelectionPanel;
-class SerialLink;
+class RadioModes;
 class SettingsFile;
+class SweepEngine;
 class QTimer;
+struct Reading;
+struct StopReason;
 
 // What the monitor window talks to; tests replace them. Empty members take the real ones.
 struct MainWindowServices
 {
-    SerialLink *link = nullptr; // the window takes it over
+    std::unique_ptr<SerialLink> link;
     std::unique_ptr<PortSource> portSource;
     std::unique_ptr<PortProbe> portProbe;
     QString settingsPath;
 };
 
-// Form1, the monitor window: owns the controls and the monitor state, and wires the controls
-// to the protocol, the chart, the port panel and the settings file. It holds none of their logic.
-class MainWindow final : public QWidget, public MonitorView
+// Form1, the monitor window: one view of the sweep engine. It shows what the engine reports
+// in its captions, boxes, chart and marker, passes its controls' input to the engine, and
+// wires the port panel and the settings file. It holds none of their logic.
+class MainWindow final : public QWidget
 {
     Q_OBJECT
 
@@ -43,29 +47,9 @@ public:
     MainWindow &operator=(const MainWindow &) = delete;
     ~MainWindow() override;
 
-    [[nodiscard]] const MonitorState &state() const { return m_state; }
-    [[nodiscard]] MonitorState &state() { return m_state; }
     [[nodiscard]] const FormControls &controls() const { return m_controls; }
-    [[nodiscard]] SerialLink &link() const { return *m_link; }
-    [[nodiscard]] MonitorSession &session() const { return *m_session; }
+    [[nodiscard]] SweepEngine &engine() const { return *m_engine; }
     [[nodiscard]] QTimer &refreshTimer() const { return *m_timer1; }
-
-    // MonitorView
-    [[nodiscard]] bool isModeChecked(RadioMode mode) const override;
-    void setModeChecked(RadioMode mode, bool checked) override;
-    [[nodiscard]] QString sendText() const override;
-    void setSendText(const QString &text) override;
-    [[nodiscard]] QString sampleCountText() const override;
-    [[nodiscard]] QString portText() const override;
-    [[nodiscard]] bool isCursorOnlyChecked() const override;
-    void setMessage(const QString &text) override;
-    void setMessageToolTip(const QString &text) override;
-    void setButtonCaption(const QString &text) override;
-    void setPortControlsEnabled(bool enabled) override;
-    void setSampleCountEnabled(bool enabled) override;
-    void showReceived(const QString &text) override;
-    void hidePortList() override;
-    void moveSweepMarker(int chIdx) override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -74,10 +58,14 @@ protected:
     void moveEvent(QMoveEvent *event) override;
 
 private:
+    static constexpr std::size_t kSwatchCount = palette::kInitialColorNo.size();
+
     void connectHandlers();
+    void connectEngine();
     void Form_Load();
     void Form_Resize();
     void Timer1_Timer();
+    void Command1_Click();
     void Color_Set_Click(int index);
     void Picture1_MouseDown(const QPointF &twipsPos);
     void Frame2_MouseDown();
@@ -87,24 +75,33 @@ private:
     void settleOuterSize();
     void followOuterSize();
     void applyStoredCoordinate();
+    // The engine's news, as the controls show it.
+    void showRunStarted();
+    void showSweepStarted();
+    void showStopped(const StopReason &reason);
+    void showModes(RadioModes modes);
+    void moveSweepMarker(const Reading &reading);
     // RxDataDisp and Send as the latest exchange left them, at each refresh tick.
     void showLatestTraffic();
+    void setPortControlsEnabled(bool enabled);
     void applySwatchColour(int index);
     void setMarkerColour(quint32 value);
-    [[nodiscard]] chart::ChartControls chartControls() const;
+    [[nodiscard]] chart::ChartContent chartContent() const;
     [[nodiscard]] QSize outerSizeTwips() const;
 
-    MonitorState m_state;
     FormControls m_controls;
-    SerialLink *m_link = nullptr;
-    MonitorSession *m_session = nullptr;
+    std::unique_ptr<SweepEngine> m_engine;
     PortSelectionPanel *m_portPanel = nullptr;
     std::unique_ptr<SettingsFile> m_settings;
     QTimer *m_timer1 = nullptr;
     PlacementWatch *m_placementWatch = nullptr;
+    // Palette index chosen by each swatch, indexed 1..5 (index 0 is never used).
+    std::array<int, kSwatchCount + 1> m_colorNo{};
+    // A stop asked for with the button, carried out at the next refresh tick.
+    bool m_stopRequested = false;
     bool m_outerSizeSettled = false;
-    QString m_received; // RxBuf as the latest receive event left it
-    QString m_sent;     // Send as the latest command left it
+    QString m_received; // the receive buffer as the latest receive event left it
+    QString m_sent;     // the latest command
     QSize m_laidOutFor; // the outer size, in twips, of the latest layout
     // A stored Left or Top without the other, in pixels, applied once the window system has
     // placed the window.

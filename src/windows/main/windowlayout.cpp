@@ -40,8 +40,9 @@ Layout compute(const Input &input)
     const double d = layout.scale.dbHeight;
     const QPointF origin = input.picture1Pos;
 
-    for (int i = 0; i < kChannelLabelCount; ++i) {
-        const double left = origin.x() + w / 2 + input.chLabelStep * i * w - kChannelLabelOffset;
+    for (int i = 0; i < chart::kChannelLabelCount; ++i) {
+        const double left =
+            origin.x() + w / 2 + chart::kChannelLabelStep * i * w - kChannelLabelOffset;
         layout.chLabelPos[static_cast<std::size_t>(i)] = {left, labelRow};
     }
     for (int i = 0; i < kLevelLabelCount; ++i) {

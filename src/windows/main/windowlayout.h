@@ -10,7 +10,6 @@
 
 namespace windowlayout {
 
-inline constexpr int kChannelLabelCount = 10;
 inline constexpr int kLevelLabelCount = 8;
 inline constexpr QPointF kPicture1Pos{840.0, 720.0};
 
@@ -20,7 +19,6 @@ struct Input
     QSizeF outerSize;                   // the window's outer (frame) size
     QPointF picture1Pos = kPicture1Pos; // Picture1's left and top inside Frame2
     int chIdx = 0;                      // channel being measured, for the sweep marker
-    int chLabelStep = 4;                // channels between two axis captions
 };
 
 // Sizes and places of the controls that follow the window, inside Frame2, in twips.
@@ -29,7 +27,7 @@ struct Layout
     QSizeF frame2Size;
     QSizeF picture1Size;
     chart::ChartScale scale;
-    std::array<QPointF, kChannelLabelCount> chLabelPos{}; // left and top of each ChLabel
+    std::array<QPointF, chart::kChannelLabelCount> chLabelPos{}; // left and top of each ChLabel
     std::array<double, kLevelLabelCount> rssiLabelTop{};
     QRectF picture2; // the sweep marker
 };

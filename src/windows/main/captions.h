@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// Texts the monitor shows in its status line and on its start/stop button.
-namespace texts {
+// What the monitor window shows on its start/stop button and in its status line.
+namespace captions {
 
 inline QString buttonStopped()
 {
@@ -31,4 +31,4 @@ inline QString noResponse()
     return QStringLiteral("応答無");
 }
 
-} // namespace texts
+} // namespace captions

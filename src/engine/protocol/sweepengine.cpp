@@ -1,0 +1,360 @@
+#include "engine/protocol/sweepengine.h"
+
+#include "core/channelplan.h"
+#include "engine/port/portname.h"
+#include "engine/protocol/commandtext.h"
+#include "engine/protocol/replyparser.h"
+#include "engine/protocol/seriallink.h"
+#include "engine/protocol/serialtrace.h"
+
+#include <QDateTime>
+#include <QTimer>
+
+#include <thread>
+#include <utility>
+
+namespace {
+
+enum ConnectStep { AskModel = 1, CheckModel = 2, ReadMode = 3, BeginSweep = 4 };
+
+// A sleeping thread wakes up to about 0.2 ms late on an idle Linux machine; the pause spins
+// only its last stretch.
+constexpr std::chrono::microseconds kWakeUpMargin{400};
+
+// Holds the thread on purpose: nothing else may run before "@RA" goes out, and a timer could
+// not promise the pause to the millisecond. Sleeping most of it keeps the core free.
+void busyPause(std::chrono::steady_clock::duration pause)
+{
+    const auto until = std::chrono::steady_clock::now() + pause;
+    if (pause > kWakeUpMargin) {
+        std::this_thread::sleep_until(until - kWakeUpMargin);
+    }
+    while (std::chrono::steady_clock::now() < until) {
+    }
+}
+
+QString channelField(int index)
+{
+    return command::channelField(channelplan::channelNumber(index));
+}
+
+} // namespace
+
+SweepEngine::SweepEngine(std::unique_ptr<SerialLink> link, QObject *parent)
+    : QObject(parent)
+    , m_link(std::move(link))
+    , m_connectTimer(new QTimer(this))
+    , m_stallTimer(new QTimer(this))
+{
+    Q_ASSERT(m_link);
+    m_connectTimer->setObjectName(QStringLiteral("StartTimer"));
+    m_connectTimer->setInterval(kConnectStepInterval);
+    m_connectTimer->setTimerType(Qt::PreciseTimer);
+    m_stallTimer->setSingleShot(true);
+
+    connect(m_connectTimer, &QTimer::timeout, this, &SweepEngine::onConnectStep);
+    connect(m_stallTimer, &QTimer::timeout, this, &SweepEngine::onStalled);
+    connect(m_link.get(), &SerialLink::received, this, &SweepEngine::onBytesReceived);
+    connect(m_link.get(), &SerialLink::failed, this, &SweepEngine::onPortFailed);
+}
+
+SweepEngine::~SweepEngine()
+{
+    // Quietly: whoever listened is going away too.
+    m_link->disconnect(this);
+    if (m_link->isOpen()) {
+        m_link->close();
+    }
+}
+
+void SweepEngine::start(const QString &portName, const SweepOptions &options)
+{
+    if (m_state != State::Idle) {
+        return;
+    }
+    setModes({});
+    const std::optional<QString> device = portname::resolve(portName);
+    PortOpenFailure failure;
+    if (!device) {
+        failure = {PortOpenFailureKind::NoSuchDevice,
+                   QStringLiteral("'%1' names no serial port; type a name such as COM1 or "
+                                  "/dev/ttyUSB0")
+                       .arg(portName.trimmed())};
+    } else {
+        m_link->selectPort(*device);
+        if (m_link->open()) {
+            m_options = options;
+            m_cursorOnly = options.cursorOnly;
+            m_state = State::Connecting;
+            m_stopRequested = false;
+            m_connectStep = 0;
+            m_readings.rssi = MonitorState::noReadings();
+            m_readings.rssiMax = MonitorState::noReadings();
+            m_connectTimer->start();
+            Q_EMIT runStarted();
+            return;
+        }
+        failure = classifyPortOpenFailure(*device, m_link->openError(), m_link->errorString());
+    }
+    qCWarning(lcSerial).noquote() << failure.reason;
+    finish({StopReason::Kind::PortOpenFailed, failure, {}});
+}
+
+void SweepEngine::requestStop()
+{
+    if (m_state == State::Idle) {
+        return;
+    }
+    setModes({});
+    m_stopRequested = true;
+}
+
+void SweepEngine::completeStopRequest()
+{
+    if (m_stopRequested) {
+        finish({});
+    }
+}
+
+void SweepEngine::stop()
+{
+    if (m_state != State::Idle) {
+        finish({});
+    }
+}
+
+void SweepEngine::setMode(RadioMode mode, bool on)
+{
+    RadioModes modes = m_modes;
+    modes.set(mode, on);
+    setModes(modes);
+}
+
+void SweepEngine::setCursorChannel(std::optional<int> index)
+{
+    m_readings.cursorCh = index;
+}
+
+void SweepEngine::setCursorOnly(bool on)
+{
+    m_cursorOnly = on;
+}
+
+void SweepEngine::resetMaxHold()
+{
+    m_readings.rssiMax = m_readings.rssi;
+}
+
+void SweepEngine::onConnectStep()
+{
+    ++m_connectStep;
+    switch (m_connectStep) {
+    case AskModel:
+        send(command::identify());
+        break;
+    case CheckModel:
+        checkModel();
+        break;
+    case ReadMode:
+        readMode();
+        break;
+    case BeginSweep:
+        beginSweep();
+        break;
+    }
+}
+
+void SweepEngine::checkModel()
+{
+    switch (reply::checkModel(m_rxBuf)) {
+    case reply::ModelCheck::Accepted:
+        m_identification = m_rxBuf.trimmed();
+        send(command::queryMode());
+        return;
+    case reply::ModelCheck::Unsupported:
+        qCDebug(lcSerial) << "unsupported device:" << m_rxBuf;
+        finish({StopReason::Kind::UnsupportedModel, {}, m_rxBuf.trimmed()});
+        return;
+    case reply::ModelCheck::NoResponse:
+        qCDebug(lcSerial) << "no identification reply";
+        finish({StopReason::Kind::NoAnswer, {}, m_rxBuf.trimmed()});
+        return;
+    }
+}
+
+void SweepEngine::readMode()
+{
+    // Added to what is on: a mode turned on by hand while connecting stays on.
+    RadioModes modes = m_modes;
+    for (const RadioMode mode : kRadioModes) {
+        if (reply::reportsMode(m_rxBuf, mode)) {
+            modes.set(mode, true);
+        }
+    }
+    m_modeReply = m_rxBuf.trimmed();
+    m_rxBuf.clear();
+    setModes(modes);
+}
+
+void SweepEngine::beginSweep()
+{
+    m_connectTimer->stop();
+    m_readings.chIdx = 0;
+    m_rxBuf.clear();
+    if (m_modes.isEmpty() && m_options.stopOnUnknownMode) {
+        finish({StopReason::Kind::UnsupportedMode, {}, m_modeReply});
+        return;
+    }
+    m_state = State::Sweeping;
+    // Both kinds can be on at once; each then gets its first command.
+    if ((m_modes.contains(RadioMode::Fsk) || m_modes.contains(RadioMode::LoRa)) &&
+        !send(nextCommand(SweepKind::FskLoRa))) {
+        return;
+    }
+    if (m_modes.contains(RadioMode::AirMonitor) && !send(nextCommand(SweepKind::AirMonitor))) {
+        return;
+    }
+    armStallTimer();
+    Q_EMIT started(m_modes, m_identification);
+}
+
+void SweepEngine::onBytesReceived()
+{
+    const QByteArray bytes = m_link->readAll();
+    if (bytes.isEmpty() || m_state == State::Idle) {
+        return;
+    }
+    // One character per byte, so that positions are byte positions and nothing is replaced.
+    m_rxBuf += QString::fromLatin1(bytes);
+    if (m_rxBuf.size() > kRxBufLimit) {
+        m_rxBuf.remove(0, m_rxBuf.size() - kRxBufLimit);
+    }
+    Q_EMIT received(m_rxBuf);
+
+    if ((m_modes.contains(RadioMode::Fsk) || m_modes.contains(RadioMode::LoRa)) && !readFskLoRa()) {
+        return;
+    }
+    if (m_modes.contains(RadioMode::AirMonitor)) {
+        readAirMonitor();
+    }
+}
+
+bool SweepEngine::readFskLoRa()
+{
+    if (reply::hasChannelSet(m_rxBuf)) {
+        busyPause(kRssiReadPause);
+        if (!send(command::readRssi())) {
+            return false;
+        }
+    }
+    if (const std::optional<qint16> value = reply::rssiReading(m_rxBuf)) {
+        storeReading(*value, SweepKind::FskLoRa);
+    }
+    return m_state != State::Idle;
+}
+
+void SweepEngine::readAirMonitor()
+{
+    if (const std::optional<qint16> value = reply::airMonitorReading(m_rxBuf)) {
+        storeReading(*value, SweepKind::AirMonitor);
+    }
+}
+
+void SweepEngine::storeReading(qint16 value, SweepKind kind)
+{
+    const int measured = m_readings.chIdx;
+    const auto at = static_cast<std::size_t>(measured);
+    m_readings.rssi.at(at) = value;
+    if (m_readings.rssiMax.at(at) < value) {
+        m_readings.rssiMax.at(at) = value;
+    }
+    armStallTimer();
+    RadioMode mode = RadioMode::AirMonitor;
+    if (kind == SweepKind::FskLoRa) {
+        mode = m_modes.contains(RadioMode::LoRa) ? RadioMode::LoRa : RadioMode::Fsk;
+    }
+    Q_EMIT readingStored(Reading{measured, value, QDateTime::currentMSecsSinceEpoch(), mode});
+    if (m_state == State::Idle) {
+        return;
+    }
+
+    int next = measured + 1;
+    // The command in flight was chosen a step earlier, so a cursor change shows one reading late.
+    if (m_cursorOnly && m_readings.cursorCh) {
+        next = *m_readings.cursorCh;
+    }
+    if (next < 0 || next > channelplan::kLastIndex) {
+        next = 0;
+    }
+    m_readings.chIdx = next;
+    if (!m_stopRequested) {
+        send(nextCommand(kind));
+    }
+}
+
+QString SweepEngine::nextCommand(SweepKind kind) const
+{
+    const QString field = channelField(m_readings.chIdx);
+    return kind == SweepKind::AirMonitor ? command::airMonitor(field, m_options.sampleCount)
+                                         : command::selectChannel(field);
+}
+
+bool SweepEngine::send(const QString &command)
+{
+    m_rxBuf.clear();
+    Q_EMIT commandSent(command);
+    if (m_state == State::Idle) {
+        return false;
+    }
+    if (m_link->writeLine(command::toLine(command))) {
+        return true;
+    }
+    qCDebug(lcSerial) << "write failed:" << m_link->errorString();
+    finish({StopReason::Kind::PortFailed, {}, m_link->errorString()});
+    return false;
+}
+
+void SweepEngine::onPortFailed()
+{
+    // A dead port reports again and again; one stop is enough, and none when no run is on.
+    if (m_state == State::Idle) {
+        return;
+    }
+    qCDebug(lcSerial) << "port fault during a run:" << m_link->errorString();
+    finish({StopReason::Kind::PortFailed, {}, m_link->errorString()});
+}
+
+void SweepEngine::onStalled()
+{
+    if (m_state == State::Sweeping) {
+        finish({StopReason::Kind::Stalled, {}, {}});
+    }
+}
+
+void SweepEngine::armStallTimer()
+{
+    if (m_options.stallTimeout && m_state == State::Sweeping) {
+        m_stallTimer->start(*m_options.stallTimeout);
+    }
+}
+
+void SweepEngine::setModes(RadioModes modes)
+{
+    if (modes == m_modes) {
+        return;
+    }
+    m_modes = modes;
+    Q_EMIT modesChanged(m_modes);
+}
+
+void SweepEngine::finish(const StopReason &reason)
+{
+    if (m_link->isOpen()) {
+        m_link->close();
+    }
+    m_state = State::Idle;
+    m_stopRequested = false;
+    m_connectTimer->stop();
+    m_stallTimer->stop();
+    Q_EMIT stopped(reason);
+}
