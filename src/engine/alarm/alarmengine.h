@@ -8,6 +8,7 @@
 #include <array>
 #include <vector>
 
+class QByteArray;
 struct Reading;
 struct SweepRecord;
 
@@ -63,3 +64,11 @@ private:
     std::array<bool, channelplan::kChannelCount> m_needsNoise{};
     qint64 m_lastUtcMs = 0;
 };
+
+namespace alarms {
+
+// The alarms raised now: [{"channel":30,"mhz":429.5375,"since":"…Z","dbm":-72,"peak_dbm":-70,
+// "rule":"…"}], [] when there are none.
+QByteArray activeJson(const AlarmEngine &engine);
+
+} // namespace alarms

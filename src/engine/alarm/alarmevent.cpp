@@ -1,6 +1,7 @@
 #include "engine/alarm/alarmevent.h"
 
 #include "core/channelplan.h"
+#include "engine/alarm/alarmengine.h"
 #include "engine/record/recordtime.h"
 
 #include <QJsonArray>
@@ -66,6 +67,23 @@ QByteArray eventJson(const AlarmEvent &event)
         json += ",\"reason\":" + jsonString(event.reason);
     }
     return json + '}';
+}
+
+QByteArray activeJson(const AlarmEngine &engine)
+{
+    QByteArray json = "[";
+    for (const AlarmEngine::Active &alarm : engine.active()) {
+        if (json.size() > 1) {
+            json += ',';
+        }
+        json += "{\"channel\":" + QByteArray::number(channelplan::channelNumber(alarm.index)) +
+                ",\"mhz\":" + record::channelMhz(alarm.index).toLatin1() + ",\"since\":\"" +
+                record::recordTime(alarm.sinceUtcMs).toLatin1() +
+                "\",\"dbm\":" + QByteArray::number(alarm.dbm) +
+                ",\"peak_dbm\":" + QByteArray::number(alarm.peakDbm) + ",\"rule\":" +
+                jsonString(engine.rules()[static_cast<std::size_t>(alarm.rule)].text) + '}';
+    }
+    return json + ']';
 }
 
 QByteArray csvHeader()

@@ -37,6 +37,21 @@ bool MqttPublisher::writeSweep(const SweepRecord &sweep)
     return true;
 }
 
+void MqttPublisher::publishAlarm(const QByteArray &eventJson, const QByteArray &activeJson)
+{
+    if (m_session) {
+        m_session->publish(QByteArrayLiteral("alarm"), eventJson, false);
+    }
+    publishActiveAlarms(activeJson);
+}
+
+void MqttPublisher::publishActiveAlarms(const QByteArray &activeJson)
+{
+    if (m_session) {
+        m_session->publish(QByteArrayLiteral("alarm/active"), activeJson, true);
+    }
+}
+
 void MqttPublisher::finish()
 {
     if (!m_session) {

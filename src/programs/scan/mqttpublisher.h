@@ -28,6 +28,11 @@ public:
     bool writeSweep(const SweepRecord &sweep) override;
     [[nodiscard]] QString errorString() const override { return {}; }
 
+    // An alarm event to PREFIX/alarm, and the alarms raised now, retained, to
+    // PREFIX/alarm/active.
+    void publishAlarm(const QByteArray &eventJson, const QByteArray &activeJson);
+    void publishActiveAlarms(const QByteArray &activeJson);
+
     // Sends the statistics once more and delivers what is queued, for a few seconds at most.
     void finish();
 

@@ -135,6 +135,9 @@ void Replayer::startPublishing()
     }
     m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, this);
     m_sinks.push_back(m_publisher);
+    if (m_alarms != nullptr) {
+        m_alarms->publishTo(m_publisher);
+    }
     connect(m_publisher, &MqttPublisher::refused, this, [this](const QString &reason) {
         finish(kBrokerRefused, QStringLiteral("the broker refused the connection: ") + reason);
     });

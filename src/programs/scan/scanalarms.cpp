@@ -2,6 +2,9 @@
 
 #include "engine/alarm/alarmlog.h"
 #include "programs/scan/alarmcommands.h"
+#ifdef KVT_WITH_MQTT
+#include "programs/scan/mqttpublisher.h"
+#endif
 
 ScanAlarms::ScanAlarms(const AlarmSettings &settings, bool quiet, QObject *parent)
     : QObject(parent)
@@ -43,6 +46,16 @@ bool ScanAlarms::end(const QString &reason)
     return take(m_engine.end(reason));
 }
 
+void ScanAlarms::publishTo(MqttPublisher *publisher)
+{
+#ifdef KVT_WITH_MQTT
+    m_publisher = publisher;
+    m_publisher->publishActiveAlarms(alarms::activeJson(m_engine));
+#else
+    Q_UNUSED(publisher)
+#endif
+}
+
 void ScanAlarms::finish()
 {
     if (m_commands != nullptr) {
@@ -59,6 +72,11 @@ bool ScanAlarms::take(const std::vector<AlarmEvent> &events)
         if (m_commands != nullptr) {
             m_commands->run(event);
         }
+#ifdef KVT_WITH_MQTT
+        if (m_publisher != nullptr) {
+            m_publisher->publishAlarm(alarms::eventJson(event), alarms::activeJson(m_engine));
+        }
+#endif
         Q_EMIT happened(event);
         if (m_log && !m_log->write(event)) {
             m_error = m_log->errorString();

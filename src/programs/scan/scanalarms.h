@@ -10,6 +10,7 @@
 
 class AlarmCommands;
 class AlarmLog;
+class MqttPublisher;
 
 // kvt318-scan's alarms: a sink that watches complete sweeps (or, for a single channel, its
 // readings) against the rules, and takes every event to the log, standard error and the
@@ -34,6 +35,8 @@ public:
     // The run stopped or lost its port: raised alarms end with this reason. False when the log
     // could not take it.
     bool end(const QString &reason);
+    // Every event to the broker too, and the alarms raised now, starting with none.
+    void publishTo(MqttPublisher *publisher);
     // Lets the commands still running finish (or kills them) and reports what they skipped.
     void finish();
 
@@ -50,6 +53,7 @@ private:
     AlarmEngine m_engine;
     std::unique_ptr<AlarmLog> m_log;
     AlarmCommands *m_commands = nullptr;
+    MqttPublisher *m_publisher = nullptr;
     bool m_quiet = false;
     bool m_readings = false;
     QString m_error;

@@ -107,6 +107,9 @@ void Scanner::startPublishing()
     const QString name = QStringLiteral("broker %1:%2").arg(broker.host).arg(broker.port);
     m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, m_recorder.get());
     m_recorder->addSink(m_publisher);
+    if (m_alarms != nullptr) {
+        m_alarms->publishTo(m_publisher);
+    }
     connect(m_publisher, &MqttPublisher::refused, this, [this, name](const QString &reason) {
         finish(kBrokerRefused, name + QStringLiteral(" refused the connection: ") + reason);
     });
