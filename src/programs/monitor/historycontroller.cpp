@@ -1,10 +1,14 @@
 #include "programs/monitor/historycontroller.h"
 
+#include "engine/alarm/alarmwatch.h"
 #include "engine/history/historystatistics.h"
 #include "engine/history/sweephistory.h"
 #include "engine/history/sweeprecorder.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/record/sweepassembler.h"
+#include "programs/monitor/alarmnotifier.h"
+#include "programs/monitor/alarmstore.h"
+#include "windows/history/alarmspane.h"
 #include "windows/history/helpwindow.h"
 #include "windows/history/historywindow.h"
 #include "windows/history/imagefiles.h"
@@ -14,11 +18,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
+#include <QDockWidget>
 #include <QMessageBox>
 
 #include <cstdio>
 
-HistoryController::HistoryController(MainWindow &window, QObject *parent)
+HistoryController::HistoryController(MainWindow &window, QObject *parent,
+                                     const QString &alarmStorePath)
     : QObject(parent)
     , m_window(window)
     , m_chooser(savepath::fileDialog())
@@ -27,8 +33,13 @@ HistoryController::HistoryController(MainWindow &window, QObject *parent)
     , m_history(new SweepHistory(SweepHistory::kFourHourRows, this))
     , m_statistics(new HistoryStatistics(*m_history, this))
     , m_recorder(new SweepRecorder(this))
+    , m_alarms(new AlarmWatch(this))
+    , m_notifier(new AlarmNotifier(this))
+    , m_alarmStore(alarmStorePath.isEmpty() ? std::make_unique<AlarmStore>()
+                                            : std::make_unique<AlarmStore>(alarmStorePath))
 {
     m_actions->attachTo(&window);
+    loadAlarms();
     connectHandlers();
 }
 
@@ -45,7 +56,14 @@ void HistoryController::connectHandlers()
     connect(m_assembler, &SweepAssembler::sweepCompleted, this, [this](const SweepRecord &sweep) {
         m_history->append(sweep);
         m_recorder->record(sweep);
+        m_alarms->addSweep(sweep);
     });
+    connect(&engine, &SweepEngine::stopped, this, [this](const StopReason &reason) {
+        m_alarms->end(reason.kind == StopReason::Kind::UserStop
+                          ? tr("the run stopped")
+                          : tr("the run ended: %1").arg(reason.detail));
+    });
+    connect(m_alarms, &AlarmWatch::happened, m_notifier, &AlarmNotifier::notify);
     connect(m_recorder, &SweepRecorder::failed, this,
             [](const QString &message) { report(tr("recording stopped: %1").arg(message)); });
     connect(m_actions->showHistory, &QAction::triggered, this, &HistoryController::showHistory);
@@ -64,6 +82,63 @@ bool HistoryController::startRecording(const QString &path)
     return false;
 }
 
+void HistoryController::loadAlarms()
+{
+    const AlarmStore::Contents stored = m_alarmStore->load();
+    QList<AlarmRuleEntry> rules;
+    for (const AlarmRuleEntry &rule : stored.rules) {
+        const alarms::ParsedRule parsed = alarms::parseRule(rule.text);
+        if (parsed.rule) {
+            rules.append(rule);
+        } else {
+            report(parsed.error);
+        }
+    }
+    Q_UNUSED(m_alarms->setRules(rules))
+    m_notifier->setEnabled(stored.notify, stored.sound);
+}
+
+void HistoryController::addSessionAlarms(const QStringList &rules)
+{
+    QList<AlarmRuleEntry> all = m_alarms->rules();
+    for (const QString &text : rules) {
+        all.append({text, true, true});
+    }
+    const QString error = m_alarms->setRules(all);
+    if (!error.isEmpty()) {
+        report(error);
+    }
+}
+
+void HistoryController::saveAlarms()
+{
+    AlarmStore::Contents contents;
+    contents.rules = m_alarms->rules();
+    const auto *pane = m_historyWindow->findChild<AlarmsPane *>();
+    contents.notify = pane->notifies();
+    contents.sound = pane->sounds();
+    QString error;
+    if (!m_alarmStore->save(contents, error)) {
+        report(error);
+    }
+}
+
+void HistoryController::addAlarmsPane()
+{
+    auto *pane = new AlarmsPane(*m_alarms);
+    const AlarmStore::Contents stored = m_alarmStore->load();
+    pane->setNotify(stored.notify, stored.sound);
+    auto *dock = new QDockWidget(tr("Alarms"), m_historyWindow.get());
+    dock->setObjectName(QStringLiteral("AlarmsDock"));
+    dock->setWidget(pane);
+    m_historyWindow->addDockWidget(Qt::RightDockWidgetArea, dock);
+    connect(pane, &AlarmsPane::rulesEdited, this, &HistoryController::saveAlarms);
+    connect(pane, &AlarmsPane::notifyChanged, this, [this](bool notify, bool sound) {
+        m_notifier->setEnabled(notify, sound);
+        saveAlarms();
+    });
+}
+
 void HistoryController::showHistory()
 {
     if (m_historyWindow == nullptr) {
@@ -71,6 +146,7 @@ void HistoryController::showHistory()
                                                           *m_actions, m_chooser);
         // Closing the monitor window ends the program, whatever else is open.
         m_historyWindow->setAttribute(Qt::WA_QuitOnClose, false);
+        addAlarmsPane();
     }
     m_historyWindow->show();
     m_historyWindow->raise();

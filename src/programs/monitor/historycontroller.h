@@ -6,6 +6,9 @@
 
 #include <memory>
 
+class AlarmNotifier;
+class AlarmStore;
+class AlarmWatch;
 class HelpWindow;
 class HistoryStatistics;
 class HistoryWindow;
@@ -23,7 +26,9 @@ class HistoryController : public QObject
     Q_OBJECT
 
 public:
-    explicit HistoryController(MainWindow &window, QObject *parent = nullptr);
+    // Alarm rules are kept in the store's file (the user's by default).
+    explicit HistoryController(MainWindow &window, QObject *parent = nullptr,
+                               const QString &alarmStorePath = {});
     ~HistoryController() override;
     HistoryController(const HistoryController &) = delete;
     HistoryController &operator=(const HistoryController &) = delete;
@@ -32,6 +37,8 @@ public:
 
     // Records from the next complete sweep on; false with the reason on standard error.
     bool startRecording(const QString &path);
+    // Alarm rules for this session only, each readable.
+    void addSessionAlarms(const QStringList &rules);
     // Opens the history window, or raises it when it is open.
     void showHistory();
     void showHelp();
@@ -42,12 +49,17 @@ public:
 
     [[nodiscard]] SweepHistory &history() const { return *m_history; }
     [[nodiscard]] SweepRecorder &recorder() const { return *m_recorder; }
+    [[nodiscard]] AlarmWatch &alarms() const { return *m_alarms; }
+    [[nodiscard]] AlarmNotifier &notifier() const { return *m_notifier; }
     // Null until first shown.
     [[nodiscard]] HistoryWindow *historyWindow() const { return m_historyWindow.get(); }
     [[nodiscard]] HelpWindow *helpWindow() const { return m_helpWindow.get(); }
 
 private:
     void connectHandlers();
+    void loadAlarms();
+    void saveAlarms();
+    void addAlarmsPane();
     static void report(const QString &message);
 
     MainWindow &m_window;
@@ -57,6 +69,9 @@ private:
     SweepHistory *m_history = nullptr;
     HistoryStatistics *m_statistics = nullptr;
     SweepRecorder *m_recorder = nullptr;
+    AlarmWatch *m_alarms = nullptr;
+    AlarmNotifier *m_notifier = nullptr;
+    std::unique_ptr<AlarmStore> m_alarmStore;
     // Top-level windows of their own, made when first asked for.
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<HelpWindow> m_helpWindow;

@@ -1,0 +1,81 @@
+#include "programs/monitor/alarmnotifier.h"
+
+#include "core/channelplan.h"
+#include "engine/alarm/alarmevent.h"
+#include "engine/record/recordtime.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QSystemTrayIcon>
+#include <QVariantMap>
+
+namespace {
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+// The server's own choice of how long a notification stays.
+constexpr int kServerTimeout = -1;
+} // namespace
+
+AlarmNotifier::AlarmNotifier(QObject *parent)
+    : QObject(parent)
+{}
+
+void AlarmNotifier::setEnabled(bool notify, bool sound)
+{
+    m_notify = notify;
+    m_sound = sound;
+}
+
+AlarmNotifier::Route AlarmNotifier::route() const
+{
+    if (!m_notify) {
+        return Route::None;
+    }
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && bus.interface() != nullptr &&
+        bus.interface()->isServiceRegistered(kService).value()) {
+        return Route::Desktop;
+    }
+    return QSystemTrayIcon::isSystemTrayAvailable() ? Route::Tray : Route::None;
+}
+
+void AlarmNotifier::notify(const AlarmEvent &event)
+{
+    if (event.kind != AlarmEvent::Kind::Raised) {
+        return;
+    }
+    if (m_sound) {
+        QApplication::beep();
+    }
+    const QString summary = tr("Channel %1 busy").arg(channelplan::channelNumber(event.index));
+    const QString body = tr("%1 MHz at %2 dBm (%3)")
+                             .arg(record::channelMhz(event.index))
+                             .arg(event.dbm)
+                             .arg(event.rule);
+    switch (route()) {
+    case Route::None:
+        break;
+    case Route::Desktop: {
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
+        call << QStringLiteral("kvt318-monitor") << 0U << QStringLiteral("dialog-warning")
+             << summary << body << QStringList() << QVariantMap() << kServerTimeout;
+        QDBusConnection::sessionBus().asyncCall(call);
+        break;
+    }
+    case Route::Tray:
+        tray()->showMessage(summary, body, QSystemTrayIcon::Warning);
+        break;
+    }
+}
+
+QSystemTrayIcon *AlarmNotifier::tray()
+{
+    if (m_tray == nullptr) {
+        m_tray = new QSystemTrayIcon(QApplication::windowIcon(), this);
+        m_tray->show();
+    }
+    return m_tray;
+}

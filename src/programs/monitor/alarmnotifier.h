@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+
+class QSystemTrayIcon;
+struct AlarmEvent;
+
+// Tells the person at the desk about a raise: a desktop notification through the freedesktop
+// notification service on the session bus, or the tray's message where there is no such
+// service, and the system's alert sound when asked for.
+class AlarmNotifier : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Route { None, Desktop, Tray };
+
+    explicit AlarmNotifier(QObject *parent = nullptr);
+
+    void setEnabled(bool notify, bool sound);
+    void notify(const AlarmEvent &event);
+
+    // Where a notification would go now.
+    [[nodiscard]] Route route() const;
+
+private:
+    QSystemTrayIcon *tray();
+
+    QSystemTrayIcon *m_tray = nullptr;
+    bool m_notify = true;
+    bool m_sound = false;
+};
