@@ -11,6 +11,7 @@
 #include "windows/history/alarmspane.h"
 #include "windows/history/helpwindow.h"
 #include "windows/history/historywindow.h"
+#include "windows/history/occupancyview.h"
 #include "windows/history/statisticsmodel.h"
 #include "windows/history/waterfallview.h"
 #include "windows/main/mainwindow.h"
@@ -50,6 +51,19 @@ QList<qint64> rowTimes(const SweepHistory &history)
         times.append(history.at(age).runStart ? -1 : history.at(age).utcMs);
     }
     return times;
+}
+
+// Pixels in the alarm marks' colour.
+int alarmPixels(QWidget &view)
+{
+    const QImage image = view.grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += image.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
+        }
+    }
+    return count;
 }
 
 } // namespace
@@ -339,8 +353,11 @@ private Q_SLOTS:
         QCOMPARE(active->rowCount(), 1);
         QCOMPARE(active->item(0, 0)->text(), "30");
         QCOMPARE(active->item(0, 2)->text(), "-70");
+        QVERIFY(alarmPixels(*m_controller->historyWindow()->findChild<OccupancyView *>()) > 0);
+        QVERIFY(alarmPixels(*m_controller->historyWindow()->findChild<WaterfallView *>()) > 0);
         storeReadings(0, kChannels, kStartMs + kSweepMs);
         QCOMPARE(active->rowCount(), 0);
+        QCOMPARE(alarmPixels(*m_controller->historyWindow()->findChild<OccupancyView *>()), 0);
         QCOMPARE(events->count(), 2);
         QVERIFY(events->item(0)->text().contains("cleared at -120 dBm after 1.000 s"));
 

@@ -13,6 +13,8 @@
 #include "windows/history/historywindow.h"
 #include "windows/history/imagefiles.h"
 #include "windows/history/monitoractions.h"
+#include "windows/history/occupancyview.h"
+#include "windows/history/waterfallview.h"
 #include "windows/main/mainwindow.h"
 
 #include <QAction>
@@ -133,10 +135,29 @@ void HistoryController::addAlarmsPane()
     dock->setWidget(pane);
     m_historyWindow->addDockWidget(Qt::RightDockWidgetArea, dock);
     connect(pane, &AlarmsPane::rulesEdited, this, &HistoryController::saveAlarms);
+    connect(m_alarms, &AlarmWatch::happened, this, &HistoryController::showAlarmMarks);
+    connect(m_alarms, &AlarmWatch::rulesChanged, this, &HistoryController::showAlarmMarks);
+    showAlarmMarks();
     connect(pane, &AlarmsPane::notifyChanged, this, [this](bool notify, bool sound) {
         m_notifier->setEnabled(notify, sound);
         saveAlarms();
     });
+}
+
+void HistoryController::showAlarmMarks()
+{
+    QList<int> raised;
+    for (const AlarmEngine::Active &alarm : m_alarms->active()) {
+        raised.append(alarm.index);
+    }
+    QSet<qint64> times;
+    for (const AlarmEvent &event : m_alarms->events()) {
+        if (event.kind == AlarmEvent::Kind::Raised) {
+            times.insert(event.utcMs);
+        }
+    }
+    m_historyWindow->findChild<OccupancyView *>()->setRaised(raised);
+    m_historyWindow->findChild<WaterfallView *>()->setAlarmTimes(times);
 }
 
 void HistoryController::showHistory()

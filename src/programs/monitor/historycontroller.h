@@ -60,6 +60,7 @@ private:
     void loadAlarms();
     void saveAlarms();
     void addAlarmsPane();
+    void showAlarmMarks();
     static void report(const QString &message);
 
     MainWindow &m_window;
