@@ -158,6 +158,26 @@ private Q_SLOTS:
         }
     }
 
+    // A module unplugged with the alarm raised: the log says it ended, and why.
+    void lostPortEndsAlarms()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--carrier", "30:-60", "--hangup-after", "100"}));
+        Scan scan;
+        scan.start({"-q", "-o", scan.path("run.csv"), "--alarm", kRule, "--alarm-log",
+                    scan.path("alarms.csv"), sim.devicePath()});
+        QVERIFY(scan.process.waitForFinished(kFinishMs));
+        QCOMPARE(scan.process.exitCode(), 5);
+        const QList<QByteArray> log = lines(scan.path("alarms.csv"));
+        QCOMPARE(log.size(), 3);
+        QVERIFY(log[1].contains(",raised,30,"));
+        QVERIFY2(log[2].contains(",ended,30,") && log[2].contains(sim.devicePath().toUtf8()),
+                 log[2].constData());
+        // Ended at the last sweep's time, lasting from the raise to it.
+        const QList<QByteArray> rows = lines(scan.path("run.csv"));
+        QCOMPARE(log[2].left(24), rows.last().left(24));
+    }
+
     void refusesBadOptions_data()
     {
         QTest::addColumn<QString>("arguments");
