@@ -18,8 +18,9 @@ const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 constexpr int kServerTimeout = -1;
 } // namespace
 
-AlarmNotifier::AlarmNotifier(QObject *parent)
+AlarmNotifier::AlarmNotifier(QObject *parent, const QDBusConnection &bus)
     : QObject(parent)
+    , m_bus(bus)
 {}
 
 void AlarmNotifier::setEnabled(bool notify, bool sound)
@@ -33,9 +34,8 @@ AlarmNotifier::Route AlarmNotifier::route() const
     if (!m_notify) {
         return Route::None;
     }
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected() && bus.interface() != nullptr &&
-        bus.interface()->isServiceRegistered(kService).value()) {
+    if (m_bus.isConnected() && m_bus.interface() != nullptr &&
+        m_bus.interface()->isServiceRegistered(kService).value()) {
         return Route::Desktop;
     }
     return QSystemTrayIcon::isSystemTrayAvailable() ? Route::Tray : Route::None;
@@ -62,7 +62,7 @@ void AlarmNotifier::notify(const AlarmEvent &event)
             QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
         call << QStringLiteral("kvt318-monitor") << 0U << QStringLiteral("dialog-warning")
              << summary << body << QStringList() << QVariantMap() << kServerTimeout;
-        QDBusConnection::sessionBus().asyncCall(call);
+        m_bus.asyncCall(call);
         break;
     }
     case Route::Tray:

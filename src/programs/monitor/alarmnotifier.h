@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QObject>
 
 class QSystemTrayIcon;
@@ -15,7 +16,9 @@ class AlarmNotifier : public QObject
 public:
     enum class Route { None, Desktop, Tray };
 
-    explicit AlarmNotifier(QObject *parent = nullptr);
+    // Desktop notifications go to the service on this bus.
+    explicit AlarmNotifier(QObject *parent = nullptr,
+                           const QDBusConnection &bus = QDBusConnection::sessionBus());
 
     void setEnabled(bool notify, bool sound);
     void notify(const AlarmEvent &event);
@@ -26,6 +29,7 @@ public:
 private:
     QSystemTrayIcon *tray();
 
+    QDBusConnection m_bus;
     QSystemTrayIcon *m_tray = nullptr;
     bool m_notify = true;
     bool m_sound = false;
