@@ -195,6 +195,18 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <translation>記録を停止しました: %1</translation>
     </message>
     <message>
+        <source>Recording stopped</source>
+        <translation>記録を停止しました</translation>
+    </message>
+    <message>
+        <source>Recording stopped: %1</source>
+        <translation>記録を停止しました: %1</translation>
+    </message>
+    <message>
+        <source>%1: rows not written: %2</source>
+        <translation>%1: 書き込めなかった行: %2</translation>
+    </message>
+    <message>
         <source>Save chart image</source>
         <translation>チャート画像の保存</translation>
     </message>
@@ -434,10 +446,14 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     </message>
 </context>
 <context>
-    <name>SweepRecorder</name>
+    <name>Recorder</name>
     <message>
         <source>the disk does not keep up</source>
         <translation>ディスクへの書き込みが追いつきません</translation>
+    </message>
+    <message>
+        <source>%1 (rows not written: %2)</source>
+        <translation>%1 (書き込めなかった行: %2)</translation>
     </message>
 </context>
 <context>

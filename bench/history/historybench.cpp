@@ -1,8 +1,11 @@
 // The history's cost: one waterfall paint of four hours of sweeps at 1920 x 1080 pixels, and
 // the monitor's CPU while sweeping Air Monitor at 19200 baud with the history window open and
-// recording, beside the same run without them. Prints "name value unit" lines.
+// recording, beside the same run without them; and the sweep's rate while recording to a file
+// whose every write takes 500 ms, beside the same run without recording. Prints "name value
+// unit" lines.
 #include "engine/history/sweephistory.h"
-#include "engine/history/sweeprecorder.h"
+#include "engine/record/recorder.h"
+#include "engine/record/recordsink.h"
 #include "painters/waterfallpainter.h"
 #include "programs/monitor/historycontroller.h"
 #include "windows/history/historywindow.h"
@@ -18,6 +21,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -31,6 +36,25 @@ constexpr int kRounds = 3;
 constexpr auto kStretch = std::chrono::seconds(20);
 constexpr double kPercent = 100.0;
 constexpr qint64 kSweepMs = 360; // about the fastest real sweep
+constexpr auto kSlowWrite = std::chrono::milliseconds(500);
+constexpr double kChannels = 40.0;
+
+// A disk that takes half a second for every row.
+class SlowSink : public RecordSink
+{
+public:
+    bool writeSweep(const SweepRecord &) override
+    {
+        std::this_thread::sleep_for(kSlowWrite);
+        return true;
+    }
+    [[nodiscard]] QString errorString() const override { return {}; }
+};
+
+double sweepsPerSecond(const WindowSweep::Result &result)
+{
+    return static_cast<double>(result.measured().size()) / kChannels / result.seconds();
+}
 
 void report(const char *name, double value, const char *unit)
 {
@@ -114,6 +138,8 @@ int main(int argc, char *argv[])
     WindowSweep sweep(window);
     std::vector<double> plain;
     std::vector<double> withHistory;
+    std::vector<double> ratePlain;
+    std::vector<double> rateSlowSink;
     // Alternating, so that a busy stretch of a shared machine weighs on both sides alike.
     for (int round = 0; round < kRounds; ++round) {
         const WindowSweep::Result without = sweep.run(airMonitorAt19200(), kStretch);
@@ -122,20 +148,33 @@ int main(int argc, char *argv[])
             return 1;
         }
         const WindowSweep::Result with = sweep.run(airMonitorAt19200(), kStretch);
+        const qint64 rowsWritten = controller.recorder().rowsWritten();
         controller.recorder().stop();
         controller.historyWindow()->hide();
-        if (!without.ok || !with.ok) {
-            std::fprintf(stderr, "history-bench: %s\n",
-                         qPrintable(without.ok ? with.error : without.error));
-            return 1;
+        controller.recorder().start(std::make_unique<SlowSink>(), QStringLiteral("slow disk"));
+        const WindowSweep::Result slow = sweep.run(airMonitorAt19200(), kStretch);
+        controller.recorder().stop();
+        for (const WindowSweep::Result *result : {&without, &with, &slow}) {
+            if (!result->ok) {
+                std::fprintf(stderr, "history-bench: %s\n", qPrintable(result->error));
+                return 1;
+            }
         }
         plain.push_back(kPercent * without.cpuSeconds / without.seconds());
         withHistory.push_back(kPercent * with.cpuSeconds / with.seconds());
+        ratePlain.push_back(sweepsPerSecond(without));
+        rateSlowSink.push_back(sweepsPerSecond(slow));
+        report("recorded_rows", static_cast<double>(rowsWritten), "rows");
+        report("round_sweep_rate_plain", ratePlain.back(), "sweeps/s");
+        report("round_sweep_rate_history_recording", sweepsPerSecond(with), "sweeps/s");
+        report("round_sweep_rate_slow_sink", rateSlowSink.back(), "sweeps/s");
     }
     report("am_paced_cpu_plain", median(plain), "%core");
     report("am_paced_cpu_history_recording", median(withHistory), "%core");
     report("am_paced_cpu_history_extra", median(withHistory) - median(plain), "%core");
-    report("recorded_rows_last_round", static_cast<double>(controller.recorder().rowsWritten()),
-           "rows");
+    report("am_paced_sweep_rate_plain", median(ratePlain), "sweeps/s");
+    report("am_paced_sweep_rate_slow_sink", median(rateSlowSink), "sweeps/s");
+    report("am_paced_sweep_rate_slow_sink_change",
+           kPercent * (median(rateSlowSink) - median(ratePlain)) / median(ratePlain), "%");
     return 0;
 }

@@ -99,7 +99,7 @@ void benchPublisherAlone(const MqttBroker &broker)
     QElapsedTimer clock;
     clock.start();
     for (const SweepRecord &sweep : sweeps) {
-        publisher.writeSweep(sweep);
+        publisher.publishSweep(sweep);
     }
     const double handOverMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     const bool all = QTest::qWaitFor(

@@ -10,7 +10,7 @@
 
 #include "engine/history/historystatistics.h"
 #include "engine/history/sweephistory.h"
-#include "engine/history/sweeprecorder.h"
+#include "engine/record/recorder.h"
 #include "engine/record/recordingreader.h"
 #include "processusage.h"
 #include "windows/history/historywindow.h"
@@ -84,7 +84,7 @@ int openInWindow(int argc, char **argv, const QString &path)
     QApplication app(argc, argv);
     SweepHistory history;
     HistoryStatistics statistics(history);
-    SweepRecorder recorder;
+    Recorder recorder;
     MonitorActions actions;
     HistoryWindow window(history, statistics, recorder, actions, savepath::fileDialog());
     window.show();

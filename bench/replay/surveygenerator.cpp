@@ -22,7 +22,7 @@ QString write(const QString &path, qint64 sweeps, qint64 firstUtcMs)
 {
     QFile::remove(path);
     RecordFile file(path, RecordFormat::Csv);
-    if (!file.open()) {
+    if (!file.open() || !file.writeHeader()) {
         return file.errorString();
     }
     std::mt19937 random(7); // NOLINT: a fixed seed, the same survey every time

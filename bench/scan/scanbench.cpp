@@ -1,12 +1,13 @@
-// kvt318-scan against the simulator: its CPU while sweeping at 19200 baud, its resident memory
-// over a long unpaced run; and in-process, what recording one sweep costs in each format.
+// kvt318-scan against the simulator: its CPU while sweeping at 19200 baud, its sweep rate with
+// an output whose every write takes 500 ms beside one that takes none, its resident memory over
+// a long unpaced run; and in-process, what recording one sweep costs in each format.
 // Usage: scan-bench [SWEEPS]   (the memory run's length, default 100000)
 // Prints "name value" lines.
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
-#include "engine/record/recordfile.h"
-#include "programs/scan/scanrecorder.h"
+#include "engine/record/recorder.h"
 #include "simprocess.h"
+#include "sweeplog.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -14,18 +15,30 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr int kPacedSeconds = 30;
+constexpr int kRateSeconds = 20;
+constexpr int kRateRounds = 3;
+constexpr auto kSlowWrite = std::chrono::milliseconds(500);
+// A row of the CSV is about 240 bytes: taking this much from the pipe lets one more in.
+constexpr std::size_t kRowBytes = 256;
 constexpr qint64 kSettledSweeps = 1000;
 constexpr int kRecorderSweeps = 20000;
+constexpr int kBatch = 1000;
 
 void print(const char *name, double value)
 {
@@ -86,6 +99,97 @@ void pacedCpu(const char *name, const QString &mode)
     print(name, 100.0 * (childCpuSeconds() - cpuBefore) / seconds);
 }
 
+// A named pipe already full, from which a thread takes one row's bytes every half second: each
+// write of kvt318-scan into it takes 500 ms.
+class SlowPipe
+{
+public:
+    explicit SlowPipe(const QString &path)
+    {
+        if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0) {
+            return;
+        }
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NONBLOCK);
+        const std::vector<char> filler(kRowBytes, '#');
+        while (m_fd >= 0 && ::write(m_fd, filler.data(), filler.size()) > 0) {
+        }
+        m_reader = std::thread([this] {
+            std::vector<char> row(kRowBytes);
+            while (!m_done) {
+                std::this_thread::sleep_for(kSlowWrite);
+                [[maybe_unused]] const ssize_t taken = ::read(m_fd, row.data(), row.size());
+            }
+        });
+    }
+    ~SlowPipe()
+    {
+        m_done = true;
+        if (m_reader.joinable()) {
+            m_reader.join();
+        }
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    SlowPipe(const SlowPipe &) = delete;
+    SlowPipe &operator=(const SlowPipe &) = delete;
+    [[nodiscard]] bool ok() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+    std::atomic<bool> m_done{false};
+    std::thread m_reader;
+};
+
+// Sweeps per second of a paced Air Monitor run into `output`, from the simulator's log: the
+// measurements between the first and the last.
+double sweepRate(const QString &output)
+{
+    SimProcess sim;
+    if (!sim.start({"--baud", "19200", "--mode", "04"})) {
+        return -1.0;
+    }
+    QProcess scan;
+    scan.start(scanProgram(),
+               {"-q", "--duration", QString::number(kRateSeconds), "-o", output, sim.devicePath()});
+    // The slow output ends with rows not written, exit status 1: only the rate counts here.
+    if (!scan.waitForFinished((kRateSeconds + 30) * 1000)) {
+        return -1.0;
+    }
+    const QList<SweepLog::Measurement> measured = SweepLog(sim.log()).measurements();
+    if (measured.size() < 2) {
+        return -1.0;
+    }
+    const double seconds =
+        static_cast<double>(measured.last().micros - measured.first().micros) / 1e6;
+    return static_cast<double>(measured.size() - 1) / 40.0 / seconds;
+}
+
+void slowOutputRate()
+{
+    QTemporaryDir dir;
+    std::vector<double> plain;
+    std::vector<double> slow;
+    for (int round = 0; round < kRateRounds; ++round) {
+        plain.push_back(sweepRate(QStringLiteral("/dev/null")));
+        const QString path = dir.filePath(QStringLiteral("slow-%1").arg(round));
+        const SlowPipe pipe(path);
+        if (!pipe.ok()) {
+            std::fprintf(stderr, "scan-bench: %s: cannot make the slow pipe\n", qPrintable(path));
+            return;
+        }
+        slow.push_back(sweepRate(path));
+        print("scan_am_paced_sweep_rate_plain_round", plain.back());
+        print("scan_am_paced_sweep_rate_slow_output_round", slow.back());
+    }
+    const double plainRate = *std::max_element(plain.begin(), plain.end());
+    const double slowRate = *std::max_element(slow.begin(), slow.end());
+    print("scan_am_paced_sweep_rate_plain", plainRate);
+    print("scan_am_paced_sweep_rate_slow_output", slowRate);
+    print("scan_am_paced_sweep_rate_slow_output_change",
+          100.0 * (slowRate - plainRate) / plainRate);
+}
+
 // Resident memory once the first sweeps are done and the most it reaches up to `sweeps`.
 void memoryOverLongRun(qint64 sweeps)
 {
@@ -123,22 +227,30 @@ void memoryOverLongRun(qint64 sweeps)
     print("long_run_rss_growth_mib", highest - settled);
 }
 
-// Median cost of taking one sweep's 40 readings through the statistics, the assembler and a
-// file sink that flushes every record.
+// Median cost on the sweep's thread of taking one sweep's 40 readings through the statistics,
+// the assembler and the queue of a file sink; and the writer thread's time per row, from the
+// first row to the last one written. The sweeps come in batches that the queue holds, each once
+// the writer has caught up, as far faster than any module as the loop can go.
 void recorderCost(const char *name, RecordFormat format)
 {
     QTemporaryDir dir;
-    RecordFile file(dir.filePath(QStringLiteral("sweeps")), format);
-    if (!file.open()) {
+    ChannelStatistics statistics;
+    Recorder recorder;
+    QObject::connect(&recorder, &Recorder::readingTaken, &recorder,
+                     [&statistics](const Reading &reading) { statistics.addReading(reading); });
+    if (!recorder.start(dir.filePath(QStringLiteral("sweeps")), format)) {
         return;
     }
-    ChannelStatistics statistics;
-    ScanRecorder recorder(statistics);
-    recorder.addSink(&file);
     std::vector<double> micros;
     micros.reserve(kRecorderSweeps);
     qint64 t = 1796628600000;
+    const auto first = std::chrono::steady_clock::now();
+    const qint64 rowsPerSweep = format == RecordFormat::Long ? 40 : 1;
     for (int sweep = 0; sweep < kRecorderSweeps; ++sweep) {
+        while (sweep % kBatch == 0 && recorder.isRecording() &&
+               recorder.rowsWritten() < sweep * rowsPerSweep) {
+            std::this_thread::yield();
+        }
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < 40; ++i) {
             recorder.addReading(Reading{i, static_cast<qint16>(-120 + (sweep + i) % 70), t += 2,
@@ -148,8 +260,18 @@ void recorderCost(const char *name, RecordFormat format)
             std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
                 .count());
     }
+    const qint64 rows = rowsPerSweep * kRecorderSweeps;
+    if (!recorder.finish(std::chrono::minutes(1)).isEmpty() || !recorder.lastError().isEmpty()) {
+        std::fprintf(stderr, "scan-bench: %s\n", qPrintable(recorder.lastError()));
+        return;
+    }
+    const double writerMicros =
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - first)
+            .count() /
+        static_cast<double>(rows);
     std::nth_element(micros.begin(), micros.begin() + kRecorderSweeps / 2, micros.end());
     print(name, micros[kRecorderSweeps / 2]);
+    print((std::string(name) + "_writer_us_per_row").c_str(), writerMicros);
 }
 
 } // namespace
@@ -166,6 +288,7 @@ int main(int argc, char **argv)
     recorderCost("recorder_us_per_sweep_long", RecordFormat::Long);
     pacedCpu("scan_cpu_am_paced_pct", QStringLiteral("04"));
     pacedCpu("scan_cpu_fsk_paced_pct", QStringLiteral("01"));
+    slowOutputRate();
     memoryOverLongRun(sweeps > 0 ? sweeps : 100000);
     return 0;
 }

@@ -219,7 +219,7 @@ private Q_SLOTS:
         QFile::remove(path);
         {
             RecordFile file(path, RecordFormat::Csv);
-            QVERIFY(file.open());
+            QVERIFY(file.open() && file.writeHeader());
             // Channel 12 busy in the older half only.
             for (int n = 0; n < 20; ++n) {
                 SweepRecord sweep = sweepAt(kStartMs + n * kSweepMs);

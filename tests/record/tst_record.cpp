@@ -1,22 +1,30 @@
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
-#include "engine/record/recordfile.h"
+#include "engine/record/recorder.h"
+#include "engine/record/recordsink.h"
 #include "engine/record/sweepassembler.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
 namespace {
 
 constexpr qint64 kT0 = 1796628600123; // 2026-12-07T07:30:00.123Z
 
-// One reading per entry, 100 ms apart: index, then dBm -60 - index; -1 starts a new run.
-QList<Reading> readings(const QList<int> &indices, RadioMode mode = RadioMode::Fsk)
+// One reading per entry, 100 ms apart: index, then dBm -60 - index; -1 starts a new run, -2
+// switches to Air Monitor.
+QList<Reading> readings(const QList<int> &indices)
 {
     QList<Reading> list;
     qint64 t = kT0;
+    RadioMode mode = RadioMode::Fsk;
     for (const int index : indices) {
+        mode = index == -2 ? RadioMode::AirMonitor : mode;
         list.append(Reading{index, qint16(-60 - index), t, mode});
         t += 100;
     }
@@ -47,6 +55,70 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// One complete sweep's readings, as the engine stores them.
+void feedSweep(Recorder &recorder)
+{
+    for (int i = 0; i < 40; ++i) {
+        recorder.addReading(Reading{i, qint16(-120 + i), kT0, RadioMode::Fsk});
+    }
+}
+
+// A scripted disk: each write waits until the gate opens, which may be never. Shared, as an
+// abandoned writer keeps its sink until its write returns.
+struct Gate
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = false;
+    qint64 rows = 0;
+    qint64 syncs = 0;
+    qint64 syncedRows = 0;
+    qint64 closed = 0;
+
+    void release()
+    {
+        const std::lock_guard lock(mutex);
+        open = true;
+        changed.notify_all();
+    }
+    qint64 read(qint64 Gate::*field)
+    {
+        const std::lock_guard lock(mutex);
+        return this->*field;
+    }
+};
+
+class BlockedSink : public RecordSink
+{
+public:
+    explicit BlockedSink(std::shared_ptr<Gate> gate)
+        : m_gate(std::move(gate))
+    {}
+    ~BlockedSink() override
+    {
+        const std::lock_guard lock(m_gate->mutex);
+        m_gate->closed = 1;
+    }
+    bool writeSweep(const SweepRecord &) override
+    {
+        std::unique_lock lock(m_gate->mutex);
+        m_gate->changed.wait(lock, [this] { return m_gate->open; });
+        ++m_gate->rows;
+        return true;
+    }
+    bool sync() override
+    {
+        const std::lock_guard lock(m_gate->mutex);
+        m_gate->syncedRows = m_gate->rows;
+        ++m_gate->syncs;
+        return true;
+    }
+    [[nodiscard]] QString errorString() const override { return {}; }
+
+private:
+    std::shared_ptr<Gate> m_gate;
+};
+
 } // namespace
 
 class TestRecord : public QObject
@@ -67,6 +139,9 @@ private Q_SLOTS:
         QTest::newRow("new run drops the half sweep")
             << sweepOf(0, 19) + QList<int>{-1} + sweepOf(20, 39) << 0 << qint64(0);
         QTest::newRow("two runs") << full + QList<int>{-1} + full << 2 << kT0 + 8000;
+        // Levels measured in another mode are not comparable.
+        QTest::newRow("mode change starts over")
+            << sweepOf(0, 9) + QList<int>{-2} + sweepOf(10, 39) + full << 1 << kT0 + 8000;
     }
     void sweepsOnlyWhenComplete()
     {
@@ -77,9 +152,9 @@ private Q_SLOTS:
         QSignalSpy spy(&assembler, &SweepAssembler::sweepCompleted);
         QVERIFY(spy.isValid());
         for (const Reading &reading : readings(indices)) {
-            if (reading.index < 0) {
+            if (reading.index == -1) {
                 assembler.startRun();
-            } else {
+            } else if (reading.index >= 0) {
                 assembler.addReading(reading);
             }
         }
@@ -90,20 +165,8 @@ private Q_SLOTS:
             QCOMPARE(last.utcMs, lastTime);
             QCOMPARE(last.dbm[0], qint16(-60));
             QCOMPARE(last.dbm[39], qint16(-99));
+            QCOMPARE(last.mode, indices.contains(-2) ? RadioMode::AirMonitor : RadioMode::Fsk);
         }
-    }
-
-    void modeChangeStartsOver()
-    {
-        SweepAssembler assembler;
-        QSignalSpy spy(&assembler, &SweepAssembler::sweepCompleted);
-        for (const Reading &reading : readings(sweepOf(0, 9), RadioMode::Fsk) +
-                                          readings(sweepOf(10, 39), RadioMode::AirMonitor) +
-                                          readings(sweepOf(0, 39), RadioMode::AirMonitor)) {
-            assembler.addReading(reading);
-        }
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).value<SweepRecord>().mode, RadioMode::AirMonitor);
     }
 
     void formats_data()
@@ -138,43 +201,117 @@ private Q_SLOTS:
         QCOMPARE(buffer.data(), expected);
     }
 
-    void fileAppendsBelowOneHeader()
+    // A file that fails mid-run is closed with its name and the system's reason, once; the
+    // records go on to the other consumers, and a new recording starts from sweep 1.
+    void failedFileLeavesTheRecordsGoing_data()
     {
+        QTest::addColumn<QString>("path"); // DIR: the scratch folder; BLOCKED: a writer stuck
+        QTest::addColumn<RecordFormat>("format");
+        QTest::addColumn<bool>("removeAfterFirstRow");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("full disk") << "/dev/full" << RecordFormat::Jsonl << false
+                                   << "/dev/full: No space left on device (rows not written: 1)";
+        QTest::newRow("file removed") << "DIR/removed.csv" << RecordFormat::Csv << true
+                                      << "DIR/removed.csv: No such file or directory (rows not "
+                                         "written: 1)";
+        QTest::newRow("no permission") << "/sys/kernel/survey.csv" << RecordFormat::Csv << false
+                                       << "/sys/kernel/survey.csv: Permission denied";
+        QTest::newRow("queue full")
+            << "BLOCKED" << RecordFormat::Csv << false
+            << QStringLiteral("BLOCKED: the disk does not keep up (rows not written: %1)")
+                   .arg(Recorder::kQueuedSweeps + 1);
+    }
+    void failedFileLeavesTheRecordsGoing()
+    {
+        QFETCH(QString, path);
+        QFETCH(RecordFormat, format);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("survey.csv"));
-        for (int run = 0; run < 2; ++run) {
-            RecordFile file(path, RecordFormat::Csv);
-            QVERIFY2(file.open(), qPrintable(file.errorString()));
-            QVERIFY(file.writeSweep(sampleSweep(RadioMode::Fsk)));
+        path.replace(QLatin1String("DIR"), dir.path());
+        reason.replace(QLatin1String("DIR"), dir.path());
+        Recorder recorder;
+        QSignalSpy failed(&recorder, &Recorder::failed);
+        QSignalSpy sweeps(&recorder, &Recorder::sweepRecorded);
+        const auto gate = std::make_shared<Gate>();
+        if (path == QLatin1String("BLOCKED")) {
+            recorder.start(std::make_unique<BlockedSink>(gate), path);
+        } else if (!recorder.start(path, format)) {
+            QCOMPARE(recorder.lastError(), reason);
+            QVERIFY(!recorder.isRecording());
         }
-        const QList<QByteArray> lines = readAll(path).split('\n');
-        QCOMPARE(lines.size(), 4);
-        QVERIFY(lines[0].startsWith("time,sweep,ch7,ch8,"));
-        QVERIFY(lines[0].endsWith(",ch45,ch46"));
-        QCOMPARE(lines[1], lines[2]);
-        QCOMPARE(lines[3], QByteArray());
+        // One more than fits beside the row being written.
+        int fed = path == QLatin1String("BLOCKED") ? int(Recorder::kQueuedSweeps) + 2 : 1;
+        for (int n = 0; n < fed; ++n) {
+            feedSweep(recorder);
+        }
+        if (QFETCH(bool, removeAfterFirstRow); removeAfterFirstRow) {
+            QTRY_COMPARE(recorder.rowsWritten(), 1);
+            QVERIFY(QFile::remove(path));
+            feedSweep(recorder);
+            ++fed;
+        }
+        if (recorder.isRecording() || failed.size() > 0) {
+            QTRY_COMPARE(failed.size(), 1);
+            QCOMPARE(failed.at(0).at(0).toString(), reason);
+            QCOMPARE(recorder.lastError(), reason);
+            QVERIFY(!recorder.isRecording());
+        }
+        feedSweep(recorder);
+        QCOMPARE(sweeps.size(), fed + 1);
+        gate->release();
+
+        // Stop and a new recording after the failure: the rows start again from sweep 1.
+        recorder.stop();
+        const QString next = dir.filePath(QStringLiteral("next.csv"));
+        QVERIFY(recorder.start(next, RecordFormat::Csv));
+        feedSweep(recorder);
+        feedSweep(recorder);
+        QVERIFY(recorder.finish().isEmpty());
+        const QList<QByteArray> rows = readAll(next).split('\n');
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows[1].split(',').at(1), "1");
+        QCOMPARE(rows[2].split(',').at(1), "2");
+        QCOMPARE(failed.size(), path.startsWith("/sys") ? 0 : 1);
     }
 
-    void fileFailuresNameTheFile()
+    // Rows reach the disk within a second, with one sync a second at most while they arrive. The
+    // end of the program waits for queued rows at most the limit, then says how many it could
+    // not write; a writer that never returns does not hold it up.
+    void shutdownIsBounded_data()
     {
-        QTemporaryDir dir;
-        const QString missingDir = dir.filePath(QStringLiteral("none/x.csv"));
-        RecordFile unopenable(missingDir, RecordFormat::Csv);
-        QVERIFY(!unopenable.open());
-        QCOMPARE(unopenable.errorString(), missingDir + ": No such file or directory");
-
-        RecordFile full(QStringLiteral("/dev/full"), RecordFormat::Jsonl);
-        QVERIFY(full.open());
-        QVERIFY(!full.writeSweep(sampleSweep(RadioMode::Fsk)));
-        QCOMPARE(full.errorString(), QStringLiteral("/dev/full: No space left on device"));
-
-        const QString removed = dir.filePath(QStringLiteral("removed.csv"));
-        RecordFile file(removed, RecordFormat::Csv);
-        QVERIFY(file.open());
-        QVERIFY(file.writeSweep(sampleSweep(RadioMode::Fsk)));
-        QVERIFY(QFile::remove(removed));
-        QVERIFY(!file.writeSweep(sampleSweep(RadioMode::Fsk)));
-        QCOMPARE(file.errorString(), removed + ": No such file or directory");
+        QTest::addColumn<bool>("writerReturns");
+        QTest::addColumn<qint64>("unwritten");
+        QTest::newRow("writer keeps up") << true << qint64(0);
+        QTest::newRow("writer never returns") << false << qint64(5);
+    }
+    void shutdownIsBounded()
+    {
+        QFETCH(bool, writerReturns);
+        const auto gate = std::make_shared<Gate>();
+        if (writerReturns) {
+            gate->release();
+        }
+        Recorder recorder;
+        recorder.start(std::make_unique<BlockedSink>(gate), QStringLiteral("stuck"));
+        for (int n = 0; n < 5; ++n) {
+            feedSweep(recorder);
+        }
+        if (writerReturns) {
+            QTRY_COMPARE_WITH_TIMEOUT(gate->read(&Gate::syncedRows), 5, 3000);
+            QVERIFY(gate->read(&Gate::syncs) < 5); // not one a row
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const QList<Recorder::Unwritten> unwritten = recorder.finish();
+        const qint64 unwrittenRows = unwritten.isEmpty() ? 0 : unwritten.first().rows;
+        QTEST(unwrittenRows, "unwritten");
+        QCOMPARE(gate->read(&Gate::rows), 5 - unwrittenRows);
+        const qint64 limitMs = std::chrono::milliseconds(Recorder::kShutdownLimit).count();
+        QVERIFY2(clock.elapsed() < limitMs + 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(writerReturns || clock.elapsed() >= limitMs - 50);
+        // The abandoned writer ends, and closes its sink, once its write returns.
+        gate->release();
+        QTRY_VERIFY(gate->read(&Gate::closed));
     }
 
     void statistics_data()

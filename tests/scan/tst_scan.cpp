@@ -10,6 +10,10 @@
 
 #include <csignal>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr int kFinishMs = 30'000; // a Debug build on two shared cores
@@ -186,7 +190,7 @@ private Q_SLOTS:
         Scan replay;
         {
             RecordFile file(replay.path("in.csv"), RecordFormat::Csv);
-            QVERIFY(file.open());
+            QVERIFY(file.open() && file.writeHeader());
             SweepRecord sweep;
             for (int n = 0; n < 10; ++n) {
                 sweep.sweep = n + 1;
@@ -285,6 +289,10 @@ private Q_SLOTS:
         QTest::newRow("full disk")
             << "--mode 04"
             << "-o /dev/full PORT" << 1 << "/dev/full: No space left on device";
+        // A reader that never reads: the writer blocks for ever once the pipe is full.
+        QTest::newRow("rows lost at shutdown")
+            << "--mode 04 --baud 0"
+            << "-q --channel 20 -t 3 -o FIFO PORT" << 1 << "FIFO: rows not written within 2 s: ";
         QTest::newRow("unknown option") << ""
                                         << "--bogus PORT" << 2 << "Unknown option 'bogus'";
         QTest::newRow("channel out of range") << ""
@@ -309,9 +317,17 @@ private Q_SLOTS:
             QVERIFY(sim.start(args(simulator)));
         }
         Scan scan;
+        const QString fifo = scan.path("fifo");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        arguments.replace("FIFO", fifo);
+        message.replace("FIFO", fifo);
         scan.start(args(arguments.replace("PORT", sim.devicePath().isEmpty() ? QStringLiteral("x")
                                                                              : sim.devicePath())));
-        QVERIFY(scan.finish());
+        const bool finished = scan.finish();
+        ::close(reader);
+        QVERIFY(finished);
         QCOMPARE(scan.process.exitCode(), exitCode);
         const QList<QByteArray> said = scan.errors().split('\n');
         QVERIFY2(said[0].startsWith("kvt318-scan: ") && said[0].contains(message.toUtf8()),

@@ -1,7 +1,8 @@
-#include "signalpipe.h"
+#include "core/selfpipe.h"
 #include "simoptions.h"
 #include "simulator.h"
 
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -25,7 +26,9 @@ int main(int argc, char **argv)
         return kExitUsage;
     }
     try {
-        const kvtsim::SignalPipe signals;
+        // A client that goes away must not end the simulator.
+        std::signal(SIGPIPE, SIG_IGN);
+        const SelfPipe signals({SIGINT, SIGTERM, SIGHUP});
         kvtsim::Simulator simulator(outcome.options);
         // The first line is the contract with scripts and tests: the terminal to open.
         std::printf("%s\n", simulator.terminalPath().c_str());

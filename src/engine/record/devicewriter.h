@@ -6,7 +6,7 @@
 
 class QIODevice;
 
-// A record sink writing lines to an open device, flushing each one.
+// A record sink writing lines to an open device, each line handed on before the write returns.
 class DeviceWriter : public RecordSink
 {
 public:

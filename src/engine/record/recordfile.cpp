@@ -9,6 +9,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 RecordFile::RecordFile(QString path, RecordFormat format)
@@ -24,15 +25,19 @@ bool RecordFile::open()
     m_file.close();
     bool opened = false;
     const bool toStdout = m_path == QLatin1String("-");
+    // Unbuffered: each row is one write(2), nothing waits in a buffer of the program's own.
     if (toStdout) {
-        opened = m_file.open(stdout, QIODevice::WriteOnly);
+        // The descriptor, not the C stream: a writer blocked in it must not hold the stream's
+        // lock that the exit takes.
+        opened = m_file.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered);
     } else {
         m_file.setFileName(m_path);
         // Devices and pipes have no end to append at.
         const QFileInfo info(m_path);
         const bool special = info.exists() && !info.isFile() && !info.isDir();
         opened =
-            m_file.open(special ? QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Append);
+            m_file.open(special ? QIODevice::WriteOnly | QIODevice::Unbuffered
+                                : QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
     }
     if (!opened) {
         m_error = displayName() + QLatin1String(": ") + m_file.errorString();
@@ -41,14 +46,16 @@ bool RecordFile::open()
     m_writer = record::makeWriter(m_format, m_file);
     // Appending to an earlier recording of the same format: its header is already there.
     // Standard output always starts with one, whatever it is redirected to.
-    if (toStdout || m_file.isSequential() || m_file.size() == 0) {
-        return writeHeader();
-    }
+    m_headerDue = toStdout || m_file.isSequential() || m_file.size() == 0;
     return true;
 }
 
 bool RecordFile::writeHeader()
 {
+    if (!m_headerDue) {
+        return true;
+    }
+    m_headerDue = false;
     return m_writer && checked(m_writer->writeHeader());
 }
 
@@ -60,6 +67,27 @@ bool RecordFile::writeSweep(const SweepRecord &sweep)
 bool RecordFile::writeReading(const Reading &reading)
 {
     return m_writer && checked(m_writer->writeReading(reading));
+}
+
+bool RecordFile::takesReadings() const
+{
+    return m_format == RecordFormat::Long;
+}
+
+bool RecordFile::sync()
+{
+#ifdef Q_OS_UNIX
+    struct stat status = {};
+    // Pipes, terminals and devices have no disk to sync.
+    if (::fstat(m_file.handle(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        ::fdatasync(m_file.handle()) == 0) {
+        return true;
+    }
+    m_error = displayName() + QLatin1String(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+#else
+    return m_file.flush();
+#endif
 }
 
 QString RecordFile::errorString() const

@@ -8,8 +8,10 @@
 #include <memory>
 
 // A recording file: opened for appending, so an earlier recording is never overwritten, with
-// the format's header only at the top of a new or empty file. "-" is standard output. Errors
-// read "FILE: reason", and a file removed while it is written is a failed write.
+// the format's header only at the top of a new or empty file: writeHeader() writes it when due,
+// so that the open itself writes nothing. "-" is standard output. Every row
+// goes to the system with one write(2) as it is written; sync() is fdatasync on a regular file.
+// Errors read "FILE: reason", and a file removed while it is written is a failed write.
 class RecordFile : public RecordSink
 {
 public:
@@ -24,16 +26,20 @@ public:
     bool writeHeader() override;
     bool writeSweep(const SweepRecord &sweep) override;
     bool writeReading(const Reading &reading) override;
+    [[nodiscard]] bool takesReadings() const override;
+    bool sync() override;
     [[nodiscard]] QString errorString() const override;
+    // "standard output" for "-", else the path.
+    [[nodiscard]] QString displayName() const;
 
 private:
     bool checked(bool written);
     [[nodiscard]] bool fileRemoved() const;
-    [[nodiscard]] QString displayName() const;
 
     QString m_path;
     RecordFormat m_format;
     QFile m_file;
     std::unique_ptr<RecordSink> m_writer;
+    bool m_headerDue = false;
     QString m_error;
 };

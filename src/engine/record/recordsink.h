@@ -5,18 +5,24 @@
 struct Reading;
 struct SweepRecord;
 
-// Where records go: one implementation per format or destination. Each write reaches the
-// device before it returns, so a crash or an unplug loses at most the sweep in progress.
-// A write that fails returns false and errorString() says why; the caller stops recording.
+// Where records go: one implementation per format or destination. Each write hands its row to
+// the system before it returns (a write(2), no buffer of its own); sync() makes what was
+// written durable. A write that fails returns false and errorString() says why, naming the
+// file; the caller stops writing to it.
 class RecordSink
 {
 public:
     virtual ~RecordSink() = default;
 
-    // The format's header line, if it has one; written once at the top of a file.
+    // The format's header line, if it has one and the file needs it; called before the first
+    // record.
     virtual bool writeHeader() { return true; }
     virtual bool writeSweep(const SweepRecord &sweep) = 0;
     // Formats that record sweeps ignore single readings.
     virtual bool writeReading(const Reading &reading);
+    // True when the sink records every reading rather than complete sweeps.
+    [[nodiscard]] virtual bool takesReadings() const { return false; }
+    // Asks the system to put what was written on the disk (fdatasync), where there is one.
+    virtual bool sync() { return true; }
     [[nodiscard]] virtual QString errorString() const = 0;
 };

@@ -20,6 +20,8 @@ public:
     void addReading(const Reading &reading);
     // A new run: the unfinished sweep of the previous one is dropped; numbering goes on.
     void startRun();
+    // A new recording: the next complete sweep is number 1.
+    void restartNumbering() { m_completed = 0; }
 
     [[nodiscard]] qint64 completedSweeps() const { return m_completed; }
 

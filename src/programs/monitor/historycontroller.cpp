@@ -3,9 +3,8 @@
 #include "engine/alarm/alarmwatch.h"
 #include "engine/history/historystatistics.h"
 #include "engine/history/sweephistory.h"
-#include "engine/history/sweeprecorder.h"
 #include "engine/protocol/sweepengine.h"
-#include "engine/record/sweepassembler.h"
+#include "engine/record/recorder.h"
 #include "programs/monitor/alarmnotifier.h"
 #include "programs/monitor/alarmstore.h"
 #include "windows/history/alarmspane.h"
@@ -31,10 +30,9 @@ HistoryController::HistoryController(MainWindow &window, QObject *parent,
     , m_window(window)
     , m_chooser(savepath::fileDialog())
     , m_actions(new MonitorActions(this))
-    , m_assembler(new SweepAssembler(this))
     , m_history(new SweepHistory(SweepHistory::kFourHourRows, this))
     , m_statistics(new HistoryStatistics(*m_history, this))
-    , m_recorder(new SweepRecorder(this))
+    , m_recorder(std::make_unique<Recorder>())
     , m_alarms(new AlarmWatch(this))
     , m_notifier(new AlarmNotifier(this))
     , m_alarmStore(alarmStorePath.isEmpty() ? std::make_unique<AlarmStore>()
@@ -45,29 +43,30 @@ HistoryController::HistoryController(MainWindow &window, QObject *parent,
     connectHandlers();
 }
 
-HistoryController::~HistoryController() = default;
+HistoryController::~HistoryController()
+{
+    m_historyWindow.reset();
+    for (const Recorder::Unwritten &file : m_recorder->finish()) {
+        report(tr("%1: rows not written: %2").arg(file.name).arg(file.rows));
+    }
+}
 
 void HistoryController::connectHandlers()
 {
     SweepEngine &engine = m_window.engine();
-    connect(&engine, &SweepEngine::readingStored, m_assembler, &SweepAssembler::addReading);
-    connect(&engine, &SweepEngine::runStarted, this, [this] {
-        m_assembler->startRun();
-        m_history->markRunStart(QDateTime::currentMSecsSinceEpoch());
-    });
-    connect(m_assembler, &SweepAssembler::sweepCompleted, this, [this](const SweepRecord &sweep) {
-        m_history->append(sweep);
-        m_recorder->record(sweep);
-        m_alarms->addSweep(sweep);
-    });
-    connect(&engine, &SweepEngine::stopped, this, [this](const StopReason &reason) {
+    connect(&engine, &SweepEngine::readingStored, m_recorder.get(), &Recorder::addReading);
+    connect(&engine, &SweepEngine::runStarted, m_recorder.get(), &Recorder::startRun);
+    connect(&engine, &SweepEngine::runStarted, m_history,
+            [this] { m_history->markRunStart(QDateTime::currentMSecsSinceEpoch()); });
+    connect(m_recorder.get(), &Recorder::sweepRecorded, m_history, &SweepHistory::append);
+    connect(m_recorder.get(), &Recorder::sweepRecorded, m_alarms, &AlarmWatch::addSweep);
+    connect(&engine, &SweepEngine::stopped, m_alarms, [this](const StopReason &reason) {
         m_alarms->end(reason.kind == StopReason::Kind::UserStop
                           ? tr("the run stopped")
                           : tr("the run ended: %1").arg(reason.detail));
     });
     connect(m_alarms, &AlarmWatch::happened, m_notifier, &AlarmNotifier::notify);
-    connect(m_recorder, &SweepRecorder::failed, this,
-            [](const QString &message) { report(tr("recording stopped: %1").arg(message)); });
+    connect(m_recorder.get(), &Recorder::failed, this, &HistoryController::showRecordingFailure);
     connect(m_actions->showHistory, &QAction::triggered, this, &HistoryController::showHistory);
     connect(m_actions->saveChartImage, &QAction::triggered, this,
             &HistoryController::saveChartImage);
@@ -77,11 +76,24 @@ void HistoryController::connectHandlers()
 
 bool HistoryController::startRecording(const QString &path)
 {
-    if (m_recorder->start(path)) {
+    if (m_recorder->start(path, RecordFormat::Csv)) {
         return true;
     }
     report(m_recorder->lastError());
     return false;
+}
+
+// Seen whether or not the history window is open, without taking the main window's input.
+void HistoryController::showRecordingFailure(const QString &message)
+{
+    report(tr("recording stopped: %1").arg(message));
+    auto *box =
+        new QMessageBox(QMessageBox::Warning, tr("Recording stopped"),
+                        tr("Recording stopped: %1").arg(message), QMessageBox::Ok, &m_window);
+    box->setObjectName(QStringLiteral("recordingFailure"));
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->show();
 }
 
 void HistoryController::loadAlarms()

@@ -14,9 +14,8 @@ class HistoryStatistics;
 class HistoryWindow;
 class MainWindow;
 class MonitorActions;
-class SweepAssembler;
+class Recorder;
 class SweepHistory;
-class SweepRecorder;
 
 // What the monitor keeps beside its window: the history of the sweeps from the start of the
 // program, recording to a file, and the actions reached from the main window's keyboard. It
@@ -29,6 +28,8 @@ public:
     // Alarm rules are kept in the store's file (the user's by default).
     explicit HistoryController(MainWindow &window, QObject *parent = nullptr,
                                const QString &alarmStorePath = {});
+    // Waits at most Recorder::kShutdownLimit for rows still queued, and says on standard error
+    // how many could not be written.
     ~HistoryController() override;
     HistoryController(const HistoryController &) = delete;
     HistoryController &operator=(const HistoryController &) = delete;
@@ -48,7 +49,7 @@ public:
     void saveChartImage();
 
     [[nodiscard]] SweepHistory &history() const { return *m_history; }
-    [[nodiscard]] SweepRecorder &recorder() const { return *m_recorder; }
+    [[nodiscard]] Recorder &recorder() const { return *m_recorder; }
     [[nodiscard]] AlarmWatch &alarms() const { return *m_alarms; }
     [[nodiscard]] AlarmNotifier &notifier() const { return *m_notifier; }
     // Null until first shown.
@@ -57,6 +58,7 @@ public:
 
 private:
     void connectHandlers();
+    void showRecordingFailure(const QString &message);
     void loadAlarms();
     void saveAlarms();
     void addAlarmsPane();
@@ -66,10 +68,10 @@ private:
     MainWindow &m_window;
     SavePathChooser m_chooser;
     MonitorActions *m_actions = nullptr;
-    SweepAssembler *m_assembler = nullptr;
     SweepHistory *m_history = nullptr;
     HistoryStatistics *m_statistics = nullptr;
-    SweepRecorder *m_recorder = nullptr;
+    // Owned here, not by the parent: it feeds the history, so it goes first.
+    std::unique_ptr<Recorder> m_recorder;
     AlarmWatch *m_alarms = nullptr;
     AlarmNotifier *m_notifier = nullptr;
     std::unique_ptr<AlarmStore> m_alarmStore;

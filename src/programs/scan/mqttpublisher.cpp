@@ -1,5 +1,6 @@
 #include "programs/scan/mqttpublisher.h"
 
+#include "engine/record/channelstatistics.h"
 #include "engine/record/sweepjson.h"
 #include "engine/record/sweeprecord.h"
 #include "programs/scan/mqttoptions.h"
@@ -30,11 +31,10 @@ MqttPublisher::MqttPublisher(const MqttSettings &settings, const ChannelStatisti
 
 MqttPublisher::~MqttPublisher() = default;
 
-bool MqttPublisher::writeSweep(const SweepRecord &sweep)
+void MqttPublisher::publishSweep(const SweepRecord &sweep)
 {
     ++m_sweeps;
     m_queue->push(record::sweepJson(sweep));
-    return true;
 }
 
 void MqttPublisher::publishAlarm(const QByteArray &eventJson, const QByteArray &activeJson)
@@ -52,15 +52,21 @@ void MqttPublisher::publishActiveAlarms(const QByteArray &activeJson)
     }
 }
 
-void MqttPublisher::finish()
+qint64 MqttPublisher::finish()
 {
     if (!m_session) {
-        return;
+        return 0;
     }
     m_statsTimer.stop();
-    publishStats();
+    // A copy: the network thread makes the last statistics once it knows what was dropped.
+    auto finalStats = [statistics = m_statistics, sweeps = m_sweeps](qint64 dropped) {
+        return mqttStatsJson(MqttStatsHeader{QDateTime::currentMSecsSinceEpoch(), sweeps, dropped},
+                             statistics);
+    };
+    const qint64 undelivered = m_session->close(std::move(finalStats));
     m_session.reset();
     m_connected = false;
+    return undelivered;
 }
 
 void MqttPublisher::handleSessionEvent(int event, const QString &reason)

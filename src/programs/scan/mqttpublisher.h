@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/record/recordsink.h"
-
 #include <QObject>
 #include <QTimer>
 
@@ -9,14 +7,16 @@
 
 class ChannelStatistics;
 class MqttSession;
+struct SweepRecord;
 class MqttSweepQueue;
 struct MqttSettings;
 
 // Publishes a recording to an MQTT broker: each complete sweep as its JSON Lines object to
 // PREFIX/sweep, the statistics now and then (retained) to PREFIX/stats, and the scanner's
-// presence to PREFIX/status. A broker that is away never fails a write: the sweeps wait in a
-// bounded queue, the oldest giving way, and the count of those lost goes out with the statistics.
-class MqttPublisher : public QObject, public RecordSink
+// presence to PREFIX/status. A broker that is away never holds up the sweep: the sweeps wait in
+// a bounded queue for the network thread, the oldest giving way, and the count of those lost
+// goes out with the statistics.
+class MqttPublisher : public QObject
 {
     Q_OBJECT
 
@@ -25,16 +25,17 @@ public:
                   QObject *parent = nullptr);
     ~MqttPublisher() override;
 
-    bool writeSweep(const SweepRecord &sweep) override;
-    [[nodiscard]] QString errorString() const override { return {}; }
+    // Queues the sweep for the broker; never waits for the network.
+    void publishSweep(const SweepRecord &sweep);
 
     // An alarm event to PREFIX/alarm, and the alarms raised now, retained, to
     // PREFIX/alarm/active.
     void publishAlarm(const QByteArray &eventJson, const QByteArray &activeJson);
     void publishActiveAlarms(const QByteArray &activeJson);
 
-    // Sends the statistics once more and delivers what is queued, for a few seconds at most.
-    void finish();
+    // Delivers what is queued for a few seconds at most, counts what is left as dropped and
+    // sends the final statistics. Returns the sweeps left undelivered.
+    qint64 finish();
 
     [[nodiscard]] qint64 droppedSweeps() const;
     [[nodiscard]] bool isConnected() const { return m_connected; }

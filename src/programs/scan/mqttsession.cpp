@@ -30,6 +30,8 @@ constexpr unsigned kInFlightLimit = 20;
 constexpr std::chrono::seconds kFirstRetry{1};
 constexpr std::chrono::seconds kLongestRetry{30};
 constexpr std::chrono::seconds kFlushLimit{3};
+// For the final statistics and "offline" once the sweeps are flushed or given up.
+constexpr std::chrono::seconds kFinalLimit{1};
 constexpr std::chrono::seconds kShutdownLimit{5};
 constexpr int kDisconnectPasses = 10;
 constexpr int kQos = 1;
@@ -121,14 +123,22 @@ public:
         m_messages.push_back(std::move(message));
     }
 
-    void stop()
+    void stop(FinalStats finalStats)
     {
         {
             const std::lock_guard lock(m_mutex);
             m_listener = nullptr;
+            m_finalStats = std::move(finalStats);
             m_stopping = true;
         }
         m_wake.notify_all();
+    }
+
+    // Once finished.
+    [[nodiscard]] qint64 undelivered() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_undelivered;
     }
 
     bool waitFinished(std::chrono::seconds limit)
@@ -151,6 +161,10 @@ private:
     void publishPending();
     void publishSweeps();
     void flushAndDisconnect();
+    // Publishes and waits for its acknowledgement until the deadline; false when the
+    // connection failed.
+    bool publishAndWait(const QByteArray &topic, const QByteArray &payload,
+                        Clock::time_point deadline);
     void notify(Event event, const QString &reason);
     [[nodiscard]] bool stopping() const
     {
@@ -190,6 +204,8 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     Listener m_listener;
+    FinalStats m_finalStats;
+    qint64 m_undelivered = 0;
     std::optional<QByteArray> m_pendingStats;
     std::deque<Message> m_messages;
     bool m_stopping = false;
@@ -270,7 +286,10 @@ void MqttSession::Core::run()
             flushAndDisconnect();
         }
     }
+    // What the broker never got, it never will.
+    const qint64 left = m_sweeps->dropAll();
     const std::lock_guard lock(m_mutex);
+    m_undelivered += left;
     m_finished = true;
     m_wake.notify_all();
 }
@@ -365,21 +384,44 @@ void MqttSession::Core::flushAndDisconnect()
         publishPending();
         rc = mosquitto_loop(m_mosq, kLoopTimeoutMs, 1);
     }
-    int offlineMid = 0;
-    if (rc == MOSQ_ERR_SUCCESS &&
-        mosquitto_publish(m_mosq, &offlineMid, m_statusTopic.constData(),
-                          static_cast<int>(kOffline.size()), kOffline.constData(), kQos,
-                          true) == MOSQ_ERR_SUCCESS) {
-        m_inFlight.insert(offlineMid);
-        while (rc == MOSQ_ERR_SUCCESS && m_inFlight.count(offlineMid) > 0 &&
-               Clock::now() < deadline) {
-            rc = mosquitto_loop(m_mosq, kLoopTimeoutMs, 1);
-        }
+    // Still queued when the flush gives up: dropped, and counted before the final statistics
+    // say it. One sent and not yet acknowledged may have arrived, and is not counted.
+    const qint64 left = m_sweeps->dropAll();
+    FinalStats finalStats;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_undelivered = left;
+        finalStats = std::move(m_finalStats);
+    }
+    const auto finalDeadline = Clock::now() + kFinalLimit;
+    if (rc == MOSQ_ERR_SUCCESS && finalStats) {
+        rc = publishAndWait(m_statsTopic, finalStats(m_sweeps->dropped()), finalDeadline)
+                 ? MOSQ_ERR_SUCCESS
+                 : MOSQ_ERR_CONN_LOST;
+    }
+    if (rc == MOSQ_ERR_SUCCESS) {
+        publishAndWait(m_statusTopic, kOffline, finalDeadline);
     }
     mosquitto_disconnect(m_mosq);
     for (int pass = 0; pass < kDisconnectPasses && rc == MOSQ_ERR_SUCCESS; ++pass) {
         rc = mosquitto_loop(m_mosq, kLoopTimeoutMs, 1);
     }
+}
+
+bool MqttSession::Core::publishAndWait(const QByteArray &topic, const QByteArray &payload,
+                                       Clock::time_point deadline)
+{
+    int mid = 0;
+    int rc = mosquitto_publish(m_mosq, &mid, topic.constData(), static_cast<int>(payload.size()),
+                               payload.constData(), kQos, true);
+    if (rc != MOSQ_ERR_SUCCESS) {
+        return false;
+    }
+    m_inFlight.insert(mid);
+    while (rc == MOSQ_ERR_SUCCESS && m_inFlight.count(mid) > 0 && Clock::now() < deadline) {
+        rc = mosquitto_loop(m_mosq, kLoopTimeoutMs, 1);
+    }
+    return rc == MOSQ_ERR_SUCCESS;
 }
 
 void MqttSession::Core::notify(Event event, const QString &reason)
@@ -392,18 +434,28 @@ void MqttSession::Core::notify(Event event, const QString &reason)
 
 MqttSession::MqttSession(const MqttSettings &settings, std::shared_ptr<MqttSweepQueue> sweeps,
                          Listener listener)
-    : m_core(std::make_shared<Core>(settings, std::move(sweeps), std::move(listener)))
+    : m_core(std::make_shared<Core>(settings, sweeps, std::move(listener)))
+    , m_sweeps(std::move(sweeps))
     , m_thread([core = m_core] { core->run(); })
 {}
 
 MqttSession::~MqttSession()
 {
-    m_core->stop();
+    close({});
+}
+
+qint64 MqttSession::close(FinalStats finalStats)
+{
+    if (!m_thread.joinable()) {
+        return 0;
+    }
+    m_core->stop(std::move(finalStats));
     if (m_core->waitFinished(kShutdownLimit)) {
         m_thread.join();
-    } else {
-        m_thread.detach();
+        return m_core->undelivered();
     }
+    m_thread.detach();
+    return m_sweeps->dropAll();
 }
 
 void MqttSession::publishStats(QByteArray payload)

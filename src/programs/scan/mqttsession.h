@@ -21,11 +21,17 @@ public:
     enum class Event { Connected, Lost, Refused };
     // Called on the network thread; never after the session is destroyed.
     using Listener = std::function<void(Event, const QString &reason)>;
+    // The last statistics, made on the network thread once the sweeps not delivered are counted.
+    using FinalStats = std::function<QByteArray(qint64 droppedSweeps)>;
 
     MqttSession(const MqttSettings &settings, std::shared_ptr<MqttSweepQueue> sweeps,
                 Listener listener);
-    // Delivers what it can within a few seconds, publishes "offline" and disconnects. A
-    // connection attempt still hanging then is left to end on its own.
+    // Delivers the queued sweeps for a few seconds at most and counts those left as dropped,
+    // then publishes the final statistics and "offline" where the broker still takes them, and
+    // disconnects. A connection attempt still hanging then is left to end on its own. Returns
+    // the sweeps that were not delivered.
+    qint64 close(FinalStats finalStats);
+    // Closes without final statistics, if close() was not called.
     ~MqttSession();
     MqttSession(const MqttSession &) = delete;
     MqttSession &operator=(const MqttSession &) = delete;
@@ -39,5 +45,6 @@ public:
 private:
     class Core;
     std::shared_ptr<Core> m_core;
+    std::shared_ptr<MqttSweepQueue> m_sweeps;
     std::thread m_thread;
 };

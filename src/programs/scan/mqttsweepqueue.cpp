@@ -33,6 +33,15 @@ void MqttSweepQueue::countUnsendable()
     ++m_dropped;
 }
 
+qint64 MqttSweepQueue::dropAll()
+{
+    const std::lock_guard lock(m_mutex);
+    const auto left = static_cast<qint64>(m_payloads.size());
+    m_payloads.clear();
+    m_dropped += left;
+    return left;
+}
+
 bool MqttSweepQueue::isEmpty() const
 {
     const std::lock_guard lock(m_mutex);

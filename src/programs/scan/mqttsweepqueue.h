@@ -17,6 +17,8 @@ public:
     [[nodiscard]] std::optional<QByteArray> takeOldest();
     // A sweep taken that the broker can never get counts as dropped too.
     void countUnsendable();
+    // Empties the queue, counting what it held as dropped; returns how many that was.
+    qint64 dropAll();
     [[nodiscard]] bool isEmpty() const;
     // Sweeps pushed out since the start.
     [[nodiscard]] qint64 dropped() const;

@@ -120,7 +120,7 @@ bool Replayer::openFiles()
         const bool single = m_recording.width() == 1;
         m_output = std::make_unique<RecordFile>(m_options.output,
                                                 single ? RecordFormat::Long : m_options.format);
-        if (!m_output->open()) {
+        if (!m_output->open() || !m_output->writeHeader()) {
             finish(kWriteFailed, m_output->errorString());
             return false;
         }
@@ -136,7 +136,6 @@ void Replayer::startPublishing()
         return;
     }
     m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, this);
-    m_sinks.push_back(m_publisher);
     if (m_alarms != nullptr) {
         m_alarms->publishTo(m_publisher);
     }
@@ -217,6 +216,11 @@ bool Replayer::replayRow(qint64 row)
                 return false;
             }
         }
+#ifdef KVT_WITH_MQTT
+        if (m_publisher != nullptr) {
+            m_publisher->publishSweep(sweep);
+        }
+#endif
     }
     return true;
 }
@@ -255,7 +259,11 @@ void Replayer::finish(int exitCode, const QString &message)
     }
 #ifdef KVT_WITH_MQTT
     if (m_publisher != nullptr) {
-        m_publisher->finish();
+        if (const qint64 undelivered = m_publisher->finish(); undelivered > 0) {
+            tell(QStringLiteral("the broker: sweeps still queued at the end, not delivered and "
+                                "counted as dropped: %1")
+                     .arg(undelivered));
+        }
     }
 #endif
     m_exitCode = code;

@@ -80,6 +80,7 @@ bool ScanAlarms::take(const std::vector<AlarmEvent> &events)
         Q_EMIT happened(event);
         if (m_log && !m_log->write(event)) {
             m_error = m_log->errorString();
+            Q_EMIT failed(m_error);
             return false;
         }
     }

@@ -12,9 +12,9 @@ class AlarmCommands;
 class AlarmLog;
 class MqttPublisher;
 
-// kvt318-scan's alarms: a sink that watches complete sweeps (or, for a single channel, its
-// readings) against the rules, and takes every event to the log, standard error and the
-// --on-alarm command.
+// kvt318-scan's alarms: watches complete sweeps (or, for a single channel, its readings)
+// against the rules, and takes every event to the log, standard error, the --on-alarm command
+// and the broker. A replay hands it its rows as a sink; a live run's recorder signals them.
 class ScanAlarms : public QObject, public RecordSink
 {
     Q_OBJECT
@@ -27,6 +27,9 @@ public:
     [[nodiscard]] bool open();
     // With a single channel each reading counts; otherwise only complete sweeps do.
     void setReadings(bool readings) { m_readings = readings; }
+
+    void addSweep(const SweepRecord &sweep) { writeSweep(sweep); }
+    void addReading(const Reading &reading) { writeReading(reading); }
 
     bool writeSweep(const SweepRecord &sweep) override;
     bool writeReading(const Reading &reading) override;
@@ -46,6 +49,8 @@ Q_SIGNALS:
     void happened(const AlarmEvent &event);
     // A line for standard error.
     void said(const QString &line);
+    // The log could not be written: "FILE: reason".
+    void failed(const QString &reason);
 
 private:
     bool take(const std::vector<AlarmEvent> &events);

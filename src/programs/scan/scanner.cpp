@@ -3,13 +3,12 @@
 
 #include "engine/protocol/qtseriallink.h"
 #include "engine/protocol/sweepengine.h"
-#include "engine/record/recordfile.h"
+#include "engine/record/recorder.h"
 #include "painters/chartimage.h"
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
 #endif
 #include "programs/scan/scanalarms.h"
-#include "programs/scan/scanrecorder.h"
 #include "programs/scan/scanreport.h"
 #include "programs/scan/scanrun.h"
 #include "programs/scan/stopsignals.h"
@@ -52,7 +51,7 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
     , m_statistics(m_options.threshold)
-    , m_recorder(std::make_unique<ScanRecorder>(m_statistics))
+    , m_recorder(std::make_unique<Recorder>())
     , m_run(std::make_unique<ScanRun>(m_options, std::make_unique<QtSerialLink>()))
     , m_signals(new StopSignals(this))
     , m_durationTimer(new QTimer(this))
@@ -65,15 +64,23 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
     m_durationTimer->setSingleShot(true);
     m_progressTimer->setInterval(kProgressInterval);
 
-    connect(&m_run->engine(), &SweepEngine::readingStored, m_recorder.get(),
-            &ScanRecorder::addReading);
+    const SweepEngine &engine = m_run->engine();
+    connect(&engine, &SweepEngine::readingStored, m_recorder.get(), &Recorder::addReading);
+    connect(&engine, &SweepEngine::runStarted, m_recorder.get(), &Recorder::startRun);
+    // The statistics count what the records hold, so that a replay of them agrees: whole
+    // sweeps at their time, or each reading of a single channel.
+    connect(m_recorder.get(), &Recorder::sweepRecorded, this,
+            [this](const SweepRecord &sweep) { m_statistics.addSweep(sweep); });
+    if (m_options.channel) {
+        connect(m_recorder.get(), &Recorder::readingTaken, this,
+                [this](const Reading &reading) { m_statistics.addReading(reading); });
+    }
     connect(m_run.get(), &ScanRun::sweeping, this, [this] {
         // The records begin with the first sweep: a module that never answers leaves no file.
-        if (!m_output && !openOutput()) {
-            finish(kWriteFailed, m_output->errorString());
+        if (!m_swept && !openOutput()) {
+            finish(kWriteFailed, m_recorder->lastError());
             return;
         }
-        m_recorder->startRun();
         if (m_interrupted) {
             tell(QStringLiteral("%1: sweeping again").arg(m_options.port));
         }
@@ -82,15 +89,16 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
     });
     connect(m_run.get(), &ScanRun::interrupted, this, [this](const QString &reason) {
         m_interrupted = true;
-        m_recorder->startRun();
+        // Nothing is known of the gap: no burst goes on across it.
+        m_statistics.breakBursts();
         tell(reason + QStringLiteral("; reopening it once a second"));
     });
     connect(m_run.get(), &ScanRun::ended, this, &Scanner::finish);
-    connect(m_recorder.get(), &ScanRecorder::limitReached, m_run.get(), &ScanRun::stop,
+    connect(m_recorder.get(), &Recorder::limitReached, m_run.get(), &ScanRun::stop,
             Qt::QueuedConnection);
-    // Queued: the failed write happened inside the sweep step, which must return first.
+    // Queued: a full queue is found inside the sweep step, which must return first.
     connect(
-        m_recorder.get(), &ScanRecorder::writeFailed, this,
+        m_recorder.get(), &Recorder::failed, this,
         [this](const QString &reason) { finish(kWriteFailed, reason); }, Qt::QueuedConnection);
     connect(m_signals, &StopSignals::stopRequested, m_run.get(), &ScanRun::stop);
     connect(m_durationTimer, &QTimer::timeout, this, &Scanner::armDurationTimer);
@@ -105,23 +113,25 @@ void Scanner::startPublishing()
     }
     const MqttUrl &broker = m_options.mqtt->broker;
     const QString name = QStringLiteral("broker %1:%2").arg(broker.host).arg(broker.port);
-    m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, m_recorder.get());
-    m_recorder->addSink(m_publisher);
+    m_publisher = std::make_unique<MqttPublisher>(*m_options.mqtt, m_statistics);
     if (m_alarms != nullptr) {
-        m_alarms->publishTo(m_publisher);
+        m_alarms->publishTo(m_publisher.get());
     }
-    connect(m_publisher, &MqttPublisher::refused, this, [this, name](const QString &reason) {
+    connect(m_recorder.get(), &Recorder::sweepRecorded, m_publisher.get(),
+            &MqttPublisher::publishSweep);
+    connect(m_publisher.get(), &MqttPublisher::refused, this, [this, name](const QString &reason) {
         finish(kBrokerRefused, name + QStringLiteral(" refused the connection: ") + reason);
     });
     // One line when the broker goes away and one when it is back, not one per retry.
-    connect(m_publisher, &MqttPublisher::connectionLost, this, [this, name](const QString &reason) {
-        if (!m_brokerAway) {
-            tell(name + QStringLiteral(": ") + reason +
-                 QStringLiteral("; sweeps wait for it, retrying"));
-        }
-        m_brokerAway = true;
-    });
-    connect(m_publisher, &MqttPublisher::connected, this, [this, name] {
+    connect(m_publisher.get(), &MqttPublisher::connectionLost, this,
+            [this, name](const QString &reason) {
+                if (!m_brokerAway) {
+                    tell(name + QStringLiteral(": ") + reason +
+                         QStringLiteral("; sweeps wait for it, retrying"));
+                }
+                m_brokerAway = true;
+            });
+    connect(m_publisher.get(), &MqttPublisher::connected, this, [this, name] {
         if (m_brokerAway) {
             tell(name + QStringLiteral(": publishing again"));
         }
@@ -135,19 +145,22 @@ bool Scanner::startAlarms()
     if (m_options.alarms.rules.empty()) {
         return true;
     }
-    m_alarms = new ScanAlarms(m_options.alarms, m_options.quiet, m_recorder.get());
-    m_alarms->setReadings(m_options.channel.has_value());
+    m_alarms = new ScanAlarms(m_options.alarms, m_options.quiet, this);
     if (!m_alarms->open()) {
         tell(m_alarms->errorString());
         return false;
     }
-    m_recorder->addSink(m_alarms);
     connect(m_alarms, &ScanAlarms::said, this, &Scanner::tell);
-    connect(m_run.get(), &ScanRun::interrupted, m_alarms, [this](const QString &reason) {
-        if (!m_alarms->end(reason)) {
-            finish(kWriteFailed, m_alarms->errorString());
-        }
-    });
+    // Queued: a log that fails is found inside the sweep step, which must return first.
+    connect(
+        m_alarms, &ScanAlarms::failed, this,
+        [this](const QString &reason) { finish(kWriteFailed, reason); }, Qt::QueuedConnection);
+    if (m_options.channel) {
+        connect(m_recorder.get(), &Recorder::readingTaken, m_alarms, &ScanAlarms::addReading);
+    } else {
+        connect(m_recorder.get(), &Recorder::sweepRecorded, m_alarms, &ScanAlarms::addSweep);
+    }
+    connect(m_run.get(), &ScanRun::interrupted, m_alarms, &ScanAlarms::end);
     return true;
 }
 
@@ -157,6 +170,9 @@ bool Scanner::start()
 {
     // The engine also logs why a port would not open; here that reason is the exit message.
     QLoggingCategory::setFilterRules(QStringLiteral("kvt318.serial.warning=false"));
+    if (!m_signals->errorString().isEmpty()) {
+        tell(m_signals->errorString() + QStringLiteral("; Ctrl+C ends the program at once"));
+    }
     if (!openFiles() || !startAlarms()) {
         return false;
     }
@@ -175,12 +191,7 @@ bool Scanner::start()
 bool Scanner::openOutput()
 {
     const RecordFormat format = m_options.channel ? RecordFormat::Long : m_options.format;
-    m_output = std::make_unique<RecordFile>(m_options.output, format);
-    if (!m_output->open()) {
-        return false;
-    }
-    m_recorder->addSink(m_output.get());
-    return true;
+    return m_recorder->start(m_options.output, format);
 }
 
 bool Scanner::openFiles()
@@ -212,6 +223,9 @@ void Scanner::armDurationTimer()
 
 void Scanner::finish(int exitCode, const QString &message)
 {
+    if (m_exitCode) {
+        return;
+    }
     // A sink that fails stops the run; its own end must not overwrite that outcome.
     disconnect(m_run.get(), &ScanRun::ended, this, &Scanner::finish);
     m_run->stop();
@@ -221,6 +235,9 @@ void Scanner::finish(int exitCode, const QString &message)
     int code = exitCode;
     if (!message.isEmpty()) {
         tell(message);
+    }
+    if (!finishRecording() && code == 0) {
+        code = kWriteFailed;
     }
     if (m_swept && !writeResults() && code == 0) {
         code = kWriteFailed;
@@ -236,12 +253,39 @@ void Scanner::finish(int exitCode, const QString &message)
         std::fputs(qPrintable(scanreport::statisticsTable(m_statistics)), stderr);
     }
 #ifdef KVT_WITH_MQTT
-    if (m_publisher != nullptr) {
-        m_publisher->finish();
+    if (m_publisher) {
+        if (const qint64 undelivered = m_publisher->finish(); undelivered > 0) {
+            const MqttUrl &broker = m_options.mqtt->broker;
+            tell(QStringLiteral("broker %1:%2: sweeps still queued at the end, not delivered and "
+                                "counted as dropped: %3")
+                     .arg(broker.host)
+                     .arg(broker.port)
+                     .arg(undelivered));
+        }
     }
 #endif
     m_exitCode = code;
     QCoreApplication::exit(code);
+}
+
+bool Scanner::finishRecording()
+{
+    // A file that fails in its last rows is told here: the event loop is ending.
+    bool failed = false;
+    const QMetaObject::Connection lastWords =
+        connect(m_recorder.get(), &Recorder::failed, this, [this, &failed](const QString &reason) {
+            tell(reason);
+            failed = true;
+        });
+    const QList<Recorder::Unwritten> unwritten = m_recorder->finish();
+    disconnect(lastWords);
+    for (const Recorder::Unwritten &file : unwritten) {
+        tell(QStringLiteral("%1: rows not written within %2 s: %3")
+                 .arg(file.name)
+                 .arg(std::chrono::seconds(Recorder::kShutdownLimit).count())
+                 .arg(file.rows));
+    }
+    return !failed && unwritten.isEmpty();
 }
 
 bool Scanner::writeResults()
@@ -271,7 +315,7 @@ void Scanner::showProgress()
     progress.singleChannel = m_options.channel.has_value();
     progress.mode = m_run->mode();
 #ifdef KVT_WITH_MQTT
-    if (m_publisher != nullptr) {
+    if (m_publisher) {
         progress.droppedSweeps = m_publisher->droppedSweeps();
     }
 #endif

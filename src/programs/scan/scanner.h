@@ -12,9 +12,8 @@
 class QSaveFile;
 class QTimer;
 class MqttPublisher;
-class RecordFile;
+class Recorder;
 class ScanAlarms;
-class ScanRecorder;
 class ScanRun;
 class StopSignals;
 
@@ -41,6 +40,8 @@ private:
     bool openFiles();
     bool openOutput();
     void finish(int exitCode, const QString &message);
+    // Waits a bounded time for the queued rows; false when some could not be written.
+    bool finishRecording();
     bool writeResults();
     void armDurationTimer();
     void showProgress();
@@ -50,17 +51,18 @@ private:
     bool startAlarms();
 
     ScanOptions m_options;
+    // The recorder and the publisher use the statistics: declared after them, they go first.
     ChannelStatistics m_statistics;
-    std::unique_ptr<RecordFile> m_output;
+    std::unique_ptr<Recorder> m_recorder;
+    ScanAlarms *m_alarms = nullptr;
+#ifdef KVT_WITH_MQTT
+    std::unique_ptr<MqttPublisher> m_publisher;
+#endif
     std::unique_ptr<QSaveFile> m_summary;
     std::unique_ptr<QSaveFile> m_png;
-    // The recorder and its sinks hold the statistics and the output, and the run feeds the
-    // recorder: each goes before what it holds.
-    std::unique_ptr<ScanRecorder> m_recorder;
+    // The run feeds the recorder: it goes first.
     std::unique_ptr<ScanRun> m_run;
     StopSignals *m_signals = nullptr;
-    MqttPublisher *m_publisher = nullptr; // a child of the recorder
-    ScanAlarms *m_alarms = nullptr;       // a child of the recorder
     QTimer *m_durationTimer = nullptr;
     QTimer *m_progressTimer = nullptr;
     QElapsedTimer m_clock;

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+
+#include <memory>
 
 class QSocketNotifier;
+class SelfPipe;
 
-// SIGINT and SIGTERM as a Qt signal on the event loop, through a self-pipe: the handler only
-// writes a byte. After the first, the signals take their default action again, so a second
-// Ctrl+C ends a program that fails to finish.
+// SIGINT and SIGTERM as a Qt signal on the event loop, through a self-pipe. After the first,
+// the signals take their default action again, so a second Ctrl+C ends a program that fails to
+// finish.
 class StopSignals : public QObject
 {
     Q_OBJECT
@@ -17,11 +21,17 @@ public:
     StopSignals(const StopSignals &) = delete;
     StopSignals &operator=(const StopSignals &) = delete;
 
+    // Why the signals could not be caught, or empty: they then keep their default action.
+    [[nodiscard]] QString errorString() const { return m_error; }
+
 Q_SIGNALS:
     void stopRequested(int signalNumber);
 
 private:
     void readPipe();
 
-    QSocketNotifier *m_notifier = nullptr;
+    std::unique_ptr<SelfPipe> m_pipe;
+    // Gone before the pipe it watches.
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    QString m_error;
 };

@@ -3,7 +3,7 @@
 #include "engine/history/historystatistics.h"
 #include "engine/history/recordingrows.h"
 #include "engine/history/sweephistory.h"
-#include "engine/history/sweeprecorder.h"
+#include "engine/record/recorder.h"
 #include "engine/record/recordingloader.h"
 #include "painters/colormap.h"
 #include "windows/history/imagefiles.h"
@@ -58,7 +58,7 @@ SavePathChooser openDialog()
 } // namespace
 
 HistoryWindow::HistoryWindow(SweepHistory &history, HistoryStatistics &statistics,
-                             SweepRecorder &recorder, const MonitorActions &actions,
+                             Recorder &recorder, const MonitorActions &actions,
                              SavePathChooser chooser, QWidget *parent)
     : QMainWindow(parent)
     , m_history(history)
@@ -224,13 +224,13 @@ void HistoryWindow::connectHandlers()
     connect(m_loader, &RecordingLoader::progressed, m_progress, &QProgressBar::setValue);
     connect(m_loader, &RecordingLoader::loaded, this, &HistoryWindow::showLoaded);
     connect(m_record, &QAction::triggered, this, &HistoryWindow::chooseRecordingFile);
-    connect(m_stopRecording, &QAction::triggered, &m_recorder, &SweepRecorder::stop);
+    connect(m_stopRecording, &QAction::triggered, &m_recorder, &Recorder::stop);
     connect(m_saveWaterfall, &QAction::triggered, this, &HistoryWindow::saveWaterfallImage);
     connect(m_exportStatistics, &QAction::triggered, this, &HistoryWindow::exportStatistics);
     connect(m_clearHistory, &QAction::triggered, &m_history, &SweepHistory::clear);
-    connect(&m_recorder, &SweepRecorder::started, this, &HistoryWindow::showRecordingState);
-    connect(&m_recorder, &SweepRecorder::stopped, this, &HistoryWindow::showRecordingState);
-    connect(&m_recorder, &SweepRecorder::failed, this, &HistoryWindow::showRecordingState);
+    connect(&m_recorder, &Recorder::started, this, &HistoryWindow::showRecordingState);
+    connect(&m_recorder, &Recorder::stopped, this, &HistoryWindow::showRecordingState);
+    connect(&m_recorder, &Recorder::failed, this, &HistoryWindow::showRecordingState);
     connect(&m_history, &SweepHistory::cleared, this, &HistoryWindow::recount);
     connect(m_refreshTimer, &QTimer::timeout, this, &HistoryWindow::refreshFigures);
 }
@@ -285,7 +285,7 @@ void HistoryWindow::chooseRecordingFile()
     if (path.isEmpty()) {
         return;
     }
-    if (!m_recorder.start(path)) {
+    if (!m_recorder.start(path, RecordFormat::Csv)) {
         showRecordingState();
         warn(m_recorder.lastError());
     }

@@ -23,9 +23,9 @@ struct RecordingRead;
 class QSpinBox;
 class QTableView;
 class QTimer;
+class Recorder;
 class StatisticsModel;
 class SweepHistory;
-class SweepRecorder;
 class WaterfallView;
 
 // The history beside the monitor window: the waterfall of the held sweeps, occupancy per
@@ -37,7 +37,7 @@ class HistoryWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    HistoryWindow(SweepHistory &history, HistoryStatistics &statistics, SweepRecorder &recorder,
+    HistoryWindow(SweepHistory &history, HistoryStatistics &statistics, Recorder &recorder,
                   const MonitorActions &actions, SavePathChooser chooser,
                   QWidget *parent = nullptr);
 
@@ -81,7 +81,7 @@ private:
 
     SweepHistory &m_history;
     HistoryStatistics &m_statistics;
-    SweepRecorder &m_recorder;
+    Recorder &m_recorder;
     SavePathChooser m_chooser;
     SavePathChooser m_openChooser;
     RecordingLoader *m_loader = nullptr;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "engine/protocol/reading.h"
+#include "engine/record/sweeprecord.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <variant>
+
+class RecordSink;
+
+// One record sink written on a thread of its own, header first, behind a bounded queue, so that a
+// slow or hung disk never holds up the thread that records. The writer syncs the sink at most once
+// a second while rows arrive, and a second after the last one. When a write fails, or the queue is
+// full because the disk does not keep up, the sink is closed, the rows still queued are dropped and
+// counted, and the failure is kept to be taken once.
+class QueuedSink
+{
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr std::chrono::seconds kSyncInterval{1};
+
+    struct Failure
+    {
+        QString message; // "FILE: reason"
+        qint64 droppedRows = 0;
+    };
+
+    // `failed` is called on the writer thread when a write fails, never after abandon().
+    QueuedSink(std::unique_ptr<RecordSink> sink, QString name, std::size_t capacity,
+               std::function<void()> failed);
+    // Abandons a writer still busy, without waiting.
+    ~QueuedSink();
+    QueuedSink(const QueuedSink &) = delete;
+    QueuedSink &operator=(const QueuedSink &) = delete;
+
+    // False when the sink has failed, now or before; the record is then not queued.
+    bool push(const SweepRecord &sweep);
+    bool push(const Reading &reading);
+    // The writer writes what is queued, syncs and closes the sink.
+    void close();
+    // Waits until the writer has closed the sink or failed; false when the deadline passed.
+    bool waitClosed(Clock::time_point deadline);
+    // Leaves a writer that did not finish to itself; the rows it never wrote are returned.
+    qint64 abandon();
+
+    [[nodiscard]] QString name() const { return m_name; }
+    [[nodiscard]] bool takesReadings() const { return m_takesReadings; }
+    [[nodiscard]] qint64 rowsWritten() const;
+    // The failure, once.
+    [[nodiscard]] std::optional<Failure> takeFailure();
+
+private:
+    struct State;
+
+    bool push(std::variant<SweepRecord, Reading> record);
+
+    QString m_name;
+    bool m_takesReadings = false;
+    std::shared_ptr<State> m_state;
+    std::thread m_thread;
+};

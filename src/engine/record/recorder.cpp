@@ -1,0 +1,163 @@
+#include "engine/record/recorder.h"
+
+#include "engine/record/queuedsink.h"
+#include "engine/record/recordfile.h"
+
+#include <algorithm>
+
+Recorder::Recorder(QObject *parent)
+    : QObject(parent)
+{
+    connect(&m_assembler, &SweepAssembler::sweepCompleted, this, &Recorder::recordSweep);
+}
+
+Recorder::~Recorder()
+{
+    finish();
+}
+
+bool Recorder::start(const QString &path, RecordFormat format)
+{
+    auto file = std::make_unique<RecordFile>(path, format);
+    if (!file->open()) {
+        m_lastError = file->errorString();
+        return false;
+    }
+    const QString name = file->displayName();
+    start(std::move(file), name);
+    return true;
+}
+
+void Recorder::start(std::unique_ptr<RecordSink> sink, const QString &name)
+{
+    stop();
+    const std::size_t capacity =
+        kQueuedSweeps * (sink->takesReadings() ? MonitorState::kChannelCount : 1);
+    // The writer's failure is looked at here, on this thread; the call is dropped with this
+    // object, and the file never calls once abandoned.
+    m_file = std::make_unique<QueuedSink>(std::move(sink), name, capacity, [this] {
+        QMetaObject::invokeMethod(this, &Recorder::collectFailures, Qt::QueuedConnection);
+    });
+    m_assembler.restartNumbering();
+    m_lastError.clear();
+    Q_EMIT started(name);
+}
+
+void Recorder::stop()
+{
+    // Writers that are done have nothing more to say.
+    const auto closed = [this](std::unique_ptr<QueuedSink> &file) {
+        if (!file->waitClosed(QueuedSink::Clock::now())) {
+            return false;
+        }
+        report(*file);
+        return true;
+    };
+    m_closing.erase(std::remove_if(m_closing.begin(), m_closing.end(), closed), m_closing.end());
+    if (!m_file) {
+        return;
+    }
+    m_file->close();
+    m_closing.push_back(std::move(m_file));
+    Q_EMIT stopped();
+}
+
+QList<Recorder::Unwritten> Recorder::finish(std::chrono::milliseconds limit)
+{
+    if (m_finished) {
+        return {};
+    }
+    m_finished = true;
+    stop();
+    const auto deadline = QueuedSink::Clock::now() + limit;
+    QList<Unwritten> unwritten;
+    for (const std::unique_ptr<QueuedSink> &file : m_closing) {
+        if (!file->waitClosed(deadline)) {
+            if (const qint64 rows = file->abandon(); rows > 0) {
+                unwritten.append(Unwritten{file->name(), rows});
+            }
+        }
+        report(*file);
+    }
+    m_closing.clear();
+    return unwritten;
+}
+
+void Recorder::addReading(const Reading &reading)
+{
+    if (m_finished || m_limitReached || (m_channel && reading.index != *m_channel)) {
+        return;
+    }
+    m_lastReading = reading;
+    Q_EMIT readingTaken(reading);
+    if (m_file && m_file->takesReadings() && !m_file->push(reading)) {
+        collectFailures();
+    }
+    if (m_channel) {
+        countRecord();
+    } else {
+        m_assembler.addReading(reading);
+    }
+}
+
+void Recorder::startRun()
+{
+    m_assembler.startRun();
+}
+
+QString Recorder::path() const
+{
+    return m_file ? m_file->name() : QString();
+}
+
+qint64 Recorder::rowsWritten() const
+{
+    return m_file ? m_file->rowsWritten() : 0;
+}
+
+void Recorder::recordSweep(const SweepRecord &sweep)
+{
+    m_lastSweep = sweep;
+    Q_EMIT sweepRecorded(sweep);
+    if (m_file && !m_file->takesReadings() && !m_file->push(sweep)) {
+        collectFailures();
+    }
+    countRecord();
+}
+
+void Recorder::countRecord()
+{
+    ++m_recorded;
+    if (m_limit && m_recorded >= *m_limit) {
+        m_limitReached = true;
+        Q_EMIT limitReached();
+    }
+}
+
+void Recorder::collectFailures()
+{
+    if (m_file) {
+        if (std::optional<QueuedSink::Failure> failure = m_file->takeFailure()) {
+            m_lastError = describe(*failure);
+            m_closing.push_back(std::move(m_file));
+            Q_EMIT failed(m_lastError);
+        }
+    }
+    for (const std::unique_ptr<QueuedSink> &file : m_closing) {
+        report(*file);
+    }
+}
+
+void Recorder::report(QueuedSink &file)
+{
+    if (std::optional<QueuedSink::Failure> failure = file.takeFailure()) {
+        Q_EMIT failed(describe(*failure));
+    }
+}
+
+QString Recorder::describe(const QueuedSink::Failure &failure)
+{
+    return failure.droppedRows > 0
+               ? tr("%1 (rows not written: %2)").arg(failure.message).arg(failure.droppedRows)
+               : failure.message;
+}

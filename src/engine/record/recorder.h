@@ -1,0 +1,116 @@
+#pragma once
+
+#include "engine/protocol/reading.h"
+#include "engine/record/queuedsink.h"
+#include "engine/record/recordformat.h"
+#include "engine/record/sweepassembler.h"
+#include "engine/record/sweeprecord.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class RecordSink;
+
+// The one recorder of the programs. It takes every reading the engine stores and every start of
+// a run, gathers complete sweeps (numbered from 1 in each recording, on across reconnects) or,
+// for a single channel, takes each of its readings as a record, and hands each record on:
+// - on this thread, through sweepRecorded and readingTaken, to what keeps it in memory or
+//   queues it itself (the history ring, statistics, MQTT); nothing of that touches a disk;
+// - to the recording file through a bounded queue, written on a thread of its own, so that a
+//   slow or hung disk never holds up the sweep. Each row is handed to the system (write(2)) as
+//   the writer takes it, and the file is synced (fdatasync) at most once a second while rows
+//   arrive and a second after the last: a power cut loses at most the last second of rows.
+// A file that fails (a write or sync fails, or its queue is full because the disk does not keep
+// up) is closed, its queued rows are dropped and counted, and failed() says so once; the
+// records and the other consumers go on, and a new recording can start.
+class Recorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    // How long the end of the program waits for rows still queued.
+    static constexpr std::chrono::seconds kShutdownLimit{2};
+    // Ten minutes of the fastest real sweep (under three a second) waiting for a disk that
+    // stopped answering fails its file, so the queue never grows without end.
+    static constexpr std::size_t kQueuedSweeps = 10 * 60 * 3;
+
+    struct Unwritten
+    {
+        QString name;
+        qint64 rows = 0;
+    };
+
+    explicit Recorder(QObject *parent = nullptr);
+    // Finishes within kShutdownLimit if finish() was not called.
+    ~Recorder() override;
+    Recorder(const Recorder &) = delete;
+    Recorder &operator=(const Recorder &) = delete;
+
+    // Only this channel index: every reading of it is a record; no sweeps.
+    void setChannel(std::optional<int> index) { m_channel = index; }
+    // After this many records, limitReached() and nothing more is recorded.
+    void setLimit(std::optional<qint64> records) { m_limit = records; }
+
+    // A new recording to path, appended to (the header only when the file is new or empty);
+    // false when it cannot be opened, with "FILE: reason" in lastError().
+    bool start(const QString &path, RecordFormat format);
+    // A new recording to a sink already open; name is what messages call it.
+    void start(std::unique_ptr<RecordSink> sink, const QString &name);
+    // The rows already queued are still written, then the file is closed.
+    void stop();
+    // The end of the program: waits at most `limit` for every queued row, then leaves a writer
+    // that has not finished to itself. Returns the files with rows that could not be written.
+    // Nothing is recorded after.
+    QList<Unwritten> finish(std::chrono::milliseconds limit = kShutdownLimit);
+
+    // From the engine: every stored reading, and the start of a run (the unfinished sweep of
+    // the previous run is dropped).
+    void addReading(const Reading &reading);
+    void startRun();
+
+    [[nodiscard]] bool isRecording() const { return m_file != nullptr; }
+    [[nodiscard]] QString path() const;
+    // Rows of the current recording handed to the system.
+    [[nodiscard]] qint64 rowsWritten() const;
+    [[nodiscard]] QString lastError() const { return m_lastError; }
+    // Sweeps recorded, or readings with a single channel.
+    [[nodiscard]] qint64 recorded() const { return m_recorded; }
+    [[nodiscard]] const std::optional<SweepRecord> &lastSweep() const { return m_lastSweep; }
+    [[nodiscard]] const std::optional<Reading> &lastReading() const { return m_lastReading; }
+
+Q_SIGNALS:
+    // Every reading recorded: all of them, or the single channel's.
+    void readingTaken(const Reading &reading);
+    void sweepRecorded(const SweepRecord &sweep);
+    void limitReached();
+    void started(const QString &name);
+    void stopped();
+    // A file failed and was closed: "FILE: reason", with the rows dropped. Once per file.
+    void failed(const QString &message);
+
+private:
+    void recordSweep(const SweepRecord &sweep);
+    void countRecord();
+    void collectFailures();
+    void report(QueuedSink &file);
+    static QString describe(const QueuedSink::Failure &failure);
+
+    SweepAssembler m_assembler;
+    std::unique_ptr<QueuedSink> m_file;
+    // Stopped files whose writers may still be at work.
+    std::vector<std::unique_ptr<QueuedSink>> m_closing;
+    std::optional<int> m_channel;
+    std::optional<qint64> m_limit;
+    qint64 m_recorded = 0;
+    bool m_limitReached = false;
+    bool m_finished = false;
+    QString m_lastError;
+    std::optional<SweepRecord> m_lastSweep;
+    std::optional<Reading> m_lastReading;
+};
