@@ -133,7 +133,8 @@ private Q_SLOTS:
     }
 
     // A run start puts a separator before its first sweep; an unfinished sweep cut by the
-    // new run never becomes a row, and a run that ends before a sweep leaves one separator.
+    // new run never becomes a row, not even with the rest of the channels from the new run, and
+    // a run that ends before a sweep leaves one separator.
     void separatorWhereARunBegins()
     {
         SweepEngine &engine = m_window->engine();
@@ -142,9 +143,10 @@ private Q_SLOTS:
         storeReadings(0, 25, kStartMs + kSweepMs);
         Q_EMIT engine.runStarted();
         Q_EMIT engine.runStarted();
-        storeReadings(0, kChannels, kStartMs + 2 * kSweepMs);
+        storeReadings(25, kChannels - 25, kStartMs + 2 * kSweepMs);
+        storeReadings(0, kChannels, kStartMs + 3 * kSweepMs);
         QCOMPARE(rowTimes(m_controller->history()),
-                 (QList<qint64>{kStartMs + 2 * kSweepMs, -1, kStartMs, -1}));
+                 (QList<qint64>{kStartMs + 3 * kSweepMs, -1, kStartMs, -1}));
     }
 
     void occupancyAndStatistics_data()
@@ -156,19 +158,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("longest");
         QTest::addColumn<QString>("mean");
         QTest::addColumn<int>("runStartsBefore"); // a sweep index, or -1
-        const QList<qint16> bursty{-80, -80, -120, -120, -90, -120, -120, -120, -120, -120};
+        const QList<qint16> bursty{-80, -80, -130, -120, -90, -120, -120, -120, -120, -120};
         QTest::newRow("two bursts in ten") << bursty << -100 << "30.0"
                                            << "2"
                                            << "2.0"
-                                           << "-109.0" << -1;
-        QTest::newRow("threshold below all") << bursty << -130 << "100.0"
+                                           << "-110.0" << -1;
+        QTest::newRow("threshold below all") << bursty << -140 << "100.0"
                                              << "1"
                                              << "9.0"
-                                             << "-109.0" << -1;
+                                             << "-110.0" << -1;
         QTest::newRow("threshold above all") << bursty << -70 << "0.0"
                                              << "0"
                                              << "0.0"
-                                             << "-109.0" << -1;
+                                             << "-110.0" << -1;
         QTest::newRow("level on the threshold is not above")
             << QList<qint16>{-100, -100, -99} << -100 << "33.3"
             << "1"
@@ -188,11 +190,13 @@ private Q_SLOTS:
         m_controller->showHistory();
         HistoryWindow *window = m_controller->historyWindow();
         QVERIFY(window != nullptr);
+        // The last sweep arrives now, the others a second apart before it: one sweep a second.
+        const qint64 first = QDateTime::currentMSecsSinceEpoch() - (levels.size() - 1) * kSweepMs;
         for (qsizetype n = 0; n < levels.size(); ++n) {
             if (n == runStartsBefore) {
                 Q_EMIT m_window->engine().runStarted();
             }
-            storeReadings(0, kChannels, kStartMs + n * kSweepMs, {levels.at(n)});
+            storeReadings(0, kChannels, first + n * kSweepMs, {levels.at(n)});
         }
         // The box recounts the rows already held.
         window->findChild<QSpinBox *>(QStringLiteral("threshold"))->setValue(threshold);
@@ -209,6 +213,10 @@ private Q_SLOTS:
         QTEST(cell(StatisticsModel::Mean), "mean");
         QCOMPARE(model->index(1, StatisticsModel::Mean).data().toString(),
                  QStringLiteral("-120.0"));
+        table->sortByColumn(StatisticsModel::Max, Qt::DescendingOrder);
+        QCOMPARE(cell(StatisticsModel::Channel), QStringLiteral("7"));
+        QTRY_COMPARE(window->findChild<QLabel *>(QStringLiteral("sweepRate"))->text(),
+                     QStringLiteral("1.00 sweeps/s"));
     }
 
     // A recording opened again: the figures of the whole file, of a span dragged across the

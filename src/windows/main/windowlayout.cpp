@@ -7,9 +7,7 @@ namespace windowlayout {
 
 namespace {
 
-constexpr double kDesignWindowWidth = 10695.0;
 constexpr double kDesignFrameHeight = 4695.0;
-constexpr double kDesignChartHeight = 3495.0;
 constexpr double kDesignLabelRow = 4320.0;
 constexpr double kFrameWidthMargin = 600.0;
 constexpr double kChartWidthMargin = 1080.0;
@@ -29,9 +27,11 @@ Layout compute(const Input &input)
     // Above the design height everything grows by the same amount as the window.
     const double growth = std::max(0.0, input.outerSize.height() - designsizes::kLayoutHeight);
     const double frameWidth =
-        std::max(kDesignWindowWidth, input.outerSize.width()) - kFrameWidthMargin;
+        std::max(static_cast<double>(designsizes::kStartWidth), input.outerSize.width()) -
+        kFrameWidthMargin;
     layout.frame2Size = {frameWidth, kDesignFrameHeight + growth};
-    layout.picture1Size = {frameWidth - kChartWidthMargin, kDesignChartHeight + growth};
+    layout.picture1Size = {frameWidth - kChartWidthMargin,
+                           static_cast<double>(chart::kDesignChartHeight) + growth};
     const double labelRow = kDesignLabelRow + growth;
 
     layout.scale = chart::ComputeChartScale(static_cast<float>(layout.picture1Size.width()),
