@@ -40,15 +40,6 @@ QList<int> sweepOf(int first, int last)
     return indices;
 }
 
-SweepRecord sampleSweep(RadioMode mode)
-{
-    SweepRecord sweep{kT0, 3, mode, {}};
-    for (int i = 0; i < 40; ++i) {
-        sweep.dbm[std::size_t(i)] = qint16(-100 + i);
-    }
-    return sweep;
-}
-
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -167,38 +158,6 @@ private Q_SLOTS:
             QCOMPARE(last.dbm[39], qint16(-99));
             QCOMPARE(last.mode, indices.contains(-2) ? RadioMode::AirMonitor : RadioMode::Fsk);
         }
-    }
-
-    void formats_data()
-    {
-        QTest::addColumn<RecordFormat>("format");
-        QTest::addColumn<RadioMode>("mode");
-        QTest::addColumn<QByteArray>("expected");
-        QByteArray csvRow = "2026-12-07T07:30:00.123Z,3";
-        QByteArray jsonDbm;
-        for (int dbm = -100; dbm < -60; ++dbm) {
-            csvRow += ',' + QByteArray::number(dbm);
-            jsonDbm += (dbm == -100 ? "" : ",") + QByteArray::number(dbm);
-        }
-        QTest::newRow("csv") << RecordFormat::Csv << RadioMode::Fsk << csvRow + '\n';
-        QTest::newRow("jsonl") << RecordFormat::Jsonl << RadioMode::AirMonitor
-                               << "{\"time\":\"2026-12-07T07:30:00.123Z\",\"sweep\":3,\"mode\":"
-                                  "\"AirMonitor\",\"dbm\":[" +
-                                      jsonDbm + "]}\n";
-        QTest::newRow("long") << RecordFormat::Long << RadioMode::LoRa
-                              << QByteArray("2026-12-07T07:30:00.123Z,46,429.7375,-61\n");
-    }
-    void formats()
-    {
-        QFETCH(RecordFormat, format);
-        QFETCH(RadioMode, mode);
-        QFETCH(QByteArray, expected);
-        QBuffer buffer;
-        QVERIFY(buffer.open(QIODevice::WriteOnly));
-        const auto writer = record::makeWriter(format, buffer);
-        QVERIFY(writer->writeSweep(sampleSweep(mode)));
-        QVERIFY(writer->writeReading(Reading{39, -61, kT0, mode}));
-        QCOMPARE(buffer.data(), expected);
     }
 
     // A file that fails mid-run is closed with its name and the system's reason, once; the
