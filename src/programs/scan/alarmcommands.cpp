@@ -45,9 +45,10 @@ void AlarmCommands::run(const AlarmEvent &event)
     QString why;
     if (!mayRun(event, why)) {
         ++m_skipped;
-        report(m_skippedUnreported, m_lastSkipReport,
-               QStringLiteral("--on-alarm not run for %1: %2")
-                   .arg(alarms::eventLine(event).section(QLatin1Char(' '), 1), why));
+        report(m_skippedUnreported, m_lastSkipReport, [&] {
+            return QStringLiteral("--on-alarm not run for %1: %2")
+                .arg(alarms::eventLine(event).section(QLatin1Char(' '), 1), why);
+        });
         return;
     }
     start(event);
@@ -147,10 +148,11 @@ void AlarmCommands::ended(int index, const QString &failure)
     job.process = nullptr;
     --m_runningCount;
     if (!failure.isEmpty()) {
-        report(m_failedUnreported, m_lastFailureReport,
-               QStringLiteral("--on-alarm for channel %1 %2")
-                   .arg(channelplan::channelNumber(index))
-                   .arg(failure));
+        report(m_failedUnreported, m_lastFailureReport, [&] {
+            return QStringLiteral("--on-alarm for channel %1 %2")
+                .arg(channelplan::channelNumber(index))
+                .arg(failure);
+        });
     }
 }
 
@@ -164,14 +166,15 @@ void AlarmCommands::killGroup(QProcess &process)
     process.kill();
 }
 
-void AlarmCommands::report(qint64 &unreported, QElapsedTimer &last, const QString &line)
+void AlarmCommands::report(qint64 &unreported, QElapsedTimer &last,
+                           const std::function<QString()> &line)
 {
     if (last.isValid() && !last.hasExpired(kReportInterval.count())) {
         ++unreported;
         return;
     }
     last.start();
-    QString text = line;
+    QString text = line();
     if (unreported > 0) {
         text += QStringLiteral(" (and %1 more like it since the last report)").arg(unreported);
     }

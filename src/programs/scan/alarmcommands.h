@@ -10,6 +10,7 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <optional>
 
 class QProcess;
@@ -48,7 +49,8 @@ private:
     void start(const AlarmEvent &event);
     void ended(int index, const QString &failure);
     static void killGroup(QProcess &process);
-    void report(qint64 &unreported, QElapsedTimer &last, const QString &line);
+    // The line is made only when it is told: a flood of events must stay cheap.
+    void report(qint64 &unreported, QElapsedTimer &last, const std::function<QString()> &line);
 
     QString m_command;
     std::chrono::milliseconds m_raiseInterval;
