@@ -4,7 +4,6 @@
 #include "programs/monitor/alarmnotifier.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QSystemTrayIcon>

@@ -6,8 +6,8 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
@@ -34,8 +34,7 @@ AlarmNotifier::Route AlarmNotifier::route() const
     if (!m_notify) {
         return Route::None;
     }
-    if (m_bus.isConnected() && m_bus.interface() != nullptr &&
-        m_bus.interface()->isServiceRegistered(kService).value()) {
+    if (m_bus.isConnected()) {
         return Route::Desktop;
     }
     return QSystemTrayIcon::isSystemTrayAvailable() ? Route::Tray : Route::None;
@@ -62,7 +61,15 @@ void AlarmNotifier::notify(const AlarmEvent &event)
             QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("Notify"));
         call << QStringLiteral("kvt318-monitor") << 0U << QStringLiteral("dialog-warning")
              << summary << body << QStringList() << QVariantMap() << kServerTimeout;
-        m_bus.asyncCall(call);
+        auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
+        // No notification service on the bus: the tray says it instead, where there is one.
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [this, summary, body](QDBusPendingCallWatcher *reply) {
+                    reply->deleteLater();
+                    if (reply->isError() && QSystemTrayIcon::isSystemTrayAvailable()) {
+                        tray()->showMessage(summary, body, QSystemTrayIcon::Warning);
+                    }
+                });
         break;
     }
     case Route::Tray:

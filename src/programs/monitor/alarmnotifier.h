@@ -23,7 +23,8 @@ public:
     void setEnabled(bool notify, bool sound);
     void notify(const AlarmEvent &event);
 
-    // Where a notification would go now.
+    // Where a notification goes first: the desktop's service when there is a session bus (the
+    // tray after all when the bus has no such service), else the tray.
     [[nodiscard]] Route route() const;
 
 private:
