@@ -44,7 +44,7 @@ Replayer::Replayer(ScanOptions options, QObject *parent)
     , m_feedTimer(new QTimer(this))
 {
     m_feedTimer->setSingleShot(true);
-    // A coarse timer may fire up to 5 % early, which would replay faster than recorded.
+    // A coarse timer may fire up to 5 % early, which would shorten a replay at the recorded pace.
     m_feedTimer->setTimerType(Qt::PreciseTimer);
     m_latest.fill(MonitorState::kNoReading);
     m_highest.fill(MonitorState::kNoReading);
