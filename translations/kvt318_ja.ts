@@ -304,6 +304,30 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <translation>統計のエクスポート</translation>
     </message>
     <message>
+        <source>Export &amp;trace for frequency planning</source>
+        <translation>周波数計画用トレースをエクスポート(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;Held maximum…</source>
+        <translation>最大値ホールド(&amp;H)…</translation>
+    </message>
+    <message>
+        <source>&amp;Mean…</source>
+        <translation>平均(&amp;M)…</translation>
+    </message>
+    <message>
+        <source>Me&amp;dian…</source>
+        <translation>中央値(&amp;D)…</translation>
+    </message>
+    <message>
+        <source>&amp;90th percentile…</source>
+        <translation>90 パーセンタイル(&amp;9)…</translation>
+    </message>
+    <message>
+        <source>Export trace for frequency planning</source>
+        <translation>周波数計画用トレースのエクスポート</translation>
+    </message>
+    <message>
         <source>Cancel</source>
         <translation>キャンセル</translation>
     </message>

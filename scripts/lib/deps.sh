@@ -12,6 +12,12 @@ kvt_build_packages+=(desktop-file-utils man-db groff-base)
 kvt_build_packages+=(xvfb openbox)
 # zlib reads recordings compressed with gzip back.
 kvt_build_packages+=(zlib1g-dev)
+# kvt318-scan's Prometheus endpoint: Qt's HTTP server, whose CMake files also look for Qt WebSockets.
+kvt_build_packages+=(qt6-httpserver-dev qt6-websockets-dev)
+# The real readers of what kvt318-scan hands on, started by the tests on free loopback ports of
+# their own: influxd (InfluxDB 1.x), prometheus and promtool. Services the packages may start on
+# their default ports do not disturb them.
+kvt_build_packages+=(influxdb prometheus)
 # scripts/package: CPack reads the binaries' library needs with dpkg-shlibdeps.
 kvt_package_packages=(dpkg-dev file)
 # Qt Linguist's CMake support and lrelease, which compile the translations at build time.

@@ -237,6 +237,9 @@ private Q_SLOTS:
                 QVERIFY(file.writeSweep(sweep));
             }
         }
+        const QString tracePath = m_dir.filePath(QStringLiteral("trace.csv"));
+        m_controller->setSavePathChooser([tracePath](QWidget *, const QString &, const QString &,
+                                                     const QString &) { return tracePath; });
         m_controller->showHistory();
         HistoryWindow *window = m_controller->historyWindow();
         window->openRecording(path);
@@ -263,6 +266,13 @@ private Q_SLOTS:
         QCOMPARE(channel12(StatisticsModel::OccupancyChange), QStringLiteral("+50.0"));
         auto *span = window->findChild<QLabel *>(QStringLiteral("spanStatus"));
         QVERIFY2(span->text().contains(QStringLiteral("10 sweeps")), qPrintable(span->text()));
+        // The trace is of the span too: channel 12 (429.3125 MHz) busy throughout it.
+        window->findChild<QAction *>(QStringLiteral("exportTraceMedian"))->trigger();
+        QFile trace(tracePath);
+        QVERIFY(trace.open(QIODevice::ReadOnly));
+        const QList<QByteArray> traceLines = trace.readAll().split('\n');
+        QCOMPARE(traceLines.size(), 41);
+        QCOMPARE(traceLines[5], QByteArray("429.3125,-60.0\r"));
 
         QTest::keyClick(waterfall, Qt::Key_Escape);
         QCOMPARE(channel12(StatisticsModel::Occupancy), QStringLiteral("50.0"));

@@ -1,7 +1,9 @@
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
+#include "engine/record/influxlinewriter.h"
 #include "engine/record/recorder.h"
 #include "engine/record/recordsink.h"
+#include "engine/record/rtlpowerwriter.h"
 #include "engine/record/sweepassembler.h"
 
 #include <QBuffer>
@@ -13,6 +15,8 @@
 #include <mutex>
 
 namespace {
+
+using IntPairs = QList<QPair<int, int>>;
 
 constexpr qint64 kT0 = 1796628600123; // 2026-12-07T07:30:00.123Z
 
@@ -277,18 +281,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<int>>("levels"); // one reading a second; 0: a reconnect
         QTest::addColumn<QByteArray>("row");
-        QTest::newRow("no readings") << QList<int>{} << QByteArray("7,429.2500,0,,,,0.0,0,0.000,");
+        QTest::newRow("no readings")
+            << QList<int>{} << QByteArray("7,429.2500,0,,,,0.0,0,0.000,,,");
         QTest::newRow("quiet") << QList<int>{-120, -110, -100}
-                               << QByteArray("7,429.2500,3,-120,-110.0,-100,0.0,0,0.000,");
+                               << QByteArray(
+                                      "7,429.2500,3,-120,-110.0,-100,0.0,0,0.000,,-110,-100");
         QTest::newRow("two bursts, the longer one ended")
             << QList<int>{-90, -120, -80, -70, -60, -120, -110}
-            << QByteArray("7,429.2500,7,-120,-92.9,-60,57.1,2,3.000,2026-12-07T07:30:04.123Z");
+            << QByteArray(
+                   "7,429.2500,7,-120,-92.9,-60,57.1,2,3.000,2026-12-07T07:30:04.123Z,-90,-60");
         QTest::newRow("burst lasting to the end")
             << QList<int>{-120, -99, -99}
-            << QByteArray("7,429.2500,3,-120,-106.0,-99,66.7,1,1.000,2026-12-07T07:30:02.123Z");
+            << QByteArray(
+                   "7,429.2500,3,-120,-106.0,-99,66.7,1,1.000,2026-12-07T07:30:02.123Z,-99,-99");
         QTest::newRow("reconnect ends a burst")
             << QList<int>{-90, -90, 0, -90, -120}
-            << QByteArray("7,429.2500,4,-120,-97.5,-90,75.0,2,1.000,2026-12-07T07:30:02.123Z");
+            << QByteArray(
+                   "7,429.2500,4,-120,-97.5,-90,75.0,2,1.000,2026-12-07T07:30:02.123Z,-90,-90");
+        // Median: the 5th of ten; p90: the 9th, not the 10th.
+        QTest::newRow("median and p90 of ten")
+            << QList<int>{-91, -97, -50, -96, -97, -95, -94, -97, -93, -92}
+            << QByteArray(
+                   "7,429.2500,10,-97,-90.2,-50,100.0,1,9.000,2026-12-07T07:30:09.123Z,-95,-91");
+        QTest::newRow("levels beyond the histogram")
+            << QList<int>{-200, -180, 12}
+            << QByteArray(
+                   "7,429.2500,3,-200,-122.7,12,33.3,1,0.000,2026-12-07T07:30:02.123Z,-150,0");
     }
     void statistics()
     {
@@ -310,9 +328,9 @@ private Q_SLOTS:
         const QList<QByteArray> lines = buffer.data().split('\n');
         QCOMPARE(lines.size(), 42);
         QCOMPARE(lines[0], QByteArray("channel,mhz,samples,min,mean,max,occupancy_pct,bursts,"
-                                      "longest_burst_s,last_above"));
+                                      "longest_burst_s,last_above,median,p90"));
         QCOMPARE(lines[1], row);
-        QCOMPARE(lines[40], QByteArray("46,429.7375,0,,,,0.0,0,0.000,"));
+        QCOMPARE(lines[40], QByteArray("46,429.7375,0,,,,0.0,0,0.000,,,"));
     }
 
     void quietestRanking()
@@ -331,6 +349,52 @@ private Q_SLOTS:
         statistics.setThreshold(-55);
         QCOMPARE(statistics.channel(9).occupancyPct, 0.0);
         QCOMPARE(statistics.channel(9).samples, 2);
+    }
+
+    void rtlPower_data()
+    {
+        QTest::addColumn<int>("intervalS");
+        QTest::addColumn<IntPairs>("sweeps");        // ms after kT0, level of every channel
+        QTest::addColumn<QList<QByteArray>>("rows"); // time, samples, level
+        QTest::newRow("three sweeps in power, then one")
+            << 1 << IntPairs{{0, -60}, {400, -70}, {800, -80}, {1200, -90}}
+            << QList<QByteArray>{"07:30:00, 3, -64.32", "07:30:01, 1, -90.00"};
+        QTest::newRow("an interval without sweeps has no row")
+            << 2 << IntPairs{{0, -50}, {1800, -50}, {4100, -40}}
+            << QList<QByteArray>{"07:30:00, 2, -50.00", "07:30:04, 1, -40.00"};
+    }
+    void rtlPower()
+    {
+        QFETCH(int, intervalS);
+        QFETCH(IntPairs, sweeps);
+        QFETCH(QList<QByteArray>, rows);
+        QBuffer buffer;
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        RtlPowerWriter writer(buffer, std::chrono::seconds(intervalS), QTimeZone::utc());
+        for (const auto &[offsetMs, dbm] : sweeps) {
+            SweepRecord sweep{kT0 + offsetMs, 1, RadioMode::AirMonitor, {}};
+            sweep.dbm.fill(qint16(dbm));
+            QVERIFY(writer.writeSweep(sweep));
+        }
+        QVERIFY(writer.writeEnd());
+        QByteArray expected;
+        for (const QByteArray &row : rows) {
+            const QList<QByteArray> fields = row.split(',');
+            expected += "2026-12-07, " + fields[0] + ", 429250000, 429750000, 12500.00," +
+                        fields[1] + QByteArray("," + fields[2]).repeated(40) + '\n';
+        }
+        QCOMPARE(buffer.data(), expected);
+    }
+
+    void influx()
+    {
+        QBuffer buffer;
+        QVERIFY(buffer.open(QIODevice::WriteOnly));
+        InfluxLineWriter writer(buffer, QStringLiteral("ttyUSB0"), {{"site", "North Hill"}});
+        QVERIFY(writer.writeReading(Reading{23, -72, kT0, RadioMode::Fsk}));
+        QVERIFY(writer.writeReading(Reading{0, -72, kT0, RadioMode::Fsk}));
+        QCOMPARE(buffer.data(), QByteArray("kvt318,port=ttyUSB0,channel=30,site=North\\ Hill "
+                                           "dbm=-72i,mhz=429.5375 1796628600123000000\n"));
     }
 };
 

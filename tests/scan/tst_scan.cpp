@@ -163,8 +163,8 @@ private Q_SLOTS:
         QList<std::tuple<double, double, int>> ranked; // occupancy, mean, channel
         for (int channel = 7; channel <= 46; ++channel) {
             const QList<QByteArray> cells = summary[channel - 6].split(',');
-            QStringList shown;
-            for (const QByteArray &cell : cells) {
+            QStringList shown; // the table has the summary's columns up to last_above
+            for (const QByteArray &cell : cells.mid(0, 10)) {
                 shown.append(cell.isEmpty() ? "-" : cell);
             }
             QCOMPARE(table.value(channel - 6).split(' ', Qt::SkipEmptyParts), shown);
@@ -260,16 +260,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("options");
         QTest::addColumn<int>("samples");
-        QTest::addColumn<QByteArray>("channel12"); // occupancy and the baseline columns
-        QTest::newRow("whole file") << "" << 10 << QByteArray("50.0");
+        QTest::addColumn<QByteArray>("channel12"); // occupancy, the baseline columns, median, p90
+        QTest::newRow("whole file") << "" << 10 << QByteArray("50.0,-120,-60");
         QTest::newRow("at the recorded pace, a second a sweep")
-            << "--realtime --from 07:30:07" << 3 << QByteArray("0.0");
+            << "--realtime --from 07:30:07" << 3 << QByteArray("0.0,-120,-120");
         QTest::newRow("clock times, both ends included")
-            << "--from 07:30:02 --to 07:30:04" << 3 << QByteArray("100.0");
+            << "--from 07:30:02 --to 07:30:04" << 3 << QByteArray("100.0,-60,-60");
         QTest::newRow("ISO 8601 without seconds")
-            << "--to 2026-12-07T07:30Z" << 1 << QByteArray("100.0");
+            << "--to 2026-12-07T07:30Z" << 1 << QByteArray("100.0,-60,-60");
         QTest::newRow("against the whole file's summary")
-            << "--from 07:30:05 --baseline BASE" << 5 << QByteArray("0.0,50.0,-50.0,-90.0,-30.0");
+            << "--from 07:30:05 --baseline BASE" << 5
+            << QByteArray("0.0,50.0,-50.0,-90.0,-30.0,-120,-120");
     }
     void replaysASpanAgainstABaseline()
     {

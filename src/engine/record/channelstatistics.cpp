@@ -12,6 +12,11 @@
 #include <algorithm>
 #include <tuple>
 
+namespace {
+constexpr int kMedianPercent = 50;
+constexpr int kP90Percent = 90;
+} // namespace
+
 ChannelStatistics::ChannelStatistics(qint16 thresholdDbm)
     : m_threshold(thresholdDbm)
 {}
@@ -28,6 +33,7 @@ void ChannelStatistics::addReading(const Reading &reading)
     }
     ++tally.samples;
     tally.sum += reading.dbm;
+    tally.levels.add(reading.dbm);
     tally.min = std::min(tally.min, reading.dbm);
     tally.max = std::max(tally.max, reading.dbm);
 
@@ -100,6 +106,8 @@ ChannelSummary ChannelStatistics::channel(int index) const
     summary.max = tally.max;
     if (tally.samples > 0) {
         summary.mean = static_cast<double>(tally.sum) / static_cast<double>(tally.samples);
+        summary.median = tally.levels.percentile(kMedianPercent);
+        summary.p90 = tally.levels.percentile(kP90Percent);
     }
     if (tally.thresholdSamples > 0) {
         summary.occupancyPct =
@@ -160,22 +168,30 @@ QByteArray summaryRow(const ChannelSummary &summary)
     if (summary.lastAboveUtcMs) {
         row += recordTime(*summary.lastAboveUtcMs).toLatin1();
     }
-    return row + '\n';
+    return row;
+}
+
+QByteArray levelColumns(const ChannelSummary &summary)
+{
+    if (summary.samples == 0) {
+        return ",,";
+    }
+    return ',' + QByteArray::number(summary.median) + ',' + QByteArray::number(summary.p90);
 }
 
 QByteArray baselineColumns(const ChannelSummary &summary,
                            const std::optional<Baseline::Channel> &before)
 {
     if (!before) {
-        return ",,,,\n";
+        return ",,,,";
     }
     const auto figure = [](double value) { return QByteArray::number(value, 'f', kOneDecimal); };
     if (summary.samples == 0) {
-        return ',' + figure(before->occupancyPct) + ",," + figure(before->mean) + ",\n";
+        return ',' + figure(before->occupancyPct) + ",," + figure(before->mean) + ',';
     }
     return ',' + figure(before->occupancyPct) + ',' +
            figure(summary.occupancyPct - before->occupancyPct) + ',' + figure(before->mean) + ',' +
-           figure(summary.mean - before->mean) + '\n';
+           figure(summary.mean - before->mean);
 }
 } // namespace
 
@@ -185,15 +201,17 @@ bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
     QByteArray text("channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,"
                     "last_above");
     text += baseline != nullptr
-                ? ",baseline_occupancy_pct,delta_occupancy_pct,baseline_mean,delta_mean\n"
-                : "\n";
+                ? ",baseline_occupancy_pct,delta_occupancy_pct,baseline_mean,delta_mean"
+                : "";
+    // Appended last, so that readers by column position or name keep working.
+    text += ",median,p90\n";
     for (int i = 0; i < MonitorState::kChannelCount; ++i) {
         const ChannelSummary summary = statistics.channel(i);
         text += summaryRow(summary);
         if (baseline != nullptr) {
-            text.chop(1);
             text += baselineColumns(summary, baseline->channels[static_cast<std::size_t>(i)]);
         }
+        text += levelColumns(summary) + '\n';
     }
     bool written = device.write(text) == text.size();
     if (auto *file = qobject_cast<QFileDevice *>(&device)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/protocol/monitorstate.h"
+#include "engine/record/levelhistogram.h"
 
 #include <QtGlobal>
 
@@ -21,6 +22,8 @@ struct ChannelSummary
     qint16 min = 0;
     qint16 max = 0;
     double mean = 0.0;
+    qint16 median = 0;
+    qint16 p90 = 0;
     // Share of readings above the threshold, 0 to 100.
     double occupancyPct = 0.0;
     // Runs of consecutive readings above the threshold.
@@ -62,6 +65,7 @@ private:
         qint64 sum = 0;
         qint16 min = 0;
         qint16 max = 0;
+        LevelHistogram levels;
         qint64 thresholdSamples = 0;
         qint64 above = 0;
         qint64 bursts = 0;
@@ -78,10 +82,10 @@ private:
 
 namespace record {
 
-// channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,last_above; a channel
-// without readings leaves its level and time columns empty. With a baseline,
-// baseline_occupancy_pct,delta_occupancy_pct,baseline_mean,delta_mean follow, empty where
-// either survey has no readings. False when the device fails.
+// channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,last_above; with a
+// baseline, baseline_occupancy_pct,delta_occupancy_pct,baseline_mean,delta_mean follow, empty
+// where either survey has no readings; median,p90 come last. A channel without readings leaves
+// its level and time columns empty. False when the device fails.
 bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
                      const Baseline *baseline = nullptr);
 

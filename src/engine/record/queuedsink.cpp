@@ -78,7 +78,11 @@ void QueuedSink::State::run()
             break;
         }
         if (queue.empty()) {
-            if (unsynced && !syncNow()) {
+            // Closing: what the format still holds goes out, then everything to the disk.
+            lock.unlock();
+            const bool ended = out.writeEnd();
+            lock.lock();
+            if (!ended || !syncNow()) {
                 fail(out.errorString(), 0);
             }
             break;

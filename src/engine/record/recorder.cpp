@@ -16,9 +16,9 @@ Recorder::~Recorder()
     finish();
 }
 
-bool Recorder::start(const QString &path, RecordFormat format)
+bool Recorder::start(const QString &path, RecordFormat format, const WriterSettings &settings)
 {
-    auto file = std::make_unique<RecordFile>(path, format);
+    auto file = std::make_unique<RecordFile>(path, format, settings);
     if (!file->open()) {
         m_lastError = file->errorString();
         return false;

@@ -59,7 +59,7 @@ public:
 
     // A new recording to path, appended to (the header only when the file is new or empty);
     // false when it cannot be opened, with "FILE: reason" in lastError().
-    bool start(const QString &path, RecordFormat format);
+    bool start(const QString &path, RecordFormat format, const WriterSettings &settings = {});
     // A new recording to a sink already open; name is what messages call it.
     void start(std::unique_ptr<RecordSink> sink, const QString &name);
     // The rows already queued are still written, then the file is closed.

@@ -12,9 +12,10 @@
 #include <unistd.h>
 #endif
 
-RecordFile::RecordFile(QString path, RecordFormat format)
+RecordFile::RecordFile(QString path, RecordFormat format, WriterSettings settings)
     : m_path(std::move(path))
     , m_format(format)
+    , m_settings(std::move(settings))
 {}
 
 RecordFile::~RecordFile() = default;
@@ -43,7 +44,7 @@ bool RecordFile::open()
         m_error = displayName() + QLatin1String(": ") + m_file.errorString();
         return false;
     }
-    m_writer = record::makeWriter(m_format, m_file);
+    m_writer = record::makeWriter(m_format, m_file, m_settings);
     // Appending to an earlier recording of the same format: its header is already there.
     // Standard output always starts with one, whatever it is redirected to.
     m_headerDue = toStdout || m_file.isSequential() || m_file.size() == 0;
@@ -59,6 +60,11 @@ bool RecordFile::writeHeader()
     return m_writer && checked(m_writer->writeHeader());
 }
 
+bool RecordFile::writeEnd()
+{
+    return m_writer && checked(m_writer->writeEnd());
+}
+
 bool RecordFile::writeSweep(const SweepRecord &sweep)
 {
     return m_writer && checked(m_writer->writeSweep(sweep));
@@ -71,7 +77,7 @@ bool RecordFile::writeReading(const Reading &reading)
 
 bool RecordFile::takesReadings() const
 {
-    return m_format == RecordFormat::Long;
+    return record::takesReadings(m_format);
 }
 
 bool RecordFile::sync()

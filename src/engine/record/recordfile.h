@@ -15,7 +15,7 @@
 class RecordFile : public RecordSink
 {
 public:
-    RecordFile(QString path, RecordFormat format);
+    RecordFile(QString path, RecordFormat format, WriterSettings settings = {});
     ~RecordFile() override;
     RecordFile(const RecordFile &) = delete;
     RecordFile &operator=(const RecordFile &) = delete;
@@ -26,6 +26,7 @@ public:
     bool writeHeader() override;
     bool writeSweep(const SweepRecord &sweep) override;
     bool writeReading(const Reading &reading) override;
+    bool writeEnd() override;
     [[nodiscard]] bool takesReadings() const override;
     bool sync() override;
     [[nodiscard]] QString errorString() const override;
@@ -38,6 +39,7 @@ private:
 
     QString m_path;
     RecordFormat m_format;
+    WriterSettings m_settings;
     QFile m_file;
     std::unique_ptr<RecordSink> m_writer;
     bool m_headerDue = false;

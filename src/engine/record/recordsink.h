@@ -24,5 +24,7 @@ public:
     [[nodiscard]] virtual bool takesReadings() const { return false; }
     // Asks the system to put what was written on the disk (fdatasync), where there is one.
     virtual bool sync() { return true; }
+    // The end of the recording: formats that gather records write what they still hold.
+    virtual bool writeEnd() { return true; }
     [[nodiscard]] virtual QString errorString() const = 0;
 };

@@ -5,6 +5,7 @@
 #include "engine/record/recordfile.h"
 #include "engine/record/recordingreader.h"
 #include "engine/record/recordsink.h"
+#include "engine/record/tracewriter.h"
 #include "painters/chartimage.h"
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
@@ -106,7 +107,8 @@ bool Replayer::load()
 bool Replayer::openFiles()
 {
     for (auto [path, file] :
-         {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.pngPath, &m_png}}) {
+         {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.pngPath, &m_png},
+          std::pair{m_options.tracePath, &m_trace}}) {
         if (path.isEmpty()) {
             continue;
         }
@@ -118,8 +120,13 @@ bool Replayer::openFiles()
     }
     if (m_options.recordsAsked) {
         const bool single = m_recording.width() == 1;
-        m_output = std::make_unique<RecordFile>(m_options.output,
-                                                single ? RecordFormat::Long : m_options.format);
+        // A recording of one channel has no sweeps: its readings go out one a row.
+        const RecordFormat format = single && !record::takesReadings(m_options.format)
+                                        ? RecordFormat::Long
+                                        : m_options.format;
+        m_output = std::make_unique<RecordFile>(
+            m_options.output, format,
+            WriterSettings{m_options.integrate, QString(), m_options.influxTags});
         if (!m_output->open() || !m_output->writeHeader()) {
             finish(kWriteFailed, m_output->errorString());
             return false;
@@ -235,6 +242,11 @@ void Replayer::finish(int exitCode, const QString &message)
     if (!message.isEmpty()) {
         tell(message);
     }
+    // What a format still holds (rtl_power's last interval), unless writing is what failed.
+    if (m_output && code != kWriteFailed && !m_output->writeEnd()) {
+        tell(m_output->errorString());
+        code = code == 0 ? kWriteFailed : code;
+    }
     const bool read = code != kOpenFailed && code != kNotRecording;
     if (read && !writeResults() && code == 0) {
         code = kWriteFailed;
@@ -277,6 +289,13 @@ bool Replayer::writeResults()
         const Baseline *baseline = m_baseline ? &*m_baseline : nullptr;
         if (!record::writeSummaryCsv(*m_summary, m_statistics, baseline) || !m_summary->commit()) {
             tell(saveError(*m_summary));
+            written = false;
+        }
+    }
+    if (m_trace) {
+        if (!record::writeTrace(*m_trace, m_statistics, m_options.traceLevel) ||
+            !m_trace->commit()) {
+            tell(saveError(*m_trace));
             written = false;
         }
     }

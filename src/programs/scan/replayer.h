@@ -57,6 +57,7 @@ private:
     std::unique_ptr<RecordFile> m_output;
     std::unique_ptr<QSaveFile> m_summary;
     std::unique_ptr<QSaveFile> m_png;
+    std::unique_ptr<QSaveFile> m_trace;
     MqttPublisher *m_publisher = nullptr;
     ScanAlarms *m_alarms = nullptr;
     std::vector<RecordSink *> m_sinks;

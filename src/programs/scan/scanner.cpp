@@ -4,7 +4,9 @@
 #include "engine/protocol/qtseriallink.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/record/recorder.h"
+#include "engine/record/tracewriter.h"
 #include "painters/chartimage.h"
+#include "programs/scan/metricsserver.h"
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
 #endif
@@ -14,6 +16,7 @@
 #include "programs/scan/stopsignals.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QImage>
 #include <QLoggingCategory>
 #include <QSaveFile>
@@ -75,6 +78,8 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
         connect(m_recorder.get(), &Recorder::readingTaken, this,
                 [this](const Reading &reading) { m_statistics.addReading(reading); });
     }
+    connect(&engine, &SweepEngine::readingStored, this,
+            [this](const Reading &reading) { m_metrics.addReading(reading); });
     connect(m_run.get(), &ScanRun::sweeping, this, [this] {
         // The records begin with the first sweep: a module that never answers leaves no file.
         if (!m_swept && !openOutput()) {
@@ -85,10 +90,12 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
             tell(QStringLiteral("%1: sweeping again").arg(m_options.port));
         }
         m_swept = true;
+        m_sweeping = true;
         m_interrupted = false;
     });
     connect(m_run.get(), &ScanRun::interrupted, this, [this](const QString &reason) {
         m_interrupted = true;
+        m_sweeping = false;
         // Nothing is known of the gap: no burst goes on across it.
         m_statistics.breakBursts();
         tell(reason + QStringLiteral("; reopening it once a second"));
@@ -176,6 +183,10 @@ bool Scanner::start()
     if (!openFiles() || !startAlarms()) {
         return false;
     }
+    // A metrics address that cannot be listened on ends the run here; exitCode() says so.
+    if (!startMetrics()) {
+        return true;
+    }
     startPublishing();
     m_clock.start();
     if (m_options.duration) {
@@ -188,17 +199,58 @@ bool Scanner::start()
     return true;
 }
 
+bool Scanner::startMetrics()
+{
+    if (!m_options.metrics) {
+        return true;
+    }
+    m_metricsServer = new MetricsServer([this] { return metricsText(); }, this);
+    if (!m_metricsServer->start(*m_options.metrics)) {
+        finish(kMetricsFailed, QStringLiteral("--metrics ") + m_metricsServer->errorString());
+        return false;
+    }
+    return true;
+}
+
+QByteArray Scanner::metricsText()
+{
+    m_metrics.setUp(m_sweeping);
+    std::optional<qint64> last;
+    if (m_recorder->lastSweep()) {
+        last = m_recorder->lastSweep()->utcMs;
+    } else if (m_recorder->lastReading()) {
+        last = m_recorder->lastReading()->utcMs;
+    }
+    m_metrics.setSweeps(m_recorder->recorded(), last);
+    m_metrics.setRowsWritten(m_recorder->rowsWritten());
+#ifdef KVT_WITH_MQTT
+    if (m_publisher != nullptr) {
+        m_metrics.setMqttDropped(m_publisher->droppedSweeps());
+    }
+#endif
+    return m_metrics.render(m_statistics);
+}
+
 bool Scanner::openOutput()
 {
-    const RecordFormat format = m_options.channel ? RecordFormat::Long : m_options.format;
-    return m_recorder->start(m_options.output, format);
+    // A single channel has no sweeps: its readings go out one a row.
+    const RecordFormat format = m_options.channel && !record::takesReadings(m_options.format)
+                                    ? RecordFormat::Long
+                                    : m_options.format;
+    // The port tag names the device, as its file does: ttyUSB0, COM3.
+    const QString port = m_options.port.startsWith(QLatin1String("/dev/"))
+                             ? QFileInfo(m_options.port).fileName()
+                             : m_options.port;
+    return m_recorder->start(m_options.output, format,
+                             WriterSettings{m_options.integrate, port, m_options.influxTags});
 }
 
 bool Scanner::openFiles()
 {
     // Opened now, so that a path that cannot be written is known before an hour of recording.
     for (auto [path, file] :
-         {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.pngPath, &m_png}}) {
+         {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.pngPath, &m_png},
+          std::pair{m_options.tracePath, &m_trace}}) {
         if (path.isEmpty()) {
             continue;
         }
@@ -229,6 +281,7 @@ void Scanner::finish(int exitCode, const QString &message)
     // A sink that fails stops the run; its own end must not overwrite that outcome.
     disconnect(m_run.get(), &ScanRun::ended, this, &Scanner::finish);
     m_run->stop();
+    m_sweeping = false;
     m_durationTimer->stop();
     m_progressTimer->stop();
     clearProgress();
@@ -294,6 +347,13 @@ bool Scanner::writeResults()
     if (m_summary) {
         if (!record::writeSummaryCsv(*m_summary, m_statistics) || !m_summary->commit()) {
             tell(saveError(*m_summary));
+            written = false;
+        }
+    }
+    if (m_trace) {
+        if (!record::writeTrace(*m_trace, m_statistics, m_options.traceLevel) ||
+            !m_trace->commit()) {
+            tell(saveError(*m_trace));
             written = false;
         }
     }

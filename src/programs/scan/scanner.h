@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/record/channelstatistics.h"
+#include "programs/scan/scanmetrics.h"
 #include "programs/scan/scanoptions.h"
 
 #include <QElapsedTimer>
@@ -11,6 +12,7 @@
 
 class QSaveFile;
 class QTimer;
+class MetricsServer;
 class MqttPublisher;
 class Recorder;
 class ScanAlarms;
@@ -27,6 +29,7 @@ class Scanner : public QObject
 public:
     static constexpr int kWriteFailed = 1;
     static constexpr int kBrokerRefused = 6;
+    static constexpr int kMetricsFailed = 7;
 
     explicit Scanner(ScanOptions options, QObject *parent = nullptr);
     ~Scanner() override;
@@ -49,6 +52,8 @@ private:
     void tell(const QString &line);
     void startPublishing();
     bool startAlarms();
+    bool startMetrics();
+    [[nodiscard]] QByteArray metricsText();
 
     ScanOptions m_options;
     // The recorder and the publisher use the statistics: declared after them, they go first.
@@ -60,6 +65,9 @@ private:
 #endif
     std::unique_ptr<QSaveFile> m_summary;
     std::unique_ptr<QSaveFile> m_png;
+    std::unique_ptr<QSaveFile> m_trace;
+    ScanMetrics m_metrics;
+    MetricsServer *m_metricsServer = nullptr;
     // The run feeds the recorder: it goes first.
     std::unique_ptr<ScanRun> m_run;
     StopSignals *m_signals = nullptr;
@@ -67,6 +75,7 @@ private:
     QTimer *m_progressTimer = nullptr;
     QElapsedTimer m_clock;
     bool m_swept = false;
+    bool m_sweeping = false;
     bool m_interrupted = false;
     bool m_progressShown = false;
     std::optional<int> m_exitCode;

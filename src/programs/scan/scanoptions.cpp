@@ -33,7 +33,8 @@ const QString kExitCodes = QStringLiteral(
     "     or baseline file cannot be opened\n"
     "  4  no supported module answered; the replayed or baseline file is not a recording\n"
     "  5  the port failed or the module stopped answering (without --reconnect)\n"
-    "  6  the MQTT broker refused the connection at the start (login or TLS)");
+    "  6  the MQTT broker refused the connection at the start (login or TLS)\n"
+    "  7  the --metrics address cannot be listened on (in use, no permission)");
 
 struct Names
 {
@@ -43,8 +44,17 @@ struct Names
                               QStringLiteral("FILE"),
                               QStringLiteral("-")};
     QCommandLineOption format{QStringLiteral("format"),
-                              QStringLiteral("Record format: csv (default), long or jsonl."),
+                              QStringLiteral("Record format: csv (default), long, jsonl, "
+                                             "rtl_power or influx (InfluxDB line protocol)."),
                               QStringLiteral("FORMAT"), QStringLiteral("csv")};
+    QCommandLineOption integrate{QStringLiteral("integrate"),
+                                 QStringLiteral("With --format rtl_power: one row per D, each "
+                                                "level the mean power in it (default 1s)."),
+                                 QStringLiteral("D"), QStringLiteral("1s")};
+    QCommandLineOption influxTag{QStringLiteral("influx-tag"),
+                                 QStringLiteral("With --format influx: add the tag KEY=VALUE to "
+                                                "every line (repeatable)."),
+                                 QStringLiteral("KEY=VALUE")};
     QCommandLineOption sweeps{{QStringLiteral("n"), QStringLiteral("sweeps")},
                               QStringLiteral("Stop after N complete sweeps (with --channel, N "
                                              "readings)."),
@@ -68,6 +78,18 @@ struct Names
                                QStringLiteral("At the end, write the per-channel statistics to "
                                               "FILE as CSV."),
                                QStringLiteral("FILE")};
+    QCommandLineOption trace{QStringLiteral("trace"),
+                             QStringLiteral("At the end, write the frequency-planning trace "
+                                            "(MHz,dBm per channel) to FILE."),
+                             QStringLiteral("FILE")};
+    QCommandLineOption traceLevel{QStringLiteral("trace-level"),
+                                  QStringLiteral("The trace's level: max (default), mean, median "
+                                                 "or p90."),
+                                  QStringLiteral("LEVEL"), QStringLiteral("max")};
+    QCommandLineOption metrics{QStringLiteral("metrics"),
+                               QStringLiteral("Serve Prometheus metrics at http://[ADDR:]PORT/"
+                                              "metrics; a bare PORT is the loopback address's."),
+                               QStringLiteral("[ADDR:]PORT")};
     QCommandLineOption png{QStringLiteral("png"),
                            QStringLiteral("At the end, draw the chart into FILE (PNG)."),
                            QStringLiteral("FILE")};
@@ -113,6 +135,53 @@ std::optional<qint64> positiveInteger(const QString &text)
     return ok && value > 0 ? std::optional<qint64>(value) : std::nullopt;
 }
 
+QString readHandOnOptions(const QCommandLineParser &parser, const Names &names,
+                          ScanOptions &options)
+{
+    options.tracePath = parser.value(names.trace);
+    const auto level = record::traceLevelFromName(parser.value(names.traceLevel));
+    if (!level) {
+        return QStringLiteral("unknown trace level '%1': use max, mean, median or p90")
+            .arg(parser.value(names.traceLevel));
+    }
+    options.traceLevel = *level;
+    const auto integrate = parseDuration(parser.value(names.integrate));
+    // rtl_power's times have whole seconds, so must its intervals.
+    if (!integrate || integrate->count() % 1000 != 0) {
+        return QStringLiteral("--integrate needs whole seconds such as 1s, 10s or 15m, not '%1'")
+            .arg(parser.value(names.integrate));
+    }
+    options.integrate = std::chrono::duration_cast<std::chrono::seconds>(*integrate);
+    for (const QString &tag : parser.values(names.influxTag)) {
+        const qsizetype equals = tag.indexOf(QLatin1Char('='));
+        const QString key = tag.left(equals);
+        const QString value = equals < 0 ? QString() : tag.mid(equals + 1);
+        if (const auto problem = influx::tagProblem(key, value)) {
+            return QStringLiteral("--influx-tag '%1': %2").arg(tag, *problem);
+        }
+        options.influxTags.append({key, value});
+    }
+    if (parser.isSet(names.metrics)) {
+        options.metrics = MetricsAddress::parse(parser.value(names.metrics));
+        if (!options.metrics) {
+            return QStringLiteral("--metrics needs PORT or ADDRESS:PORT with an IP address, not "
+                                  "'%1'")
+                .arg(parser.value(names.metrics));
+        }
+    }
+    const bool rtlPower = options.format == RecordFormat::RtlPower;
+    if (parser.isSet(names.integrate) && !rtlPower) {
+        return QStringLiteral("--integrate needs --format rtl_power");
+    }
+    if (!options.influxTags.isEmpty() && options.format != RecordFormat::Influx) {
+        return QStringLiteral("--influx-tag needs --format influx");
+    }
+    if (rtlPower && options.channel) {
+        return QStringLiteral("rtl_power rows hold whole sweeps; --channel records one channel");
+    }
+    return {};
+}
+
 QString readReplayOptions(const QCommandLineParser &parser, const Names &names,
                           ScanOptions &options)
 {
@@ -152,7 +221,7 @@ QString readOptions(const QCommandLineParser &parser, const Names &names, ScanOp
     options.output = parser.value(names.output);
     const auto format = record::formatFromName(parser.value(names.format));
     if (!format) {
-        return QStringLiteral("unknown format '%1': use csv, long or jsonl")
+        return QStringLiteral("unknown format '%1': use csv, long, jsonl, rtl_power or influx")
             .arg(parser.value(names.format));
     }
     options.format = *format;
@@ -213,6 +282,9 @@ QString readOptions(const QCommandLineParser &parser, const Names &names, ScanOp
     if (const QString error = readReplayOptions(parser, names, options); !error.isEmpty()) {
         return error;
     }
+    if (const QString error = readHandOnOptions(parser, names, options); !error.isEmpty()) {
+        return error;
+    }
 
     const QStringList positional = parser.positionalArguments();
     if (!options.replayPath.isEmpty()) {
@@ -245,11 +317,12 @@ Parsed parse(const QStringList &arguments)
     parser.setApplicationDescription(kExitCodes);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const Names names;
-    parser.addOptions({names.output, names.format, names.sweeps, names.duration, names.channel,
-                       names.sampleCount, names.threshold, names.summary, names.png,
-                       names.reconnect, names.stallTimeout, names.quiet, names.replay,
-                       names.realtime, names.from, names.to, names.baseline, names.help,
-                       names.version});
+    parser.addOptions({names.output,    names.format,   names.integrate, names.influxTag,
+                       names.sweeps,    names.duration, names.channel,   names.sampleCount,
+                       names.threshold, names.summary,  names.trace,     names.traceLevel,
+                       names.metrics,   names.png,      names.reconnect, names.stallTimeout,
+                       names.quiet,     names.replay,   names.realtime,  names.from,
+                       names.to,        names.baseline, names.help,      names.version});
     mqttoptions::addTo(parser);
     alarmoptions::addTo(parser);
     parser.addPositionalArgument(QStringLiteral("PORT"),

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "engine/record/influxlinewriter.h"
 #include "engine/record/recordformat.h"
 #include "programs/scan/alarmoptions.h"
+#include "engine/record/tracewriter.h"
+#include "programs/scan/metricsserver.h"
 #include "programs/scan/mqttoptions.h"
 
 #include <QString>
@@ -44,6 +47,14 @@ struct ScanOptions
     QString baselinePath;
     // Records go out in a replay only when -o or --format asks for them.
     bool recordsAsked = false;
+    // At the end, the frequency-planning trace.
+    QString tracePath;
+    TraceLevel traceLevel = TraceLevel::Max;
+    // The rtl_power format's interval and the InfluxDB format's added tags.
+    std::chrono::seconds integrate{1};
+    InfluxTags influxTags;
+    // Serve the Prometheus metrics here.
+    std::optional<MetricsAddress> metrics;
 };
 
 namespace scanoptions {

@@ -34,7 +34,9 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
+
 #include <QVBoxLayout>
+#include <tuple>
 
 #include <chrono>
 #include <utility>
@@ -186,6 +188,17 @@ void HistoryWindow::buildMenus(const MonitorActions &actions)
     file->addAction(actions.saveChartImage);
     m_saveWaterfall = file->addAction(tr("Save &waterfall image…"));
     m_exportStatistics = file->addAction(tr("&Export statistics (CSV)…"));
+    // The level frequency-coordination software should treat as the channel's.
+    QMenu *trace = file->addMenu(tr("Export &trace for frequency planning"));
+    for (const auto &[level, text, name] :
+         {std::tuple{TraceLevel::Max, tr("&Held maximum…"), "exportTraceMax"},
+          std::tuple{TraceLevel::Mean, tr("&Mean…"), "exportTraceMean"},
+          std::tuple{TraceLevel::Median, tr("Me&dian…"), "exportTraceMedian"},
+          std::tuple{TraceLevel::P90, tr("&90th percentile…"), "exportTraceP90"}}) {
+        QAction *action = trace->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, [this, chosen = level] { exportTrace(chosen); });
+    }
     file->addSeparator();
     file->addAction(tr("&Close"), QKeySequence::Close, this, &QWidget::close);
 
@@ -320,6 +333,23 @@ void HistoryWindow::exportStatistics()
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
         !record::writeSummaryCsv(file, shownStatistics(), m_baseline ? &*m_baseline : nullptr) ||
+        !file.commit()) {
+        warn(path + QLatin1String(": ") + file.errorString());
+    }
+}
+
+void HistoryWindow::exportTrace(TraceLevel level)
+{
+    const QString path = m_chooser(
+        this, tr("Export trace for frequency planning"),
+        savepath::proposed(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+                           QStringLiteral("csv")),
+        tr("CSV files (*.csv)"));
+    if (path.isEmpty()) {
+        return;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !record::writeTrace(file, shownStatistics(), level) ||
         !file.commit()) {
         warn(path + QLatin1String(": ") + file.errorString());
     }

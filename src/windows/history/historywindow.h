@@ -2,6 +2,7 @@
 
 #include "engine/record/baseline.h"
 #include "engine/record/channelstatistics.h"
+#include "engine/record/tracewriter.h"
 #include "windows/history/savepathchooser.h"
 
 #include <QMainWindow>
@@ -64,6 +65,7 @@ private:
     void chooseRecordingFile();
     void saveWaterfallImage();
     void exportStatistics();
+    void exportTrace(TraceLevel level);
     void refreshFigures();
     void showRecordingState();
     void warn(const QString &message);

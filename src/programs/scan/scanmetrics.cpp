@@ -1,0 +1,92 @@
+#include "programs/scan/scanmetrics.h"
+#include "core/channelplan.h"
+
+#include "engine/protocol/reading.h"
+#include "engine/record/channelstatistics.h"
+#include "engine/record/recordtime.h"
+
+namespace {
+constexpr double kMsPerSecond = 1000.0;
+constexpr double kPercent = 100.0;
+constexpr int kSecondsDecimals = 3;
+constexpr int kRatioDecimals = 6;
+
+void family(QByteArray &text, const char *name, const char *type, const char *help)
+{
+    text += QByteArray("# HELP ") + name + ' ' + help + "\n# TYPE " + name + ' ' + type + '\n';
+}
+
+void sample(QByteArray &text, const char *name, const QByteArray &value)
+{
+    text += QByteArray(name) + ' ' + value + '\n';
+}
+
+QByteArray channelLabels(int index)
+{
+    return "{channel=\"" + QByteArray::number(channelplan::channelNumber(index)) + "\",mhz=\"" +
+           record::channelMhz(index).toLatin1() + "\"} ";
+}
+} // namespace
+
+void ScanMetrics::addReading(const Reading &reading)
+{
+    if (reading.index >= 0 && reading.index < MonitorState::kChannelCount) {
+        m_latest[static_cast<std::size_t>(reading.index)] = reading.dbm;
+    }
+}
+
+void ScanMetrics::setSweeps(qint64 count, std::optional<qint64> lastUtcMs)
+{
+    m_sweeps = count;
+    m_lastSweepUtcMs = lastUtcMs;
+}
+
+QByteArray ScanMetrics::render(const ChannelStatistics &statistics) const
+{
+    QByteArray text;
+    family(text, "kvt318_up", "gauge", "1 while the module is sweeping, else 0.");
+    sample(text, "kvt318_up", m_up ? "1" : "0");
+    family(text, "kvt318_sweeps_total", "counter", "Complete sweeps recorded.");
+    sample(text, "kvt318_sweeps_total", QByteArray::number(m_sweeps));
+    family(text, "kvt318_last_sweep_timestamp_seconds", "gauge",
+           "When the last complete sweep ended, in seconds since the epoch.");
+    if (m_lastSweepUtcMs) {
+        sample(text, "kvt318_last_sweep_timestamp_seconds",
+               QByteArray::number(static_cast<double>(*m_lastSweepUtcMs) / kMsPerSecond, 'f',
+                                  kSecondsDecimals));
+    }
+
+    family(text, "kvt318_rssi_dbm", "gauge", "The latest level read on the channel, in dBm.");
+    for (int i = 0; i < MonitorState::kChannelCount; ++i) {
+        if (const auto &dbm = m_latest[static_cast<std::size_t>(i)]) {
+            text += "kvt318_rssi_dbm" + channelLabels(i) + QByteArray::number(*dbm) + '\n';
+        }
+    }
+    QByteArray maxima;
+    QByteArray occupancy;
+    for (int i = 0; i < MonitorState::kChannelCount; ++i) {
+        const ChannelSummary summary = statistics.channel(i);
+        if (summary.samples == 0) {
+            continue;
+        }
+        maxima += "kvt318_max_dbm" + channelLabels(i) + QByteArray::number(summary.max) + '\n';
+        occupancy += "kvt318_occupancy_ratio" + channelLabels(i) +
+                     QByteArray::number(summary.occupancyPct / kPercent, 'f', kRatioDecimals) +
+                     '\n';
+    }
+    family(text, "kvt318_max_dbm", "gauge", "The highest level read on the channel, in dBm.");
+    text += maxima;
+    family(text, "kvt318_occupancy_ratio", "gauge",
+           "Share of the channel's readings above the threshold, 0 to 1.");
+    text += occupancy;
+
+    family(text, "kvt318_rows_written_total", "counter",
+           "Rows of the recording file handed to the system.");
+    sample(text, "kvt318_rows_written_total", QByteArray::number(m_rowsWritten));
+    if (m_mqttDropped) {
+        family(text, "kvt318_mqtt_dropped_total", "counter",
+               "Sweeps dropped from the queue for the MQTT broker.");
+        sample(text, "kvt318_mqtt_dropped_total", QByteArray::number(*m_mqttDropped));
+    }
+    return text;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "engine/protocol/monitorstate.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <array>
+#include <optional>
+
+class ChannelStatistics;
+struct Reading;
+
+// What kvt318-scan tells Prometheus, and its text exposition format: whether it sweeps, the
+// sweeps so far and the time of the last one, per channel the latest level, the held maximum
+// and the occupancy, the rows the recording file has taken, and the sweeps lost on the way to
+// the broker.
+class ScanMetrics
+{
+public:
+    static constexpr char kContentType[] = "text/plain; version=0.0.4; charset=utf-8";
+
+    void setUp(bool up) { m_up = up; }
+    void addReading(const Reading &reading);
+    // Complete sweeps so far (readings with a single channel), and when the last one ended.
+    void setSweeps(qint64 count, std::optional<qint64> lastUtcMs);
+    // Rows of the recording file handed to the system; behind the sweeps, the disk lags.
+    void setRowsWritten(qint64 rows) { m_rowsWritten = rows; }
+    // Only a scanner that publishes has the MQTT counter.
+    void setMqttDropped(qint64 sweeps) { m_mqttDropped = sweeps; }
+
+    [[nodiscard]] QByteArray render(const ChannelStatistics &statistics) const;
+
+private:
+    bool m_up = false;
+    qint64 m_sweeps = 0;
+    std::optional<qint64> m_lastSweepUtcMs;
+    std::array<std::optional<qint16>, MonitorState::kChannelCount> m_latest{};
+    qint64 m_rowsWritten = 0;
+    std::optional<qint64> m_mqttDropped;
+};
