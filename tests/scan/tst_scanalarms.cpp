@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -43,6 +45,23 @@ bool alive(qint64 pid)
 {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+}
+
+// The body kvt318-scan's /metrics answers on this loopback port.
+QByteArray scrape(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(kFinishMs)) {
+        return {};
+    }
+    socket.write("GET /metrics HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n");
+    // The alarm events come last in the text.
+    QByteArray reply;
+    while (!reply.contains("{event=\"ended\"}") && socket.waitForReadyRead(kFinishMs)) {
+        reply += socket.readAll();
+    }
+    return reply;
 }
 
 struct Scan
@@ -176,6 +195,26 @@ private Q_SLOTS:
         // Ended at the last sweep's time, lasting from the raise to it.
         const QList<QByteArray> rows = lines(scan.path("run.csv"));
         QCOMPARE(log[2].left(24), rows.last().left(24));
+    }
+
+    // Prometheus sees the raised alarm on its channel and counts the event.
+    void metricsShowAlarms()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--carrier", "30:-60"}));
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        Scan scan;
+        scan.start({"-q", "-o", "/dev/null", "--metrics", QString::number(port), "--alarm", kRule,
+                    sim.devicePath()});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            scrape(port).contains("kvt318_alarm_events_total{event=\"raised\"} 1\n"), kFinishMs);
+        const QByteArray metrics = scrape(port);
+        QVERIFY(metrics.contains("kvt318_alarm_active{channel=\"30\",mhz=\"429.5375\"} 1\n"));
+        QVERIFY(metrics.contains("kvt318_alarm_active{channel=\"31\",mhz=\"429.5500\"} 0\n"));
+        QVERIFY(scan.stop());
     }
 
     void refusesBadOptions_data()

@@ -66,6 +66,7 @@ void ScanAlarms::finish()
 bool ScanAlarms::take(const std::vector<AlarmEvent> &events)
 {
     for (const AlarmEvent &event : events) {
+        ++m_eventCounts[static_cast<std::size_t>(event.kind)];
         if (!m_quiet) {
             Q_EMIT said(alarms::eventLine(event));
         }

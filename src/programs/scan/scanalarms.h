@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+#include <array>
 #include <memory>
 
 class AlarmCommands;
@@ -44,6 +45,8 @@ public:
     void finish();
 
     [[nodiscard]] const AlarmEngine &engine() const { return m_engine; }
+    // Events so far, by kind (raised, cleared, ended).
+    [[nodiscard]] const std::array<qint64, 3> &eventCounts() const { return m_eventCounts; }
 
 Q_SIGNALS:
     void happened(const AlarmEvent &event);
@@ -61,5 +64,6 @@ private:
     MqttPublisher *m_publisher = nullptr;
     bool m_quiet = false;
     bool m_readings = false;
+    std::array<qint64, 3> m_eventCounts{};
     QString m_error;
 };

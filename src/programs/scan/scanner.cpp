@@ -228,6 +228,14 @@ QByteArray Scanner::metricsText()
         m_metrics.setMqttDropped(m_publisher->droppedSweeps());
     }
 #endif
+    if (m_alarms != nullptr) {
+        ScanMetrics::Alarms alarms;
+        for (const AlarmEngine::Active &alarm : m_alarms->engine().active()) {
+            ++alarms.raised[static_cast<std::size_t>(alarm.index)];
+        }
+        alarms.events = m_alarms->eventCounts();
+        m_metrics.setAlarms(alarms);
+    }
     return m_metrics.render(m_statistics);
 }
 
