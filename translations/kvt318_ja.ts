@@ -2,7 +2,92 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP">
 <context>
+    <name>AlarmNotifier</name>
+    <message>
+        <source>Channel %1 busy</source>
+        <translation>チャネル %1 使用中</translation>
+    </message>
+    <message>
+        <source>%1 MHz at %2 dBm (%3)</source>
+        <translation>%1 MHz、%2 dBm (%3)</translation>
+    </message>
+</context>
+<context>
+    <name>AlarmWatch</name>
+    <message>
+        <source>the rules changed</source>
+        <translation>規則が変更されました</translation>
+    </message>
+</context>
+<context>
+    <name>AlarmsPane</name>
+    <message>
+        <source>&amp;Notify</source>
+        <translation>通知(&amp;N)</translation>
+    </message>
+    <message>
+        <source>S&amp;ound</source>
+        <translation>音(&amp;O)</translation>
+    </message>
+    <message>
+        <source>On</source>
+        <translation>有効</translation>
+    </message>
+    <message>
+        <source>Rule</source>
+        <translation>規則</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>チャネル</translation>
+    </message>
+    <message>
+        <source>MHz</source>
+        <translation>MHz</translation>
+    </message>
+    <message>
+        <source>dBm</source>
+        <translation>dBm</translation>
+    </message>
+    <message>
+        <source>For (s)</source>
+        <translation>継続 (秒)</translation>
+    </message>
+    <message>
+        <source>&amp;Add</source>
+        <translation>追加(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Remove</source>
+        <translation>削除(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Rules: ch=all|N|N-M,above=LEVEL[,for=D][,clear=LEVEL][,clear-for=D]</source>
+        <translation>規則: ch=all|N|N-M,above=LEVEL[,for=D][,clear=LEVEL][,clear-for=D]</translation>
+    </message>
+    <message>
+        <source>Raised now</source>
+        <translation>発生中のアラーム</translation>
+    </message>
+    <message>
+        <source>Last events</source>
+        <translation>最近のイベント</translation>
+    </message>
+    <message>
+        <source>From the command line: for this session only</source>
+        <translation>コマンドラインから指定: このセッションのみ有効</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
+    <message>
+        <source>Add alarm RULE for this session (repeatable): ch=all|N|N-M,above=LEVEL[,for=D][,clear=LEVEL][,clear-for=D].</source>
+        <translation>このセッションにアラーム規則 RULE を追加します (複数指定可): ch=all|N|N-M,above=LEVEL[,for=D][,clear=LEVEL][,clear-for=D]。</translation>
+    </message>
+    <message>
+        <source>RULE</source>
+        <translation>RULE</translation>
+    </message>
     <message>
         <source>Monitor of the received signal strength on the 40 channels of a KVT-318 radio module.
 
@@ -93,6 +178,18 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
 </context>
 <context>
     <name>HistoryController</name>
+    <message>
+        <source>Alarms</source>
+        <translation>アラーム</translation>
+    </message>
+    <message>
+        <source>the run stopped</source>
+        <translation>測定が停止しました</translation>
+    </message>
+    <message>
+        <source>the run ended: %1</source>
+        <translation>測定が終了しました: %1</translation>
+    </message>
     <message>
         <source>recording stopped: %1</source>
         <translation>記録を停止しました: %1</translation>

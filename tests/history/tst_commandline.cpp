@@ -27,6 +27,11 @@ private Q_SLOTS:
         QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << "" << false;
         QTest::newRow("record without file") << QStringList{"--record"} << 2 << "" << false;
         QTest::newRow("stray argument") << QStringList{"COM3"} << 2 << "" << false;
+        QTest::newRow("alarms") << QStringList{"--alarm", "ch=30,above=-90", "--alarm",
+                                               "ch=all,above=noise+10"}
+                                << -1 << "" << false;
+        QTest::newRow("bad alarm")
+            << QStringList{"--alarm", "ch=30,above=-90", "--alarm", "ch=30"} << 2 << "" << false;
     }
     void parse()
     {

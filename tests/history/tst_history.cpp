@@ -1,23 +1,30 @@
 // The history beside the monitor window, fed through the window's own sweep engine: the ring of
 // sweeps, run separators, occupancy and statistics, and the main window's shortcuts.
+#include "engine/alarm/alarmwatch.h"
 #include "engine/history/sweephistory.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/record/recordfile.h"
+#include "programs/monitor/alarmstore.h"
 #include "programs/monitor/historycontroller.h"
 #include "programs/monitor/translations.h"
 #include "scriptedlink.h"
+#include "windows/history/alarmspane.h"
 #include "windows/history/helpwindow.h"
 #include "windows/history/historywindow.h"
+#include "windows/history/occupancyview.h"
 #include "windows/history/statisticsmodel.h"
 #include "windows/history/waterfallview.h"
 #include "windows/main/mainwindow.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -44,6 +51,19 @@ QList<qint64> rowTimes(const SweepHistory &history)
         times.append(history.at(age).runStart ? -1 : history.at(age).utcMs);
     }
     return times;
+}
+
+// Pixels in the alarm marks' colour.
+int alarmPixels(QWidget &view)
+{
+    const QImage image = view.grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            count += image.pixelColor(x, y) == QColor(Qt::red) ? 1 : 0;
+        }
+    }
+    return count;
 }
 
 } // namespace
@@ -75,7 +95,8 @@ private Q_SLOTS:
         services.link = std::move(link);
         services.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
         m_window = std::make_unique<MainWindow>(std::move(services));
-        m_controller = std::make_unique<HistoryController>(*m_window);
+        m_controller =
+            std::make_unique<HistoryController>(*m_window, nullptr, m_dir.filePath("alarms.ini"));
     }
     void cleanup()
     {
@@ -324,6 +345,49 @@ private Q_SLOTS:
         m_controller->showHistory();
         QCOMPARE(m_controller->historyWindow()->windowTitle(), QStringLiteral("KVT-318 履歴"));
         QLocale::setDefault(QLocale::c());
+    }
+
+    // A rule added and edited in the pane raises on a carrier and clears after it; a rule that
+    // cannot be read is refused and changes nothing; the rules kept exclude this session's.
+    void alarmsPaneRaisesAndKeepsRules()
+    {
+        m_controller->showHistory();
+        auto *pane = m_controller->historyWindow()->findChild<AlarmsPane *>();
+        QVERIFY(pane != nullptr);
+        auto *rules = pane->findChild<QTableWidget *>("AlarmRules");
+        auto *active = pane->findChild<QTableWidget *>("ActiveAlarms");
+        auto *events = pane->findChild<QListWidget *>("AlarmEvents");
+        QTest::mouseClick(pane->findChild<QPushButton *>("AddAlarmRule"), Qt::LeftButton);
+        QCOMPARE(rules->rowCount(), 1);
+        const QString added = rules->item(0, 1)->text();
+        rules->item(0, 1)->setText("ch=30,above=loud");
+        QVERIFY(pane->findChild<QLabel *>("AlarmRuleError")->text().contains("above=loud"));
+        QCOMPARE(rules->item(0, 1)->text(), added);
+        rules->item(0, 1)->setText("ch=30,above=-90,clear-for=0");
+
+        QList<qint16> carrier(kChannels, -120);
+        carrier[23] = -70;
+        storeReadings(0, kChannels, kStartMs, carrier);
+        QCOMPARE(active->rowCount(), 1);
+        QCOMPARE(active->item(0, 0)->text(), "30");
+        QCOMPARE(active->item(0, 2)->text(), "-70");
+        QVERIFY(alarmPixels(*m_controller->historyWindow()->findChild<OccupancyView *>()) > 0);
+        QVERIFY(alarmPixels(*m_controller->historyWindow()->findChild<WaterfallView *>()) > 0);
+        storeReadings(0, kChannels, kStartMs + kSweepMs);
+        QCOMPARE(active->rowCount(), 0);
+        QCOMPARE(alarmPixels(*m_controller->historyWindow()->findChild<OccupancyView *>()), 0);
+        QCOMPARE(events->count(), 2);
+        QVERIFY(events->item(0)->text().contains("cleared at -120 dBm after 1.000 s"));
+
+        m_controller->addSessionAlarms({"ch=7,above=-50"});
+        QCOMPARE(rules->rowCount(), 2);
+        rules->item(0, 0)->setCheckState(Qt::Unchecked);
+        pane->findChild<QCheckBox *>("AlarmSound")->setChecked(true);
+        const AlarmStore::Contents kept = AlarmStore(m_dir.filePath("alarms.ini")).load();
+        QCOMPARE(kept.rules.size(), 1);
+        QCOMPARE(kept.rules[0].text, "ch=30,above=-90,clear-for=0");
+        QVERIFY(!kept.rules[0].enabled);
+        QVERIFY(kept.sound);
     }
 };
 

@@ -56,6 +56,7 @@ class TestMqttScan : public QObject
 private Q_SLOTS:
     void publishesSweepsUntilKilled();
     void brokerComesAndGoes();
+    void publishesAlarms();
     void badBrokerSettings_data();
     void badBrokerSettings();
 };
@@ -170,6 +171,39 @@ void TestMqttScan::brokerComesAndGoes()
     QVERIFY(dropped > first - 1);
     QCOMPARE(arrived.size() + dropped, recordedSweeps(scan.output()));
     QCOMPARE(stats.value(QStringLiteral("sweeps")).toInt(), recordedSweeps(scan.output()));
+}
+
+// Each alarm event as it happens, and the list of raised alarms kept on the broker: the
+// carrier's channel while it runs, none once the run has ended it.
+void TestMqttScan::publishesAlarms()
+{
+    MqttBroker broker;
+    QVERIFY2(broker.start(), qPrintable(broker.output()));
+    MqttSubscriber subscriber(broker.port(), QStringLiteral("site/#"));
+    QTRY_VERIFY_WITH_TIMEOUT(subscriber.isSubscribed(), kWaitMs);
+    SimProcess sim;
+    QVERIFY(sim.start(kSimOptions));
+    Scan scan;
+    scan.start(
+        broker, sim.devicePath(),
+        {"--mqtt-topic", "site/a", "--alarm", "ch=30,above=-90", "--alarm", "ch=7-9,above=-90"});
+    QTRY_VERIFY_WITH_TIMEOUT(!subscriber.payloads("site/a/alarm").isEmpty(), kWaitMs);
+    const QJsonObject raised = json(subscriber.payloads("site/a/alarm").first());
+    QCOMPARE(raised.value(QStringLiteral("event")).toString(), "raised");
+    QCOMPARE(raised.value(QStringLiteral("channel")).toInt(), 30);
+    QCOMPARE(raised.value(QStringLiteral("dbm")).toInt(), -85);
+    QTRY_VERIFY_WITH_TIMEOUT(subscriber.last("site/a/alarm/active").contains("\"channel\":30"),
+                             kWaitMs);
+    QCOMPARE(subscriber.payloads("site/a/alarm/active").first(), "[]");
+    QCOMPARE(QJsonDocument::fromJson(subscriber.last("site/a/alarm/active")).array().size(), 1);
+
+    scan.signal(SIGINT);
+    QVERIFY(scan.finish());
+    QTRY_COMPARE_WITH_TIMEOUT(subscriber.last("site/a/alarm/active"), "[]", kWaitMs);
+    const QJsonObject ended = json(subscriber.last("site/a/alarm"));
+    QCOMPARE(ended.value(QStringLiteral("event")).toString(), "ended");
+    QCOMPARE(ended.value(QStringLiteral("reason")).toString(), "the run stopped");
+    QCOMPARE(subscriber.payloads("site/a/alarm").size(), 2);
 }
 
 void TestMqttScan::badBrokerSettings_data()

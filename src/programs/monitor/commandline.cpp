@@ -1,5 +1,7 @@
 #include "programs/monitor/commandline.h"
 
+#include "engine/alarm/alarmrule.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -58,9 +60,16 @@ CommandLineOutcome parse(const QStringList &arguments)
         QCoreApplication::translate("CommandLine",
                                     "Open the history window at start, showing recording FILE."),
         QCoreApplication::translate("CommandLine", "FILE"));
+    const QCommandLineOption alarm(
+        QStringLiteral("alarm"),
+        QCoreApplication::translate(
+            "CommandLine", "Add alarm RULE for this session (repeatable): "
+                           "ch=all|N|N-M,above=LEVEL[,for=D][,clear=LEVEL][,clear-for=D]."),
+        QCoreApplication::translate("CommandLine", "RULE"));
     parser.addOption(record);
     parser.addOption(history);
     parser.addOption(open);
+    parser.addOption(alarm);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -86,7 +95,16 @@ CommandLineOutcome parse(const QStringList &arguments)
                          QCoreApplication::applicationVersion() + QLatin1Char('\n');
         return outcome;
     }
+    for (const QString &text : parser.values(alarm)) {
+        const alarms::ParsedRule rule = alarms::parseRule(text);
+        if (!rule.rule) {
+            outcome.error = rule.error + QLatin1Char('\n') + parser.helpText();
+            outcome.exitCode = kUsageExitCode;
+            return outcome;
+        }
+    }
     MonitorOptions options;
+    options.alarmRules = parser.values(alarm);
     options.recordPath = parser.value(record);
     options.openPath = parser.value(open);
     options.openHistory = parser.isSet(history) || !options.openPath.isEmpty();

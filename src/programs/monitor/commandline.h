@@ -10,7 +10,8 @@ struct MonitorOptions
 {
     QString recordPath; // empty: no recording at start
     bool openHistory = false;
-    QString openPath; // a recording to show in the history window at start
+    QString openPath;       // a recording to show in the history window at start
+    QStringList alarmRules; // alarm rules for this session, every one readable
 };
 
 // The result of reading the command line: options to run with, or a text to print and the

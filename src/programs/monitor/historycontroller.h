@@ -6,6 +6,9 @@
 
 #include <memory>
 
+class AlarmNotifier;
+class AlarmStore;
+class AlarmWatch;
 class HelpWindow;
 class HistoryStatistics;
 class HistoryWindow;
@@ -22,7 +25,9 @@ class HistoryController : public QObject
     Q_OBJECT
 
 public:
-    explicit HistoryController(MainWindow &window, QObject *parent = nullptr);
+    // Alarm rules are kept in the store's file (the user's by default).
+    explicit HistoryController(MainWindow &window, QObject *parent = nullptr,
+                               const QString &alarmStorePath = {});
     // Waits at most Recorder::kShutdownLimit for rows still queued, and says on standard error
     // how many could not be written.
     ~HistoryController() override;
@@ -33,6 +38,8 @@ public:
 
     // Records from the next complete sweep on; false with the reason on standard error.
     bool startRecording(const QString &path);
+    // Alarm rules for this session only, each readable.
+    void addSessionAlarms(const QStringList &rules);
     // Opens the history window, or raises it when it is open.
     void showHistory();
     void showHelp();
@@ -43,6 +50,8 @@ public:
 
     [[nodiscard]] SweepHistory &history() const { return *m_history; }
     [[nodiscard]] Recorder &recorder() const { return *m_recorder; }
+    [[nodiscard]] AlarmWatch &alarms() const { return *m_alarms; }
+    [[nodiscard]] AlarmNotifier &notifier() const { return *m_notifier; }
     // Null until first shown.
     [[nodiscard]] HistoryWindow *historyWindow() const { return m_historyWindow.get(); }
     [[nodiscard]] HelpWindow *helpWindow() const { return m_helpWindow.get(); }
@@ -50,6 +59,10 @@ public:
 private:
     void connectHandlers();
     void showRecordingFailure(const QString &message);
+    void loadAlarms();
+    void saveAlarms();
+    void addAlarmsPane();
+    void showAlarmMarks();
     static void report(const QString &message);
 
     MainWindow &m_window;
@@ -59,6 +72,9 @@ private:
     HistoryStatistics *m_statistics = nullptr;
     // Owned here, not by the parent: it feeds the history, so it goes first.
     std::unique_ptr<Recorder> m_recorder;
+    AlarmWatch *m_alarms = nullptr;
+    AlarmNotifier *m_notifier = nullptr;
+    std::unique_ptr<AlarmStore> m_alarmStore;
     // Top-level windows of their own, made when first asked for.
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<HelpWindow> m_helpWindow;

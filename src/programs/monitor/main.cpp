@@ -57,6 +57,7 @@ int main(int argc, char *argv[])
     }
     MainWindow window;
     HistoryController history(window);
+    history.addSessionAlarms(outcome.options->alarmRules);
     if (!recordPath.isEmpty() && !history.startRecording(recordPath)) {
         return 1;
     }

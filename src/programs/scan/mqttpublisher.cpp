@@ -37,6 +37,21 @@ void MqttPublisher::publishSweep(const SweepRecord &sweep)
     m_queue->push(record::sweepJson(sweep));
 }
 
+void MqttPublisher::publishAlarm(const QByteArray &eventJson, const QByteArray &activeJson)
+{
+    if (m_session) {
+        m_session->publish(QByteArrayLiteral("alarm"), eventJson, false);
+    }
+    publishActiveAlarms(activeJson);
+}
+
+void MqttPublisher::publishActiveAlarms(const QByteArray &activeJson)
+{
+    if (m_session) {
+        m_session->publish(QByteArrayLiteral("alarm/active"), activeJson, true);
+    }
+}
+
 qint64 MqttPublisher::finish()
 {
     if (!m_session) {

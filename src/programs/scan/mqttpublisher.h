@@ -28,6 +28,11 @@ public:
     // Queues the sweep for the broker; never waits for the network.
     void publishSweep(const SweepRecord &sweep);
 
+    // An alarm event to PREFIX/alarm, and the alarms raised now, retained, to
+    // PREFIX/alarm/active.
+    void publishAlarm(const QByteArray &eventJson, const QByteArray &activeJson);
+    void publishActiveAlarms(const QByteArray &activeJson);
+
     // Delivers what is queued for a few seconds at most, counts what is left as dropped and
     // sends the final statistics. Returns the sweeps left undelivered.
     qint64 finish();

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <unordered_set>
@@ -34,6 +35,8 @@ constexpr std::chrono::seconds kFinalLimit{1};
 constexpr std::chrono::seconds kShutdownLimit{5};
 constexpr int kDisconnectPasses = 10;
 constexpr int kQos = 1;
+// Messages other than sweeps waiting for the broker (alarm events).
+constexpr std::size_t kMessageLimit = 1000;
 
 // CONNACK return codes of MQTT 3.1.1 that mean "try again later" rather than "not like this".
 constexpr int kServerUnavailable = 3;
@@ -99,6 +102,27 @@ public:
         m_pendingStats = std::move(payload);
     }
 
+    void publish(const QByteArray &level, QByteArray payload, bool retained)
+    {
+        Message message{m_settings.topicPrefix.toUtf8() + '/' + level, std::move(payload),
+                        retained};
+        const std::lock_guard lock(m_mutex);
+        if (retained) {
+            const auto same =
+                std::find_if(m_messages.begin(), m_messages.end(), [&](const Message &queued) {
+                    return queued.retained && queued.topic == message.topic;
+                });
+            if (same != m_messages.end()) {
+                *same = std::move(message);
+                return;
+            }
+        }
+        if (m_messages.size() >= kMessageLimit) {
+            m_messages.pop_front();
+        }
+        m_messages.push_back(std::move(message));
+    }
+
     void stop(FinalStats finalStats)
     {
         {
@@ -124,6 +148,13 @@ public:
     }
 
 private:
+    struct Message
+    {
+        QByteArray topic;
+        QByteArray payload;
+        bool retained = false;
+    };
+
     bool configure();
     // One connection from the attempt to its end; the return code says how it ended.
     int connectAndServe();
@@ -176,6 +207,7 @@ private:
     FinalStats m_finalStats;
     qint64 m_undelivered = 0;
     std::optional<QByteArray> m_pendingStats;
+    std::deque<Message> m_messages;
     bool m_stopping = false;
     bool m_finished = false;
 
@@ -294,13 +326,23 @@ void MqttSession::Core::publishPending()
         return;
     }
     std::optional<QByteArray> stats;
+    std::deque<Message> messages;
     {
         const std::lock_guard lock(m_mutex);
         stats.swap(m_pendingStats);
+        messages.swap(m_messages);
     }
     if (stats) {
         mosquitto_publish(m_mosq, nullptr, m_statsTopic.constData(),
                           static_cast<int>(stats->size()), stats->constData(), kQos, true);
+    }
+    for (const Message &message : messages) {
+        int mid = 0;
+        if (mosquitto_publish(m_mosq, &mid, message.topic.constData(),
+                              static_cast<int>(message.payload.size()), message.payload.constData(),
+                              kQos, message.retained) == MOSQ_ERR_SUCCESS) {
+            m_inFlight.insert(mid);
+        }
     }
     publishSweeps();
 }
@@ -336,7 +378,7 @@ void MqttSession::Core::flushAndDisconnect()
     int rc = MOSQ_ERR_SUCCESS;
     const auto delivered = [this] {
         const std::lock_guard lock(m_mutex);
-        return m_sweeps->isEmpty() && m_inFlight.empty() && !m_pendingStats;
+        return m_sweeps->isEmpty() && m_inFlight.empty() && !m_pendingStats && m_messages.empty();
     };
     while (rc == MOSQ_ERR_SUCCESS && !delivered() && Clock::now() < deadline) {
         publishPending();
@@ -419,4 +461,9 @@ qint64 MqttSession::close(FinalStats finalStats)
 void MqttSession::publishStats(QByteArray payload)
 {
     m_core->publishStats(std::move(payload));
+}
+
+void MqttSession::publish(const QByteArray &level, QByteArray payload, bool retained)
+{
+    m_core->publish(level, std::move(payload), retained);
 }

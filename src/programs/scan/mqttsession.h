@@ -38,6 +38,9 @@ public:
 
     // Retained; replaces statistics not yet sent.
     void publishStats(QByteArray payload);
+    // To PREFIX/LEVEL, QoS 1, once connected. A retained message replaces one for the same
+    // topic not yet sent; the others wait in order, the oldest giving way beyond a limit.
+    void publish(const QByteArray &level, QByteArray payload, bool retained);
 
 private:
     class Core;

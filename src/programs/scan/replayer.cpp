@@ -10,6 +10,7 @@
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
 #endif
+#include "programs/scan/scanalarms.h"
 #include "programs/scan/scanreport.h"
 #include "programs/scan/stopsignals.h"
 
@@ -56,7 +57,7 @@ Replayer::~Replayer() = default;
 
 void Replayer::start()
 {
-    if (!load() || !openFiles()) {
+    if (!load() || !openFiles() || !startAlarms()) {
         return;
     }
     startPublishing();
@@ -142,10 +143,29 @@ void Replayer::startPublishing()
         return;
     }
     m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, this);
+    if (m_alarms != nullptr) {
+        m_alarms->publishTo(m_publisher);
+    }
     connect(m_publisher, &MqttPublisher::refused, this, [this](const QString &reason) {
         finish(kBrokerRefused, QStringLiteral("the broker refused the connection: ") + reason);
     });
 #endif
+}
+
+bool Replayer::startAlarms()
+{
+    if (m_options.alarms.rules.empty()) {
+        return true;
+    }
+    m_alarms = new ScanAlarms(m_options.alarms, m_options.quiet, this);
+    m_alarms->setReadings(m_recording.width() == 1);
+    if (!m_alarms->open()) {
+        finish(kWriteFailed, m_alarms->errorString());
+        return false;
+    }
+    m_sinks.push_back(m_alarms);
+    connect(m_alarms, &ScanAlarms::said, this, &Replayer::tell);
+    return true;
 }
 
 void Replayer::feed()
@@ -174,6 +194,10 @@ bool Replayer::replayRow(qint64 row)
 {
     if (m_recording.startsRun(row)) {
         m_statistics.breakBursts();
+        if (m_alarms != nullptr && !m_alarms->end(QStringLiteral("the recording stops here"))) {
+            finish(kWriteFailed, m_alarms->errorString());
+            return false;
+        }
     }
     const std::vector<RecordSink *> &sinks = m_sinks;
     const SweepRecord sweep = m_recording.sweep(row);
@@ -226,6 +250,16 @@ void Replayer::finish(int exitCode, const QString &message)
     const bool read = code != kOpenFailed && code != kNotRecording;
     if (read && !writeResults() && code == 0) {
         code = kWriteFailed;
+    }
+    if (m_alarms != nullptr) {
+        const QString reason = !message.isEmpty() ? message
+                               : m_next >= m_end  ? QStringLiteral("the replay reached its end")
+                                                  : QStringLiteral("the replay stopped");
+        if (!m_alarms->end(reason)) {
+            tell(m_alarms->errorString());
+            code = code == 0 ? kWriteFailed : code;
+        }
+        m_alarms->finish();
     }
     if (read && !m_options.quiet) {
         std::fputs(qPrintable(scanreport::statisticsTable(m_statistics)), stderr);

@@ -16,6 +16,7 @@ class QSaveFile;
 class QTimer;
 class RecordFile;
 class RecordSink;
+class ScanAlarms;
 class StopSignals;
 
 // kvt318-scan --replay: reads a recording, hands its sweeps in the chosen span to the same
@@ -42,6 +43,7 @@ private:
     bool load();
     bool openFiles();
     void startPublishing();
+    bool startAlarms();
     void feed();
     bool replayRow(qint64 row);
     void finish(int exitCode, const QString &message);
@@ -57,6 +59,7 @@ private:
     std::unique_ptr<QSaveFile> m_png;
     std::unique_ptr<QSaveFile> m_trace;
     MqttPublisher *m_publisher = nullptr;
+    ScanAlarms *m_alarms = nullptr;
     std::vector<RecordSink *> m_sinks;
     StopSignals *m_signals = nullptr;
     QTimer *m_feedTimer = nullptr;

@@ -91,5 +91,25 @@ QByteArray ScanMetrics::render(const ChannelStatistics &statistics) const
                "Sweeps dropped from the queue for the MQTT broker.");
         sample(text, "kvt318_mqtt_dropped_total", QByteArray::number(*m_mqttDropped));
     }
+    renderAlarms(text);
     return text;
+}
+
+void ScanMetrics::renderAlarms(QByteArray &text) const
+{
+    if (!m_alarms) {
+        return;
+    }
+    family(text, "kvt318_alarm_active", "gauge", "Alarms raised now on the channel.");
+    for (int i = 0; i < MonitorState::kChannelCount; ++i) {
+        text += "kvt318_alarm_active" + channelLabels(i) +
+                QByteArray::number(m_alarms->raised[static_cast<std::size_t>(i)]) + '\n';
+    }
+    family(text, "kvt318_alarm_events_total", "counter",
+           "Alarm events: raised, cleared, and ended by the end of a run or a lost port.");
+    constexpr const char *kKinds[] = {"raised", "cleared", "ended"};
+    for (std::size_t kind = 0; kind < m_alarms->events.size(); ++kind) {
+        text += QByteArray("kvt318_alarm_events_total{event=\"") + kKinds[kind] + "\"} " +
+                QByteArray::number(m_alarms->events[kind]) + '\n';
+    }
 }

@@ -31,9 +31,21 @@ public:
     // Only a scanner that publishes has the MQTT counter.
     void setMqttDropped(qint64 sweeps) { m_mqttDropped = sweeps; }
 
+    // Only a scanner with alarm rules has the alarm metrics.
+    struct Alarms
+    {
+        // Alarms raised now, per channel index.
+        std::array<int, MonitorState::kChannelCount> raised{};
+        // Events so far: raised, cleared, ended.
+        std::array<qint64, 3> events{};
+    };
+    void setAlarms(const Alarms &alarms) { m_alarms = alarms; }
+
     [[nodiscard]] QByteArray render(const ChannelStatistics &statistics) const;
 
 private:
+    void renderAlarms(QByteArray &text) const;
+
     bool m_up = false;
     qint64 m_sweeps = 0;
     std::optional<qint64> m_lastSweepUtcMs;
@@ -41,4 +53,5 @@ private:
     qint64 m_rowsWritten = 0;
     qint64 m_rowsDropped = 0;
     std::optional<qint64> m_mqttDropped;
+    std::optional<Alarms> m_alarms;
 };

@@ -10,6 +10,7 @@
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
 #endif
+#include "programs/scan/scanalarms.h"
 #include "programs/scan/scanreport.h"
 #include "programs/scan/scanrun.h"
 #include "programs/scan/stopsignals.h"
@@ -120,6 +121,9 @@ void Scanner::startPublishing()
     const MqttUrl &broker = m_options.mqtt->broker;
     const QString name = QStringLiteral("broker %1:%2").arg(broker.host).arg(broker.port);
     m_publisher = std::make_unique<MqttPublisher>(*m_options.mqtt, m_statistics);
+    if (m_alarms != nullptr) {
+        m_alarms->publishTo(m_publisher.get());
+    }
     connect(m_recorder.get(), &Recorder::sweepRecorded, m_publisher.get(),
             &MqttPublisher::publishSweep);
     connect(m_publisher.get(), &MqttPublisher::refused, this, [this, name](const QString &reason) {
@@ -143,6 +147,30 @@ void Scanner::startPublishing()
 #endif
 }
 
+bool Scanner::startAlarms()
+{
+    if (m_options.alarms.rules.empty()) {
+        return true;
+    }
+    m_alarms = new ScanAlarms(m_options.alarms, m_options.quiet, this);
+    if (!m_alarms->open()) {
+        tell(m_alarms->errorString());
+        return false;
+    }
+    connect(m_alarms, &ScanAlarms::said, this, &Scanner::tell);
+    // Queued: a log that fails is found inside the sweep step, which must return first.
+    connect(
+        m_alarms, &ScanAlarms::failed, this,
+        [this](const QString &reason) { finish(kWriteFailed, reason); }, Qt::QueuedConnection);
+    if (m_options.channel) {
+        connect(m_recorder.get(), &Recorder::readingTaken, m_alarms, &ScanAlarms::addReading);
+    } else {
+        connect(m_recorder.get(), &Recorder::sweepRecorded, m_alarms, &ScanAlarms::addSweep);
+    }
+    connect(m_run.get(), &ScanRun::interrupted, m_alarms, &ScanAlarms::end);
+    return true;
+}
+
 Scanner::~Scanner() = default;
 
 bool Scanner::start()
@@ -152,7 +180,7 @@ bool Scanner::start()
     if (!m_signals->errorString().isEmpty()) {
         tell(m_signals->errorString() + QStringLiteral("; Ctrl+C ends the program at once"));
     }
-    if (!openFiles()) {
+    if (!openFiles() || !startAlarms()) {
         return false;
     }
     // A metrics address that cannot be listened on ends the run here; exitCode() says so.
@@ -201,6 +229,14 @@ QByteArray Scanner::metricsText()
         m_metrics.setMqttDropped(m_publisher->droppedSweeps());
     }
 #endif
+    if (m_alarms != nullptr) {
+        ScanMetrics::Alarms alarms;
+        for (const AlarmEngine::Active &alarm : m_alarms->engine().active()) {
+            ++alarms.raised[static_cast<std::size_t>(alarm.index)];
+        }
+        alarms.events = m_alarms->eventCounts();
+        m_metrics.setAlarms(alarms);
+    }
     return m_metrics.render(m_statistics);
 }
 
@@ -267,6 +303,13 @@ void Scanner::finish(int exitCode, const QString &message)
     }
     if (m_swept && !writeResults() && code == 0) {
         code = kWriteFailed;
+    }
+    if (m_alarms != nullptr) {
+        if (!m_alarms->end(message.isEmpty() ? QStringLiteral("the run stopped") : message)) {
+            tell(m_alarms->errorString());
+            code = code == 0 ? kWriteFailed : code;
+        }
+        m_alarms->finish();
     }
     if (m_swept && !m_options.quiet) {
         std::fputs(qPrintable(scanreport::statisticsTable(m_statistics)), stderr);

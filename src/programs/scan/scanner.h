@@ -15,6 +15,7 @@ class QTimer;
 class MetricsServer;
 class MqttPublisher;
 class Recorder;
+class ScanAlarms;
 class ScanRun;
 class StopSignals;
 
@@ -50,6 +51,7 @@ private:
     void clearProgress();
     void tell(const QString &line);
     void startPublishing();
+    bool startAlarms();
     bool startMetrics();
     [[nodiscard]] QByteArray metricsText();
 
@@ -57,6 +59,7 @@ private:
     // The recorder and the publisher use the statistics: declared after them, they go first.
     ChannelStatistics m_statistics;
     std::unique_ptr<Recorder> m_recorder;
+    ScanAlarms *m_alarms = nullptr;
 #ifdef KVT_WITH_MQTT
     std::unique_ptr<MqttPublisher> m_publisher;
 #endif

@@ -26,8 +26,8 @@ const QString kExitCodes = QStringLiteral(
     "\n"
     "Exit status:\n"
     "  0  finished: a limit was reached, or it was interrupted; a replay was read\n"
-    "  1  the output, summary or image file could not be written, or rows still queued at\n"
-    "     the end could not be written within 2 s\n"
+    "  1  the output, summary, image or alarm log file could not be written, or rows still\n"
+    "     queued at the end could not be written within 2 s\n"
     "  2  bad usage\n"
     "  3  the port cannot be opened (no such device, in use, no permission), or the replayed\n"
     "     or baseline file cannot be opened\n"
@@ -276,6 +276,9 @@ QString readOptions(const QCommandLineParser &parser, const Names &names, ScanOp
             .arg(stall);
     }
     options.quiet = parser.isSet(names.quiet);
+    if (const QString error = alarmoptions::read(parser, options.alarms); !error.isEmpty()) {
+        return error;
+    }
     if (const QString error = readReplayOptions(parser, names, options); !error.isEmpty()) {
         return error;
     }
@@ -321,6 +324,7 @@ Parsed parse(const QStringList &arguments)
                        names.quiet,     names.replay,   names.realtime,  names.from,
                        names.to,        names.baseline, names.help,      names.version});
     mqttoptions::addTo(parser);
+    alarmoptions::addTo(parser);
     parser.addPositionalArgument(QStringLiteral("PORT"),
                                  QStringLiteral("The serial port of the module."));
 

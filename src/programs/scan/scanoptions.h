@@ -2,6 +2,7 @@
 
 #include "engine/record/influxlinewriter.h"
 #include "engine/record/recordformat.h"
+#include "programs/scan/alarmoptions.h"
 #include "engine/record/tracewriter.h"
 #include "programs/scan/metricsserver.h"
 #include "programs/scan/mqttoptions.h"
@@ -34,6 +35,7 @@ struct ScanOptions
     // A module silent this long while sweeping has stopped answering; nothing means wait forever.
     std::optional<std::chrono::milliseconds> stallTimeout = std::chrono::seconds(30);
     bool quiet = false;
+    AlarmSettings alarms;
     // Also publish to this broker.
     std::optional<MqttSettings> mqtt;
     // A recording to read instead of a port, and what of it.

@@ -4,6 +4,7 @@
 #include "engine/record/baseline.h"
 #include "engine/record/channelstatistics.h"
 #include "painters/waterfallpainter.h"
+#include "windows/history/alarmmarks.h"
 
 #include <QPainter>
 #include <QStyle>
@@ -48,6 +49,14 @@ QSize OccupancyView::minimumSizeHint() const
     return {320, 80};
 }
 
+void OccupancyView::setRaised(const QList<int> &indices)
+{
+    if (indices != m_raised) {
+        m_raised = indices;
+        update();
+    }
+}
+
 void OccupancyView::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
@@ -78,8 +87,13 @@ void OccupancyView::paintEvent(QPaintEvent * /*event*/)
         const int right = plot.left() + plot.width() * (index + 1) / MonitorState::kChannelCount;
         const double percent = statistics.channel(index).occupancyPct;
         const int height = static_cast<int>(std::lround(percent * plot.height() / 100.0));
+        const bool raised = m_raised.contains(index);
         painter.fillRect(left + kBarGap / 2, plot.bottom() + 1 - height, right - left - kBarGap,
-                         height, bar);
+                         height, raised ? alarmmarks::colour() : bar);
+        if (raised) {
+            painter.fillRect(left + kBarGap / 2, plot.top(), right - left - kBarGap,
+                             alarmmarks::kMarkSize, alarmmarks::colour());
+        }
         const auto &before = m_baseline != nullptr
                                  ? m_baseline->channels[static_cast<std::size_t>(index)]
                                  : std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 class ChannelStatistics;
@@ -17,6 +18,8 @@ public:
     void setStatistics(const ChannelStatistics &statistics);
     // nullptr: no outlines.
     void setBaseline(const Baseline *baseline);
+    // Channel indices with an alarm raised now: their bars in the alarm colour, marked on top.
+    void setRaised(const QList<int> &indices);
 
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;
@@ -27,4 +30,5 @@ protected:
 private:
     const ChannelStatistics *m_statistics = nullptr;
     const Baseline *m_baseline = nullptr;
+    QList<int> m_raised;
 };

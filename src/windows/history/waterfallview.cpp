@@ -2,6 +2,7 @@
 
 #include "engine/history/sweephistory.h"
 #include "painters/waterfallpainter.h"
+#include "windows/history/alarmmarks.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -196,6 +197,7 @@ void WaterfallView::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(viewport());
     paintOn(painter, viewport()->rect(), verticalScrollBar()->value());
+    paintAlarmTimes(painter);
     if (rows().rowCount() == 0 && !m_placeholder.isEmpty()) {
         painter.setPen(palette().color(QPalette::PlaceholderText));
         painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap, m_placeholder);
@@ -208,6 +210,32 @@ void WaterfallView::paintEvent(QPaintEvent * /*event*/)
         highlight.setAlpha(kSelectionAlpha);
         painter.fillRect(QRect(geometry.area.left(), top, geometry.area.width(), bottom - top),
                          highlight);
+    }
+}
+
+void WaterfallView::setAlarmTimes(const QSet<qint64> &utcMs)
+{
+    if (utcMs != m_alarmTimes) {
+        m_alarmTimes = utcMs;
+        viewport()->update();
+    }
+}
+
+void WaterfallView::paintAlarmTimes(QPainter &painter) const
+{
+    if (m_rows != nullptr || m_alarmTimes.isEmpty()) {
+        return;
+    }
+    const chart::WaterfallGeometry geometry(viewport()->rect());
+    const int bottom = viewport()->rect().bottom();
+    for (int age = verticalScrollBar()->value(); age < m_history.rowCount() && rowY(age) <= bottom;
+         ++age) {
+        const HistoryRow row = m_history.row(age);
+        if (!row.runStart && m_alarmTimes.contains(row.utcMs)) {
+            painter.fillRect(geometry.times.right() - alarmmarks::kMarkSize, rowY(age),
+                             alarmmarks::kMarkSize, std::max(rowY(age + 1) - rowY(age), 1),
+                             alarmmarks::colour());
+        }
     }
 }
 

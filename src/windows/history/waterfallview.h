@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QImage>
+#include <QSet>
 
 #include <optional>
 #include <utility>
@@ -26,6 +27,8 @@ public:
     void setRows(const SweepRows *rows);
     void setClock(Qt::TimeSpec clock);
     void setPlaceholder(const QString &text);
+    // Times of the live history's sweeps that raised an alarm, marked on the time axis.
+    void setAlarmTimes(const QSet<qint64> &utcMs);
     [[nodiscard]] const std::optional<Span> &selection() const { return m_selection; }
     void clearSelection();
     // The y in the viewport of the top of a row, for a row in view.
@@ -50,6 +53,7 @@ private:
     void rowAdded();
     void updateScrollRange();
     void paintOn(QPainter &painter, const QRect &area, int firstAge) const;
+    void paintAlarmTimes(QPainter &painter) const;
     [[nodiscard]] const SweepRows &rows() const;
     [[nodiscard]] int ageAt(int y) const;
 
@@ -58,5 +62,6 @@ private:
     Qt::TimeSpec m_clock = Qt::LocalTime;
     QString m_placeholder;
     std::optional<Span> m_selection;
+    QSet<qint64> m_alarmTimes;
     std::optional<int> m_dragFrom;
 };

@@ -1,0 +1,30 @@
+#include "engine/alarm/alarmlog.h"
+
+#include "engine/alarm/alarmevent.h"
+
+AlarmLog::AlarmLog(const QString &path)
+    : m_file(path)
+{}
+
+bool AlarmLog::open()
+{
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        m_error = m_file.fileName() + QLatin1String(": ") + m_file.errorString();
+        return false;
+    }
+    return m_file.size() > 0 || writeLine(alarms::csvHeader());
+}
+
+bool AlarmLog::write(const AlarmEvent &event)
+{
+    return writeLine(alarms::csvRow(event));
+}
+
+bool AlarmLog::writeLine(const QByteArray &line)
+{
+    if (m_file.write(line) != line.size() || !m_file.flush()) {
+        m_error = m_file.fileName() + QLatin1String(": ") + m_file.errorString();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/alarm/alarmrule.h"
+
+#include <QString>
+
+#include <chrono>
+#include <vector>
+
+class QCommandLineParser;
+
+// What kvt318-scan watches for and whom it tells.
+struct AlarmSettings
+{
+    static constexpr std::chrono::milliseconds kDefaultCommandInterval{60'000};
+
+    std::vector<AlarmRule> rules;
+    QString logPath;
+    // Run through /bin/sh -c for every raise and clear.
+    QString command;
+    // A channel's raises start the command at most this often.
+    std::chrono::milliseconds commandInterval = kDefaultCommandInterval;
+};
+
+// The --alarm options of kvt318-scan.
+namespace alarmoptions {
+
+void addTo(QCommandLineParser &parser);
+
+// The rules and where their events go; the error is one line, empty when all is well. A rule
+// that cannot be read refuses the whole command line.
+QString read(const QCommandLineParser &parser, AlarmSettings &settings);
+
+} // namespace alarmoptions

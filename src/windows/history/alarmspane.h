@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QWidget>
+
+class AlarmWatch;
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QTableWidget;
+class QTimer;
+struct AlarmEvent;
+
+// The Alarms pane of the history window: the rules (added, removed, edited and switched on and
+// off in place; a rule that cannot be read is refused with the reason and the rules stay as
+// they were), the alarms raised now with their level and how long they have lasted, and the
+// last events. Whether a raise notifies and sounds is the user's to tick.
+class AlarmsPane : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit AlarmsPane(AlarmWatch &watch, QWidget *parent = nullptr);
+
+    void setNotify(bool notify, bool sound);
+    [[nodiscard]] bool notifies() const;
+    [[nodiscard]] bool sounds() const;
+
+Q_SIGNALS:
+    // The rules were changed in the pane and applied.
+    void rulesEdited();
+    void notifyChanged(bool notify, bool sound);
+
+private:
+    void connectHandlers();
+    void showRules();
+    void applyRules();
+    void addRule();
+    void removeRule();
+    void showActive();
+    void addEvent(const AlarmEvent &event);
+
+    AlarmWatch &m_watch;
+    QTableWidget *m_rules = nullptr;
+    QLabel *m_error = nullptr;
+    QTableWidget *m_active = nullptr;
+    QListWidget *m_events = nullptr;
+    QCheckBox *m_notify = nullptr;
+    QCheckBox *m_sound = nullptr;
+    QTimer *m_refresh = nullptr;
+    bool m_showing = false;
+};

@@ -1,0 +1,246 @@
+// kvt318-scan's alarms against the module simulator: the log, the --on-alarm command and its
+// limits, a replay of the same recording, and rules it refuses.
+#include "simprocess.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+constexpr int kFinishMs = 30'000;   // a Debug build on two shared cores
+constexpr int kCarrierMs = 120'000; // a carrier on half the time raises and clears well within
+constexpr int kKilledMs = 60'000;   // the command is killed 10 s after it starts
+const QString kRule = QStringLiteral("ch=30,above=-90,clear-for=0");
+
+QList<QByteArray> lines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QList<QByteArray> all = file.readAll().split('\n');
+    all.removeLast();
+    return all;
+}
+
+// The raised and cleared rows of an alarm log, the ended ones left out.
+QList<QByteArray> raisesAndClears(const QString &path)
+{
+    QList<QByteArray> rows = lines(path);
+    rows.removeIf([](const QByteArray &row) {
+        return !row.contains(",raised,") && !row.contains(",cleared,");
+    });
+    return rows;
+}
+
+// A process that is gone or left only as a zombie.
+bool alive(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    return stat.open(QIODevice::ReadOnly) && !stat.readAll().contains(") Z ");
+}
+
+// The body kvt318-scan's /metrics answers on this loopback port.
+QByteArray scrape(quint16 port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(kFinishMs)) {
+        return {};
+    }
+    socket.write("GET /metrics HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n\r\n");
+    // The alarm events come last in the text.
+    QByteArray reply;
+    while (!reply.contains("{event=\"ended\"}") && socket.waitForReadyRead(kFinishMs)) {
+        reply += socket.readAll();
+    }
+    return reply;
+}
+
+struct Scan
+{
+    QTemporaryDir dir;
+    QProcess process;
+    QByteArray said;
+
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+    void start(const QStringList &arguments)
+    {
+        process.start(qEnvironmentVariable("KVT318_SCAN"), arguments);
+    }
+    QByteArray &errors()
+    {
+        said += process.readAllStandardError();
+        return said;
+    }
+    bool stop()
+    {
+        ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        return process.waitForFinished(kFinishMs);
+    }
+};
+
+} // namespace
+
+class TestScanAlarms : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Raised and cleared in the log, the command fed each event's JSON, and the recording of
+    // the run raising and clearing the same at the same times when it is replayed.
+    void carrierRaisesAndClears()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--carrier", "30:-60:0.5"}));
+        Scan scan;
+        const QString hook =
+            QStringLiteral("cat > \"%1/$KVT318_EVENT-$KVT318_CHANNEL-$KVT318_DBM.json\"")
+                .arg(scan.dir.path());
+        scan.start({"-q", "-o", scan.path("run.csv"), "--alarm", kRule, "--alarm-log",
+                    scan.path("alarms.csv"), "--on-alarm", hook, sim.devicePath()});
+        QTRY_VERIFY_WITH_TIMEOUT(lines(scan.path("alarms.csv")).join().contains(",cleared,30,"),
+                                 kCarrierMs);
+        QVERIFY(scan.stop());
+        QCOMPARE(scan.process.exitCode(), 0);
+
+        const QList<QByteArray> log = lines(scan.path("alarms.csv"));
+        QCOMPARE(log[0], "time,event,channel,mhz,dbm,duration_s,peak_dbm,rule,reason");
+        const QList<QByteArray> raised = log[1].split(',');
+        QCOMPARE(raised[1], "raised");
+        QCOMPARE(raised[3], "429.5375");
+        QVERIFY(raised[4].toInt() > -90);
+        QCOMPARE(raised[5], "");
+        QVERIFY(log[1].endsWith(",\"" + kRule.toUtf8() + "\","));
+        const QList<QByteArray> cleared = log[2].split(',');
+        QCOMPARE(cleared[1], "cleared");
+        QVERIFY(cleared[4].toInt() <= -93);
+        QVERIFY(cleared[5].toDouble() > 0);
+        QVERIFY(cleared[6].toInt() >= raised[4].toInt());
+
+        const QString json = scan.dir.filePath("raised-30-" + raised[4] + ".json");
+        QTRY_VERIFY2(QFile::exists(json), qPrintable(QDir(scan.dir.path()).entryList().join(' ')));
+        QFile input(json);
+        QVERIFY(input.open(QIODevice::ReadOnly));
+        const QJsonObject event = QJsonDocument::fromJson(input.readAll()).object();
+        QCOMPARE(event.keys(), QStringList({"channel", "dbm", "duration_s", "event", "mhz",
+                                            "peak_dbm", "rule", "time"}));
+        QCOMPARE(event["time"].toString().toUtf8(), raised[0]);
+        QCOMPARE(event["mhz"].toDouble(), 429.5375);
+        QCOMPARE(event["rule"].toString(), kRule);
+        QVERIFY(event["duration_s"].isNull());
+
+        QProcess replay;
+        replay.start(qEnvironmentVariable("KVT318_SCAN"),
+                     {"-q", "--replay", scan.path("run.csv"), "--alarm", kRule, "--alarm-log",
+                      scan.path("replayed.csv")});
+        QVERIFY(replay.waitForFinished(kFinishMs));
+        QCOMPARE(replay.exitCode(), 0);
+        QCOMPARE(raisesAndClears(scan.path("replayed.csv")),
+                 raisesAndClears(scan.path("alarms.csv")));
+    }
+
+    // A command that never ends is killed with what it started, and the sweep goes on meanwhile.
+    void hangingCommandIsKilled()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--carrier", "30:-60"}));
+        Scan scan;
+        const QString hook =
+            QStringLiteral("sleep 1000 & echo $! > '%1/child'; wait").arg(scan.dir.path());
+        scan.start(
+            {"-o", scan.path("run.csv"), "--alarm", kRule, "--on-alarm", hook, sim.devicePath()});
+        QTRY_VERIFY_WITH_TIMEOUT(scan.errors().contains("was killed"), kKilledMs);
+        QVERIFY(scan.stop());
+        QVERIFY2(scan.errors().contains("kvt318-scan: --on-alarm for channel 30 was still running "
+                                        "after 10 s and was killed"),
+                 scan.said.constData());
+        QVERIFY(scan.said.contains(") ended at "));
+        const qint64 child = lines(scan.path("child")).value(0).toLongLong();
+        QVERIFY(child > 0);
+        QTRY_VERIFY(!alive(child));
+        // The sweeps kept their pace while the command hung.
+        const QList<QByteArray> rows = lines(scan.path("run.csv"));
+        QVERIFY(rows.size() > 10);
+        for (int row = 2; row < rows.size(); ++row) {
+            const auto time = [&](int r) {
+                return QDateTime::fromString(rows[r].split(',')[0], Qt::ISODateWithMs);
+            };
+            QVERIFY(time(row - 1).msecsTo(time(row)) < 5000);
+        }
+    }
+
+    // A module unplugged with the alarm raised: the log says it ended, and why.
+    void lostPortEndsAlarms()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--carrier", "30:-60", "--hangup-after", "100"}));
+        Scan scan;
+        scan.start({"-q", "-o", scan.path("run.csv"), "--alarm", kRule, "--alarm-log",
+                    scan.path("alarms.csv"), sim.devicePath()});
+        QVERIFY(scan.process.waitForFinished(kFinishMs));
+        QCOMPARE(scan.process.exitCode(), 5);
+        const QList<QByteArray> log = lines(scan.path("alarms.csv"));
+        QCOMPARE(log.size(), 3);
+        QVERIFY(log[1].contains(",raised,30,"));
+        QVERIFY2(log[2].contains(",ended,30,") && log[2].contains(sim.devicePath().toUtf8()),
+                 log[2].constData());
+        // Ended at the last sweep's time, lasting from the raise to it.
+        const QList<QByteArray> rows = lines(scan.path("run.csv"));
+        QCOMPARE(log[2].left(24), rows.last().left(24));
+    }
+
+    // Prometheus sees the raised alarm on its channel and counts the event.
+    void metricsShowAlarms()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--carrier", "30:-60"}));
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        Scan scan;
+        scan.start({"-q", "-o", "/dev/null", "--metrics", QString::number(port), "--alarm", kRule,
+                    sim.devicePath()});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            scrape(port).contains("kvt318_alarm_events_total{event=\"raised\"} 1\n"), kFinishMs);
+        const QByteArray metrics = scrape(port);
+        QVERIFY(metrics.contains("kvt318_alarm_active{channel=\"30\",mhz=\"429.5375\"} 1\n"));
+        QVERIFY(metrics.contains("kvt318_alarm_active{channel=\"31\",mhz=\"429.5500\"} 0\n"));
+        QVERIFY(scan.stop());
+    }
+
+    void refusesBadOptions_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("bad rule") << "--alarm ch=30,above=-90 --alarm ch=99,above=-90 x"
+                                  << "alarm rule \"ch=99,above=-90\": ch=99 is not";
+        QTest::newRow("log without rule") << "--alarm-log a.csv x"
+                                          << "--alarm-log needs an --alarm";
+        QTest::newRow("bad interval")
+            << "--alarm ch=30,above=-90 --on-alarm true --on-alarm-interval soon x"
+            << "'soon'";
+    }
+    void refusesBadOptions()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QString, message);
+        Scan scan;
+        scan.start(arguments.split(' '));
+        QVERIFY(scan.process.waitForFinished(kFinishMs));
+        QCOMPARE(scan.process.exitCode(), 2);
+        QVERIFY2(scan.errors().startsWith("kvt318-scan: ") && scan.said.contains(message.toUtf8()),
+                 scan.said.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScanAlarms)
+#include "tst_scanalarms.moc"
