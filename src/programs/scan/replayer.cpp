@@ -5,8 +5,6 @@
 #include "engine/record/recordfile.h"
 #include "engine/record/recordingreader.h"
 #include "engine/record/recordsink.h"
-#include "engine/record/tracewriter.h"
-#include "painters/chartimage.h"
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
 #endif
@@ -15,8 +13,6 @@
 #include "programs/scan/stopsignals.h"
 
 #include <QCoreApplication>
-#include <QImage>
-#include <QSaveFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -31,10 +27,6 @@ constexpr int kChangesShown = 5;
 // QTimer counts in int milliseconds; a pause in a recording longer than a day is cut to one.
 constexpr std::chrono::milliseconds kLongestWait{24 * 3600 * 1000};
 
-QString saveError(const QSaveFile &file)
-{
-    return file.fileName() + QLatin1String(": ") + file.errorString();
-}
 } // namespace
 
 Replayer::Replayer(ScanOptions options, QObject *parent)
@@ -106,17 +98,9 @@ bool Replayer::load()
 
 bool Replayer::openFiles()
 {
-    for (auto [path, file] :
-         {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.pngPath, &m_png},
-          std::pair{m_options.tracePath, &m_trace}}) {
-        if (path.isEmpty()) {
-            continue;
-        }
-        *file = std::make_unique<QSaveFile>(path);
-        if (!(*file)->open(QIODevice::WriteOnly)) {
-            finish(kWriteFailed, saveError(**file));
-            return false;
-        }
+    if (const QString error = m_results.open(); !error.isEmpty()) {
+        finish(kWriteFailed, error);
+        return false;
     }
     if (m_options.recordsAsked) {
         const bool single = m_recording.width() == 1;
@@ -284,34 +268,18 @@ void Replayer::finish(int exitCode, const QString &message)
 
 bool Replayer::writeResults()
 {
-    bool written = true;
-    if (m_summary) {
-        const Baseline *baseline = m_baseline ? &*m_baseline : nullptr;
-        if (!record::writeSummaryCsv(*m_summary, m_statistics, baseline) || !m_summary->commit()) {
-            tell(saveError(*m_summary));
-            written = false;
-        }
+    MonitorState readings;
+    readings.rssi = m_latest;
+    readings.rssiMax = m_highest;
+    if (m_recording.width() == 1) {
+        readings.cursorCh = m_recording.firstIndex();
     }
-    if (m_trace) {
-        if (!record::writeTrace(*m_trace, m_statistics, m_options.traceLevel) ||
-            !m_trace->commit()) {
-            tell(saveError(*m_trace));
-            written = false;
-        }
+    const QStringList errors =
+        m_results.write(m_statistics, readings, m_baseline ? &*m_baseline : nullptr);
+    for (const QString &error : errors) {
+        tell(error);
     }
-    if (m_png) {
-        MonitorState state;
-        state.rssi = m_latest;
-        state.rssiMax = m_highest;
-        if (m_recording.width() == 1) {
-            state.cursorCh = m_recording.firstIndex();
-        }
-        if (!scan::chartImage(state).save(m_png.get(), "PNG") || !m_png->commit()) {
-            tell(saveError(*m_png));
-            written = false;
-        }
-    }
-    return written;
+    return errors.isEmpty();
 }
 
 void Replayer::tell(const QString &line)

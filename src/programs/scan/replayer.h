@@ -3,6 +3,7 @@
 #include "engine/record/baseline.h"
 #include "engine/record/channelstatistics.h"
 #include "engine/record/recording.h"
+#include "programs/scan/runresults.h"
 #include "programs/scan/scanoptions.h"
 
 #include <QObject>
@@ -12,7 +13,6 @@
 #include <vector>
 
 class MqttPublisher;
-class QSaveFile;
 class QTimer;
 class RecordFile;
 class RecordSink;
@@ -51,13 +51,11 @@ private:
     void tell(const QString &line);
 
     ScanOptions m_options;
+    RunResults m_results{m_options};
     Recording m_recording;
     std::optional<Baseline> m_baseline;
     ChannelStatistics m_statistics;
     std::unique_ptr<RecordFile> m_output;
-    std::unique_ptr<QSaveFile> m_summary;
-    std::unique_ptr<QSaveFile> m_png;
-    std::unique_ptr<QSaveFile> m_trace;
     MqttPublisher *m_publisher = nullptr;
     ScanAlarms *m_alarms = nullptr;
     std::vector<RecordSink *> m_sinks;

@@ -4,8 +4,6 @@
 #include "engine/protocol/qtseriallink.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/record/recorder.h"
-#include "engine/record/tracewriter.h"
-#include "painters/chartimage.h"
 #include "programs/scan/metricsserver.h"
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
@@ -17,9 +15,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QImage>
 #include <QLoggingCategory>
-#include <QSaveFile>
 #include <QTimer>
 
 #include <algorithm>
@@ -44,10 +40,6 @@ bool stderrIsTerminal()
 #endif
 }
 
-QString saveError(const QSaveFile &file)
-{
-    return file.fileName() + QLatin1String(": ") + file.errorString();
-}
 } // namespace
 
 Scanner::Scanner(ScanOptions options, QObject *parent)
@@ -256,20 +248,11 @@ bool Scanner::openOutput()
 
 bool Scanner::openFiles()
 {
-    // Opened now, so that a path that cannot be written is known before an hour of recording.
-    for (auto [path, file] :
-         {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.pngPath, &m_png},
-          std::pair{m_options.tracePath, &m_trace}}) {
-        if (path.isEmpty()) {
-            continue;
-        }
-        *file = std::make_unique<QSaveFile>(path);
-        if (!(*file)->open(QIODevice::WriteOnly)) {
-            tell(saveError(**file));
-            return false;
-        }
+    const QString error = m_results.open();
+    if (!error.isEmpty()) {
+        tell(error);
     }
-    return true;
+    return error.isEmpty();
 }
 
 void Scanner::armDurationTimer()
@@ -352,28 +335,11 @@ bool Scanner::finishRecording()
 
 bool Scanner::writeResults()
 {
-    bool written = true;
-    if (m_summary) {
-        if (!record::writeSummaryCsv(*m_summary, m_statistics) || !m_summary->commit()) {
-            tell(saveError(*m_summary));
-            written = false;
-        }
+    const QStringList errors = m_results.write(m_statistics, m_run->engine().monitorState());
+    for (const QString &error : errors) {
+        tell(error);
     }
-    if (m_trace) {
-        if (!record::writeTrace(*m_trace, m_statistics, m_options.traceLevel) ||
-            !m_trace->commit()) {
-            tell(saveError(*m_trace));
-            written = false;
-        }
-    }
-    if (m_png) {
-        if (!scan::chartImage(m_run->engine().monitorState()).save(m_png.get(), "PNG") ||
-            !m_png->commit()) {
-            tell(saveError(*m_png));
-            written = false;
-        }
-    }
-    return written;
+    return errors.isEmpty();
 }
 
 void Scanner::showProgress()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/record/channelstatistics.h"
+#include "programs/scan/runresults.h"
 #include "programs/scan/scanmetrics.h"
 #include "programs/scan/scanoptions.h"
 
@@ -10,7 +11,6 @@
 #include <memory>
 #include <optional>
 
-class QSaveFile;
 class QTimer;
 class MetricsServer;
 class MqttPublisher;
@@ -56,6 +56,7 @@ private:
     [[nodiscard]] QByteArray metricsText();
 
     ScanOptions m_options;
+    RunResults m_results{m_options};
     // The recorder and the publisher use the statistics: declared after them, they go first.
     ChannelStatistics m_statistics;
     std::unique_ptr<Recorder> m_recorder;
@@ -63,9 +64,6 @@ private:
 #ifdef KVT_WITH_MQTT
     std::unique_ptr<MqttPublisher> m_publisher;
 #endif
-    std::unique_ptr<QSaveFile> m_summary;
-    std::unique_ptr<QSaveFile> m_png;
-    std::unique_ptr<QSaveFile> m_trace;
     ScanMetrics m_metrics;
     MetricsServer *m_metricsServer = nullptr;
     // The run feeds the recorder: it goes first.
