@@ -274,6 +274,13 @@ private Q_SLOTS:
         QCOMPARE(traceLines.size(), 41);
         QCOMPARE(traceLines[5], QByteArray("429.3125,-60.0\r"));
 
+        // The newer ten and one busy sweep, up to the newest row: 1 of 11 above.
+        QTest::mousePress(rows, Qt::LeftButton, {}, QPoint(x, waterfall->rowY(0) + 1));
+        QTest::mouseMove(rows, QPoint(x, waterfall->rowY(10) + 1));
+        QTest::mouseRelease(rows, Qt::LeftButton, {}, QPoint(x, waterfall->rowY(10) + 1));
+        QCOMPARE(channel12(StatisticsModel::Occupancy), QStringLiteral("9.1"));
+        QVERIFY2(span->text().contains(QStringLiteral("11 sweeps")), qPrintable(span->text()));
+
         QTest::keyClick(waterfall, Qt::Key_Escape);
         QCOMPARE(channel12(StatisticsModel::Occupancy), QStringLiteral("50.0"));
         QVERIFY(span->text().isEmpty());

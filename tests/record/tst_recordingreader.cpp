@@ -151,6 +151,9 @@ private Q_SLOTS:
         QTest::newRow("time backwards")
             << damaged("2020-01-01T00:00:00.000Z" + row.mid(row.indexOf(','))) << S::Read << 5 << 1
             << 1 << "line 6: the time goes back before line 5's";
+        QTest::newRow("two sweeps in the same millisecond")
+            << csv + written(RecordFormat::Csv, {sweepAt(5, kT0 + 3 * kInterval)}, false) << S::Read
+            << 5 << 1 << 0 << "";
         QTest::newRow("line too long") << damaged(QByteArray(100000, '7') + '\n') << S::Read << 5
                                        << 1 << 1 << "line 6: longer than 4096 bytes";
         QTest::newRow("bad json") << written(RecordFormat::Jsonl, sweeps(2)) + "{\"time\":\"x\"}\n"

@@ -1,5 +1,7 @@
+#include "engine/record/sweeprecord.h"
 #include "programs/scan/metricsserver.h"
 #include "programs/scan/scanmetrics.h"
+#include "programs/scan/scanreport.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -64,6 +66,27 @@ private Q_SLOTS:
         QVERIFY2(answer.startsWith(reply), answer.left(200).constData());
         QCOMPARE(answer.contains("Allow: GET"), reply.endsWith("405"));
         QCOMPARE(answer.contains(ScanMetrics::kContentType), reply.endsWith("200 OK"));
+    }
+
+    // The progress line on a terminal names the channel heard loudest in the last sweep.
+    void progressNamesTheStrongestChannel_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("channel 12") << 5 << "strongest ch 12 -50 dBm";
+        QTest::newRow("the top channel") << 39 << "strongest ch 46 -50 dBm";
+    }
+    void progressNamesTheStrongestChannel()
+    {
+        QFETCH(int, index);
+        SweepRecord sweep;
+        sweep.dbm.fill(-120);
+        sweep.dbm[std::size_t(index)] = -50;
+        scanreport::Progress progress;
+        progress.lastSweep = &sweep;
+        QFETCH(QString, named);
+        const QString line = scanreport::progressLine(progress);
+        QVERIFY2(line.endsWith(named), qPrintable(line));
     }
 };
 

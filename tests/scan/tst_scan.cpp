@@ -225,8 +225,23 @@ private Q_SLOTS:
             {"-q", "--replay", scan.path("out.csv"), "--summary", replay.path("summary.csv")});
         QVERIFY(replay.finish());
         QCOMPARE(replay.process.exitCode(), 0);
-        QVERIFY(replay.errors().contains("0 damaged lines skipped"));
+        const QByteArray replaySaid = replay.errors();
+        QVERIFY(replaySaid.contains("0 damaged lines skipped"));
+        QVERIFY(!replaySaid.contains("Quietest channels")); // -q
         QCOMPARE(lines(replay.path("summary.csv")), summary);
+
+        // A second, quiet run appends its rows after the first run's, without a second header.
+        Scan again;
+        again.start({"-q", "-n", "2", "-o", scan.path("out.csv"), sim.devicePath()});
+        QVERIFY(again.finish());
+        QCOMPARE(again.process.exitCode(), 0);
+        QVERIFY(!again.errors().contains("Quietest channels"));
+        const QList<QByteArray> appended = lines(scan.path("out.csv"));
+        QCOMPARE(appended.mid(0, rows.size()), rows);
+        QCOMPARE(appended.size(), rows.size() + 2);
+        for (int n = 1; n <= 2; ++n) {
+            QCOMPARE(appended[rows.size() + n - 1].split(',').value(1), QByteArray::number(n));
+        }
     }
 
     void replayRefusesWhatItCannotRead_data()
@@ -271,6 +286,7 @@ private Q_SLOTS:
         QTest::newRow("against the whole file's summary")
             << "--from 07:30:05 --baseline BASE" << 5
             << QByteArray("0.0,50.0,-50.0,-90.0,-30.0,-120,-120");
+        QTest::newRow("the first three sweeps") << "-n 3" << 3 << QByteArray("100.0,-60,-60");
     }
     void replaysASpanAgainstABaseline()
     {

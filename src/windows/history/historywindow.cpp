@@ -357,7 +357,12 @@ void HistoryWindow::exportTrace(TraceLevel level)
 
 void HistoryWindow::warn(const QString &message)
 {
-    QMessageBox::warning(this, windowTitle(), message);
+    // Window-modal and shown without a nested event loop: a warning never stalls the window's
+    // own loop (live rows, loads finishing) while it waits to be read.
+    auto *box =
+        new QMessageBox(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 bool HistoryWindow::isLoading() const
