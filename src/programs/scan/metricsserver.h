@@ -25,7 +25,7 @@ struct MetricsAddress
 class MetricsServer : public QAbstractHttpServer
 {
 public:
-    static constexpr qint64 kRequestLimit = 16 * 1024;
+    static constexpr qint64 kRequestLimit = qint64{16} * 1024;
 
     explicit MetricsServer(std::function<QByteArray()> render, QObject *parent = nullptr);
 
