@@ -10,6 +10,8 @@ kvt_build_packages+=(desktop-file-utils man-db groff-base)
 # The window test starts an X server of its own with openbox, a window manager that places
 # windows itself, to check where a stored position puts the window.
 kvt_build_packages+=(xvfb openbox)
+# The alarm notification test starts a private session bus with a notification service of its own.
+kvt_build_packages+=(dbus-daemon)
 # zlib reads recordings compressed with gzip back.
 kvt_build_packages+=(zlib1g-dev)
 # kvt318-scan's Prometheus endpoint: Qt's HTTP server, whose CMake files also look for Qt WebSockets.
