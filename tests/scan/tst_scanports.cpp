@@ -1,9 +1,15 @@
-// The ports kvt318-scan lists with their stable names.
+// The ports kvt318-scan lists with their stable names, and a port given by such a link followed
+// to the device it leads to at each reopen.
 #include "engine/port/portdevice.h"
 #include "engine/port/portlinks.h"
 #include "programs/scan/portlisting.h"
+#include "simprocess.h"
 
 #include <QtTest>
+
+#include <csignal>
+
+constexpr int kFinishMs = 30'000; // a Debug build on two shared cores
 
 class TestScanPorts : public QObject
 {
@@ -29,6 +35,45 @@ private Q_SLOTS:
                  usb0 + "\n  by-id: " + byId + "\n  by-path: " + byPath +
                      "\n  description: FT232R USB UART\n  usb: 0403:6001 serial A1B2C3\n\n" +
                      ports[1].location + '\n');
+    }
+
+    void reopensWhereTheLinkLeads()
+    {
+        // Port names outside /dev are read as COM numbers.
+        const QTemporaryDir dir(QStringLiteral("/dev/shm/kvt318-scan-XXXXXX"));
+        if (!dir.isValid()) {
+            QSKIP("no writable folder under /dev for the link");
+        }
+        const QString link = dir.filePath("usb-module");
+        const QString out = dir.filePath("out.csv");
+        const auto rows = [&out] {
+            QFile file(out);
+            return file.open(QIODevice::ReadOnly) ? file.readAll().count('\n') : 0;
+        };
+        SimProcess first;
+        SimProcess second; // up before the first ends, so on another terminal number
+        QVERIFY(first.start({"--mode", "04"}) && second.start({"--mode", "04"}));
+        QVERIFY(QFile::link(first.devicePath(), link));
+        QProcess scan;
+        scan.start(qEnvironmentVariable("KVT318_SCAN"), {"-q", "--reconnect", "-o", out, link});
+        QTRY_VERIFY_WITH_TIMEOUT(rows() >= 3, kFinishMs);
+        first.stop();
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += scan.readAllStandardError()).contains("reopening"),
+                                 kFinishMs);
+        // Replaced as udev does it: a new link renamed over the old one.
+        QVERIFY(QFile::link(second.devicePath(), link + ".new"));
+        QCOMPARE(std::rename(qPrintable(link + ".new"), qPrintable(link)), 0);
+        const qsizetype before = rows();
+        QTRY_VERIFY_WITH_TIMEOUT(rows() > before, kFinishMs);
+        ::kill(static_cast<pid_t>(scan.processId()), SIGINT);
+        QVERIFY(scan.waitForFinished(kFinishMs));
+        QCOMPARE(scan.exitCode(), 0);
+        said += scan.readAllStandardError();
+        const QByteArray named = "kvt318-scan: " + link.toUtf8();
+        QVERIFY2(said.contains(named + ": now " + second.devicePath().toUtf8() + '\n' + named +
+                               ": sweeping again"),
+                 said.constData());
     }
 };
 
