@@ -42,6 +42,10 @@ PortFollower::Choice PortFollower::chooseByUsbIds()
         if (m_following) {
             return moved(port.location);
         }
+        // Still under its name: a COM port is no file whose absence would show it gone.
+        if (port.location == m_port) {
+            break;
+        }
         m_following = true;
         m_chosen = m_shown = port.location;
         return {m_chosen, QStringLiteral("%1 is gone; following its device (%2) to %3")
