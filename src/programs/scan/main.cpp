@@ -1,3 +1,6 @@
+#include "engine/port/portlinks.h"
+#include "engine/port/systemportdevices.h"
+#include "programs/scan/portlisting.h"
 #include "programs/scan/replayer.h"
 #include "programs/scan/scanner.h"
 #include "programs/scan/scanoptions.h"
@@ -19,6 +22,17 @@ QStringList argumentsOf(int argc, char **argv)
     }
     return arguments;
 }
+
+int listPorts()
+{
+    const QString text = portlisting::text(SystemPortDevices().list(), PortLinks());
+    if (text.isEmpty()) {
+        std::fputs("kvt318-scan: no serial ports found\n", stderr);
+    } else {
+        std::fputs(qPrintable(text), stdout);
+    }
+    return 0;
+}
 } // namespace
 
 int main(int argc, char **argv)
@@ -37,6 +51,10 @@ int main(int argc, char **argv)
                    "Run 'kvt318-scan --help' for the options and exit codes.\n",
                    stderr);
         return kBadUsage;
+    case scanoptions::Action::ListPorts: {
+        const QCoreApplication app(argc, argv);
+        return listPorts();
+    }
     case scanoptions::Action::Run:
         break;
     }

@@ -92,6 +92,7 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
         m_statistics.breakBursts();
         tell(reason + QStringLiteral("; reopening it once a second"));
     });
+    connect(m_run.get(), &ScanRun::portMoved, this, &Scanner::tell);
     connect(m_run.get(), &ScanRun::ended, this, &Scanner::finish);
     connect(m_recorder.get(), &Recorder::limitReached, m_run.get(), &ScanRun::stop,
             Qt::QueuedConnection);

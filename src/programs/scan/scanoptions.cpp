@@ -21,6 +21,9 @@ const QString kExitCodes = QStringLiteral(
     "Records the RSSI of a KVT-318 module's 40 channels until a limit is reached or it is\n"
     "interrupted (SIGINT, SIGTERM), then prints per-channel statistics on standard error.\n"
     "PORT is a port name as the monitor window takes it: COM3, /dev/ttyUSB0.\n"
+    "With --reconnect, a PORT that is a link (/dev/serial/by-id/...) is read again at each\n"
+    "reopen; a plain name that is gone is followed to the device with the USB ids and serial\n"
+    "number it had when first opened. --list-ports shows the links of every port.\n"
     "With --replay FILE a recording (csv, long or jsonl, gzip too) takes the place of PORT:\n"
     "its sweeps go to the summary, image, MQTT and, with -o or --format, the records.\n"
     "\n"
@@ -126,6 +129,10 @@ struct Names
                             QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{QStringLiteral("version"),
                                QStringLiteral("Show the version and exit.")};
+    QCommandLineOption listPorts{QStringLiteral("list-ports"),
+                                 QStringLiteral("List the serial ports with their stable names "
+                                                "(/dev/serial/by-id, by-path), description and "
+                                                "USB ids, and exit.")};
 };
 
 std::optional<qint64> positiveInteger(const QString &text)
@@ -323,6 +330,7 @@ Parsed parse(const QStringList &arguments)
                        names.metrics,   names.png,      names.reconnect, names.stallTimeout,
                        names.quiet,     names.replay,   names.realtime,  names.from,
                        names.to,        names.baseline, names.help,      names.version});
+    parser.addOption(names.listPorts);
     mqttoptions::addTo(parser);
     alarmoptions::addTo(parser);
     parser.addPositionalArgument(QStringLiteral("PORT"),
@@ -346,6 +354,10 @@ Parsed parse(const QStringList &arguments)
                           .arg(KVT_VERSION_MAJOR)
                           .arg(KVT_VERSION_MINOR)
                           .arg(KVT_VERSION_PATCH);
+        return parsed;
+    }
+    if (parser.isSet(names.listPorts)) {
+        parsed.action = Action::ListPorts;
         return parsed;
     }
     parsed.text = readOptions(parser, names, parsed.options);

@@ -2,8 +2,8 @@
 
 #include "engine/record/influxlinewriter.h"
 #include "engine/record/recordformat.h"
-#include "programs/scan/alarmoptions.h"
 #include "engine/record/tracewriter.h"
+#include "programs/scan/alarmoptions.h"
 #include "programs/scan/metricsserver.h"
 #include "programs/scan/mqttoptions.h"
 
@@ -59,7 +59,7 @@ struct ScanOptions
 
 namespace scanoptions {
 
-enum class Action { Run, Help, Version, Usage };
+enum class Action { Run, Help, Version, Usage, ListPorts };
 
 struct Parsed
 {

@@ -1,7 +1,9 @@
 #include "programs/scan/scanrun.h"
 
 #include "core/channelplan.h"
+#include "engine/port/portfollower.h"
 #include "engine/port/portname.h"
+#include "engine/port/systemportdevices.h"
 #include "engine/protocol/seriallink.h"
 #include "programs/scan/scanoptions.h"
 
@@ -57,14 +59,26 @@ std::optional<RadioMode> ScanRun::mode() const
 
 void ScanRun::start()
 {
-    if (!portname::resolve(m_port)) {
+    const std::optional<QString> port = portname::resolve(m_port);
+    if (!port) {
         end(OpenFailed, QStringLiteral("'%1' names no serial port; give a name such as COM3 or "
                                        "/dev/ttyUSB0")
                             .arg(m_port));
         return;
     }
+    m_follower = std::make_unique<PortFollower>(*port, std::make_unique<SystemPortDevices>());
     m_phase = Phase::Connecting;
-    m_engine->start(m_port, m_sweepOptions);
+    open();
+}
+
+void ScanRun::open()
+{
+    const PortFollower::Choice choice = m_follower->choose();
+    m_device = choice.device;
+    if (!choice.note.isEmpty()) {
+        Q_EMIT portMoved(choice.note);
+    }
+    m_engine->start(m_device, m_sweepOptions);
 }
 
 void ScanRun::stop()
@@ -84,6 +98,7 @@ void ScanRun::onStarted()
     }
     m_phase = Phase::Sweeping;
     m_swept = true;
+    m_follower->opened();
     Q_EMIT sweeping();
 }
 
@@ -101,6 +116,9 @@ void ScanRun::onStopped(const StopReason &reason)
         // Only a first start ends on it; a reopening goes on trying.
         code = OpenFailed;
         message = reason.openFailure.reason;
+        if (m_device != device()) {
+            message = QStringLiteral("%1: %2").arg(device(), message);
+        }
         break;
     case StopReason::Kind::PortFailed:
         message = QStringLiteral("%1: the port failed: %2").arg(device(), reason.detail);
@@ -143,7 +161,7 @@ void ScanRun::onStopped(const StopReason &reason)
 void ScanRun::reopen()
 {
     if (m_phase == Phase::Reconnecting && m_engine->state() == SweepEngine::State::Idle) {
-        m_engine->start(m_port, m_sweepOptions);
+        open();
     }
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class PortFollower;
 class QTimer;
 class SerialLink;
 struct ScanOptions;
@@ -17,7 +18,8 @@ struct StopReason;
 
 // One recording's hold on the module: runs the sweep engine, tells when the sweep runs, and
 // turns every way a run can end into an exit code and a line for the user. With reconnecting
-// on, a port that fails after the sweep ran is reopened once a second until it sweeps again.
+// on, a port that fails after the sweep ran is reopened once a second until it sweeps again,
+// at the device its name leads to then.
 class ScanRun : public QObject
 {
     Q_OBJECT
@@ -44,6 +46,8 @@ Q_SIGNALS:
     void sweeping();
     // The port failed and is being reopened.
     void interrupted(const QString &reason);
+    // The port leads to another device than before: a line for the user.
+    void portMoved(const QString &note);
     void ended(int exitCode, const QString &message);
 
 private:
@@ -52,10 +56,14 @@ private:
     void onStarted();
     void onStopped(const StopReason &reason);
     void reopen();
+    void open();
     void end(int exitCode, const QString &message);
     [[nodiscard]] QString device() const;
 
     QString m_port;
+    std::unique_ptr<PortFollower> m_follower;
+    // What the port led to at the last open.
+    QString m_device;
     SweepOptions m_sweepOptions;
     std::unique_ptr<SweepEngine> m_engine;
     QTimer *m_reopenTimer = nullptr;
