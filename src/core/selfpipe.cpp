@@ -2,6 +2,7 @@
 
 #if defined(__unix__) || defined(__APPLE__)
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -98,6 +99,15 @@ void SelfPipe::restoreDefaults() const
     }
 }
 
+void SelfPipe::restoreDefaults(std::initializer_list<int> signalNumbers) const
+{
+    for (const int number : signalNumbers) {
+        if (std::find(m_signals.begin(), m_signals.end(), number) != m_signals.end()) {
+            setAction(number, SIG_DFL);
+        }
+    }
+}
+
 #else
 
 #include <cerrno>
@@ -117,5 +127,10 @@ int SelfPipe::takeSignal() const
 }
 
 void SelfPipe::restoreDefaults() const {}
+
+void SelfPipe::restoreDefaults(std::initializer_list<int> signalNumbers) const
+{
+    static_cast<void>(signalNumbers);
+}
 
 #endif

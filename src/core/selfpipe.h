@@ -25,6 +25,8 @@ public:
     // The default action again for every signal caught, so that a second one ends a program
     // that fails to finish.
     void restoreDefaults() const;
+    // The default action again for these of the signals caught.
+    void restoreDefaults(std::initializer_list<int> signalNumbers) const;
 
 private:
     int m_readFd = -1;

@@ -2,8 +2,9 @@
 
 #include "engine/alarm/alarmevent.h"
 
-AlarmLog::AlarmLog(const QString &path)
+AlarmLog::AlarmLog(const QString &path, qint64 minFreeBytes)
     : m_file(path)
+    , m_guard(SpaceGuard::forFile(path, minFreeBytes))
 {}
 
 bool AlarmLog::open()
@@ -15,8 +16,18 @@ bool AlarmLog::open()
     return m_file.size() > 0 || writeLine(alarms::csvHeader());
 }
 
+bool AlarmLog::reopen()
+{
+    m_file.close();
+    return open();
+}
+
 bool AlarmLog::write(const AlarmEvent &event)
 {
+    if (!m_guard.admits(m_file.fileName(), m_notices)) {
+        m_guard.drop();
+        return true;
+    }
     return writeLine(alarms::csvRow(event));
 }
 

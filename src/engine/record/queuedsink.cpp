@@ -21,10 +21,13 @@ struct QueuedSink::State
     std::size_t capacity = 0;
     std::unique_ptr<RecordSink> sink; // the writer's alone once it runs
     std::function<void()> failed;
-    std::atomic<qint64> written{0};
+    std::function<void(const FileNotice &)> noticed;
+    std::atomic<qint64> written{0}; // rows the sink took, dropped ones too
+    std::atomic<qint64> dropped{0};
     std::optional<Failure> failure;
     bool failureTaken = false;
     bool writing = false; // a row taken from the queue is being written
+    bool reopenDue = false;
     bool closing = false;
     bool abandoned = false;
     bool finished = false;
@@ -36,6 +39,16 @@ struct QueuedSink::State
         queue.clear();
         if (failed) {
             failed();
+        }
+    }
+
+    // Under the lock.
+    void tell(const std::vector<FileNotice> &notices) const
+    {
+        for (const FileNotice &notice : notices) {
+            if (noticed) {
+                noticed(notice);
+            }
         }
     }
 
@@ -52,7 +65,9 @@ void QueuedSink::State::run()
     if (!headed) {
         fail(out.errorString(), 0);
     }
-    const auto ready = [this] { return !queue.empty() || closing || failure || abandoned; };
+    const auto ready = [this] {
+        return !queue.empty() || reopenDue || closing || failure || abandoned;
+    };
     const auto syncNow = [&] {
         lock.unlock();
         lastSync = Clock::now();
@@ -77,6 +92,21 @@ void QueuedSink::State::run()
         if (failure || abandoned) {
             break;
         }
+        if (reopenDue) {
+            reopenDue = false;
+            lock.unlock();
+            const bool reopened = out.reopen();
+            const std::vector<FileNotice> notices = out.takeNotices();
+            lock.lock();
+            tell(notices);
+            if (!reopened) {
+                fail(out.errorString(), 0);
+                break;
+            }
+            // The new file's header reaches the disk with the next sync.
+            unsynced = true;
+            continue;
+        }
         if (queue.empty()) {
             // Closing: what the format still holds goes out, then everything to the disk.
             lock.unlock();
@@ -94,8 +124,11 @@ void QueuedSink::State::run()
         const bool wrote = std::holds_alternative<SweepRecord>(record)
                                ? out.writeSweep(std::get<SweepRecord>(record))
                                : out.writeReading(std::get<Reading>(record));
+        const std::vector<FileNotice> notices = out.takeNotices();
+        dropped = out.droppedRows();
         unsynced = unsynced || wrote;
         lock.lock();
+        tell(notices);
         writing = false;
         if (wrote) {
             ++written;
@@ -115,7 +148,8 @@ void QueuedSink::State::run()
 }
 
 QueuedSink::QueuedSink(std::unique_ptr<RecordSink> sink, QString name, std::size_t capacity,
-                       std::function<void()> failed)
+                       std::function<void()> failed,
+                       std::function<void(const FileNotice &)> noticed)
     : m_name(std::move(name))
     , m_takesReadings(sink->takesReadings())
     , m_state(std::make_shared<State>())
@@ -123,6 +157,7 @@ QueuedSink::QueuedSink(std::unique_ptr<RecordSink> sink, QString name, std::size
     m_state->capacity = capacity;
     m_state->sink = std::move(sink);
     m_state->failed = std::move(failed);
+    m_state->noticed = std::move(noticed);
     m_thread = std::thread([state = m_state] { state->run(); });
 }
 
@@ -172,6 +207,15 @@ bool QueuedSink::push(Record record)
     return queued;
 }
 
+void QueuedSink::reopen()
+{
+    {
+        const std::lock_guard lock(m_state->mutex);
+        m_state->reopenDue = true;
+    }
+    m_state->wake.notify_one();
+}
+
 void QueuedSink::close()
 {
     {
@@ -197,6 +241,7 @@ qint64 QueuedSink::abandon()
         }
         m_state->abandoned = true;
         m_state->failed = nullptr;
+        m_state->noticed = nullptr;
         unwritten = static_cast<qint64>(m_state->queue.size()) + (m_state->writing ? 1 : 0);
         m_state->queue.clear();
     }
@@ -206,7 +251,12 @@ qint64 QueuedSink::abandon()
 
 qint64 QueuedSink::rowsWritten() const
 {
-    return m_state->written.load();
+    return m_state->written.load() - m_state->dropped.load();
+}
+
+qint64 QueuedSink::rowsDropped() const
+{
+    return m_state->dropped.load();
 }
 
 std::optional<QueuedSink::Failure> QueuedSink::takeFailure()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/protocol/reading.h"
+#include "engine/record/spaceguard.h"
 #include "engine/record/sweeprecord.h"
 
 #include <QString>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <thread>
 #include <variant>
+#include <vector>
 
 class RecordSink;
 
@@ -19,7 +21,8 @@ class RecordSink;
 // slow or hung disk never holds up the thread that records. The writer syncs the sink at most once
 // a second while rows arrive, and a second after the last one. When a write fails, or the queue is
 // full because the disk does not keep up, the sink is closed, the rows still queued are dropped and
-// counted, and the failure is kept to be taken once.
+// counted, and the failure is kept to be taken once. A reopen is carried out between two rows;
+// what the sink has to tell (a pause for want of room) is passed on as it happens.
 class QueuedSink
 {
 public:
@@ -32,9 +35,11 @@ public:
         qint64 droppedRows = 0;
     };
 
-    // `failed` is called on the writer thread when a write fails, never after abandon().
+    // Called on the writer thread, never after abandon(): `failed` when a write fails,
+    // `noticed` with what the sink tells.
     QueuedSink(std::unique_ptr<RecordSink> sink, QString name, std::size_t capacity,
-               std::function<void()> failed);
+               std::function<void()> failed,
+               std::function<void(const FileNotice &)> noticed = nullptr);
     // Abandons a writer still busy, without waiting.
     ~QueuedSink();
     QueuedSink(const QueuedSink &) = delete;
@@ -43,6 +48,8 @@ public:
     // False when the sink has failed, now or before; the record is then not queued.
     bool push(const SweepRecord &sweep);
     bool push(const Reading &reading);
+    // The writer ends the file and opens it again at its name after the row it is writing.
+    void reopen();
     // The writer writes what is queued, syncs and closes the sink.
     void close();
     // Waits until the writer has closed the sink or failed; false when the deadline passed.
@@ -53,6 +60,8 @@ public:
     [[nodiscard]] QString name() const { return m_name; }
     [[nodiscard]] bool takesReadings() const { return m_takesReadings; }
     [[nodiscard]] qint64 rowsWritten() const;
+    // Rows the sink dropped for want of room.
+    [[nodiscard]] qint64 rowsDropped() const;
     // The failure, once.
     [[nodiscard]] std::optional<Failure> takeFailure();
 

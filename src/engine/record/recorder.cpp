@@ -1,7 +1,7 @@
 #include "engine/record/recorder.h"
 
 #include "engine/record/queuedsink.h"
-#include "engine/record/recordfile.h"
+#include "engine/record/rotatingfile.h"
 
 #include <algorithm>
 
@@ -16,9 +16,10 @@ Recorder::~Recorder()
     finish();
 }
 
-bool Recorder::start(const QString &path, RecordFormat format, const WriterSettings &settings)
+bool Recorder::start(const QString &path, RecordFormat format, const WriterSettings &settings,
+                     const FileRules &rules)
 {
-    auto file = std::make_unique<RecordFile>(path, format, settings);
+    auto file = std::make_unique<RotatingFile>(path, format, settings, rules);
     if (!file->open()) {
         m_lastError = file->errorString();
         return false;
@@ -33,11 +34,17 @@ void Recorder::start(std::unique_ptr<RecordSink> sink, const QString &name)
     stop();
     const std::size_t capacity =
         kQueuedSweeps * (sink->takesReadings() ? MonitorState::kChannelCount : 1);
-    // The writer's failure is looked at here, on this thread; the call is dropped with this
-    // object, and the file never calls once abandoned.
-    m_file = std::make_unique<QueuedSink>(std::move(sink), name, capacity, [this] {
-        QMetaObject::invokeMethod(this, &Recorder::collectFailures, Qt::QueuedConnection);
-    });
+    // The writer's failure and notices are looked at here, on this thread; the calls are
+    // dropped with this object, and the file never calls once abandoned.
+    m_file = std::make_unique<QueuedSink>(
+        std::move(sink), name, capacity,
+        [this] {
+            QMetaObject::invokeMethod(this, &Recorder::collectFailures, Qt::QueuedConnection);
+        },
+        [this](const FileNotice &notice) {
+            QMetaObject::invokeMethod(
+                this, [this, notice] { Q_EMIT noticed(notice); }, Qt::QueuedConnection);
+        });
     m_assembler.restartNumbering();
     m_lastError.clear();
     Q_EMIT started(name);
@@ -50,7 +57,7 @@ void Recorder::stop()
         if (!file->waitClosed(QueuedSink::Clock::now())) {
             return false;
         }
-        report(*file);
+        retire(*file);
         return true;
     };
     m_closing.erase(std::remove_if(m_closing.begin(), m_closing.end(), closed), m_closing.end());
@@ -60,6 +67,13 @@ void Recorder::stop()
     m_file->close();
     m_closing.push_back(std::move(m_file));
     Q_EMIT stopped();
+}
+
+void Recorder::reopen()
+{
+    if (m_file) {
+        m_file->reopen();
+    }
 }
 
 QList<Recorder::Unwritten> Recorder::finish(std::chrono::milliseconds limit)
@@ -77,7 +91,7 @@ QList<Recorder::Unwritten> Recorder::finish(std::chrono::milliseconds limit)
                 unwritten.append(Unwritten{file->name(), rows});
             }
         }
-        report(*file);
+        retire(*file);
     }
     m_closing.clear();
     return unwritten;
@@ -108,6 +122,15 @@ void Recorder::startRun()
 QString Recorder::path() const
 {
     return m_file ? m_file->name() : QString();
+}
+
+qint64 Recorder::droppedRows() const
+{
+    qint64 dropped = m_droppedRows + (m_file ? m_file->rowsDropped() : 0);
+    for (const std::unique_ptr<QueuedSink> &file : m_closing) {
+        dropped += file->rowsDropped();
+    }
+    return dropped;
 }
 
 qint64 Recorder::rowsWritten() const
@@ -155,6 +178,12 @@ void Recorder::report(QueuedSink &file)
         m_droppedRows += failure->droppedRows;
         Q_EMIT failed(describe(*failure));
     }
+}
+
+void Recorder::retire(QueuedSink &file)
+{
+    report(file);
+    m_droppedRows += file.rowsDropped();
 }
 
 QString Recorder::describe(const QueuedSink::Failure &failure)

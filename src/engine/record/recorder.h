@@ -3,6 +3,7 @@
 #include "engine/protocol/reading.h"
 #include "engine/record/queuedsink.h"
 #include "engine/record/recordformat.h"
+#include "engine/record/rotatingfile.h"
 #include "engine/record/sweepassembler.h"
 #include "engine/record/sweeprecord.h"
 
@@ -28,7 +29,9 @@ class RecordSink;
 //   arrive and a second after the last: a power cut loses at most the last second of rows.
 // A file that fails (a write or sync fails, or its queue is full because the disk does not keep
 // up) is closed, its queued rows are dropped and counted, and failed() says so once; the
-// records and the other consumers go on, and a new recording can start.
+// records and the other consumers go on, and a new recording can start. A file may rotate,
+// reopen at its name, and pause for want of room (its rows dropped and counted), as its rules
+// say; noticed() tells of the pauses.
 class Recorder : public QObject
 {
     Q_OBJECT
@@ -59,11 +62,14 @@ public:
 
     // A new recording to path, appended to (the header only when the file is new or empty);
     // false when it cannot be opened, with "FILE: reason" in lastError().
-    bool start(const QString &path, RecordFormat format, const WriterSettings &settings = {});
+    bool start(const QString &path, RecordFormat format, const WriterSettings &settings = {},
+               const FileRules &rules = {});
     // A new recording to a sink already open; name is what messages call it.
     void start(std::unique_ptr<RecordSink> sink, const QString &name);
     // The rows already queued are still written, then the file is closed.
     void stop();
+    // The file is ended and opened again at its name, between two rows (after it was moved).
+    void reopen();
     // The end of the program: waits at most `limit` for every queued row, then leaves a writer
     // that has not finished to itself. Returns the files with rows that could not be written.
     // Nothing is recorded after.
@@ -79,8 +85,8 @@ public:
     // Rows of the current recording handed to the system.
     [[nodiscard]] qint64 rowsWritten() const;
     [[nodiscard]] QString lastError() const { return m_lastError; }
-    // Rows that failed files dropped, over every recording.
-    [[nodiscard]] qint64 droppedRows() const { return m_droppedRows; }
+    // Rows that failed files dropped, or files short of room, over every recording.
+    [[nodiscard]] qint64 droppedRows() const;
     // Sweeps recorded, or readings with a single channel.
     [[nodiscard]] qint64 recorded() const { return m_recorded; }
     [[nodiscard]] const std::optional<SweepRecord> &lastSweep() const { return m_lastSweep; }
@@ -95,12 +101,16 @@ Q_SIGNALS:
     void stopped();
     // A file failed and was closed: "FILE: reason", with the rows dropped. Once per file.
     void failed(const QString &message);
+    // The file paused for want of room, resumed, or could not delete an old rotated file.
+    void noticed(const FileNotice &notice);
 
 private:
     void recordSweep(const SweepRecord &sweep);
     void countRecord();
     void collectFailures();
     void report(QueuedSink &file);
+    // A stopped file's last word, before it goes.
+    void retire(QueuedSink &file);
     static QString describe(const QueuedSink::Failure &failure);
 
     SweepAssembler m_assembler;

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "engine/record/spaceguard.h"
+
 #include <QString>
+
+#include <vector>
 
 struct Reading;
 struct SweepRecord;
@@ -26,5 +30,11 @@ public:
     virtual bool sync() { return true; }
     // The end of the recording: formats that gather records write what they still hold.
     virtual bool writeEnd() { return true; }
+    // Ends the file as writeEnd() does and opens it again at its name, for a file moved away.
+    virtual bool reopen() { return true; }
+    // What the sink has to tell its user since the last call.
+    virtual std::vector<FileNotice> takeNotices() { return {}; }
+    // Rows taken but not written for want of room, so far.
+    [[nodiscard]] virtual qint64 droppedRows() const { return 0; }
     [[nodiscard]] virtual QString errorString() const = 0;
 };

@@ -16,6 +16,8 @@ struct AlarmSettings
 
     std::vector<AlarmRule> rules;
     QString logPath;
+    // Below this much free space events are left out of the log; 0: no floor.
+    qint64 logMinFreeBytes = 0;
     // Run through /bin/sh -c for every raise and clear.
     QString command;
     // A channel's raises start the command at most this often.

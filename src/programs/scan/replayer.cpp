@@ -8,9 +8,9 @@
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
 #endif
+#include "programs/scan/processsignals.h"
 #include "programs/scan/scanalarms.h"
 #include "programs/scan/scanreport.h"
-#include "programs/scan/stopsignals.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -33,7 +33,7 @@ Replayer::Replayer(ScanOptions options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
     , m_statistics(m_options.threshold)
-    , m_signals(new StopSignals(this))
+    , m_signals(new ProcessSignals(this))
     , m_feedTimer(new QTimer(this))
 {
     m_feedTimer->setSingleShot(true);
@@ -42,7 +42,8 @@ Replayer::Replayer(ScanOptions options, QObject *parent)
     m_latest.fill(MonitorState::kNoReading);
     m_highest.fill(MonitorState::kNoReading);
     connect(m_feedTimer, &QTimer::timeout, this, &Replayer::feed);
-    connect(m_signals, &StopSignals::stopRequested, this, [this] { finish(0, {}); });
+    connect(m_signals, &ProcessSignals::stopRequested, this, [this] { finish(0, {}); });
+    connect(m_signals, &ProcessSignals::reopenRequested, this, &Replayer::reopenFiles);
 }
 
 Replayer::~Replayer() = default;
@@ -118,6 +119,18 @@ bool Replayer::openFiles()
         m_sinks.push_back(m_output.get());
     }
     return true;
+}
+
+void Replayer::reopenFiles()
+{
+    if (m_exitCode) {
+        return;
+    }
+    if (m_output && !(m_output->writeEnd() && m_output->open() && m_output->writeHeader())) {
+        finish(kWriteFailed, m_output->errorString());
+    } else if (m_alarms != nullptr && !m_alarms->reopen()) {
+        finish(kWriteFailed, m_alarms->errorString());
+    }
 }
 
 void Replayer::startPublishing()

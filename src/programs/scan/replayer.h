@@ -17,7 +17,7 @@ class QTimer;
 class RecordFile;
 class RecordSink;
 class ScanAlarms;
-class StopSignals;
+class ProcessSignals;
 
 // kvt318-scan --replay: reads a recording, hands its sweeps in the chosen span to the same
 // statistics and sinks as a live run (as fast as they take them, or at the recorded pace),
@@ -42,6 +42,8 @@ public:
 private:
     bool load();
     bool openFiles();
+    // SIGHUP: the records and the alarm log are ended and opened again at their names.
+    void reopenFiles();
     void startPublishing();
     bool startAlarms();
     void feed();
@@ -59,7 +61,7 @@ private:
     MqttPublisher *m_publisher = nullptr;
     ScanAlarms *m_alarms = nullptr;
     std::vector<RecordSink *> m_sinks;
-    StopSignals *m_signals = nullptr;
+    ProcessSignals *m_signals = nullptr;
     QTimer *m_feedTimer = nullptr;
     qint64 m_next = 0;
     qint64 m_end = 0;

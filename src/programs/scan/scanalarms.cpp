@@ -12,7 +12,7 @@ ScanAlarms::ScanAlarms(const AlarmSettings &settings, bool quiet, QObject *paren
     , m_quiet(quiet)
 {
     if (!settings.logPath.isEmpty()) {
-        m_log = std::make_unique<AlarmLog>(settings.logPath);
+        m_log = std::make_unique<AlarmLog>(settings.logPath, settings.logMinFreeBytes);
     }
     if (!settings.command.isEmpty()) {
         m_commands = new AlarmCommands(settings.command, settings.commandInterval, this);
@@ -25,6 +25,15 @@ ScanAlarms::~ScanAlarms() = default;
 bool ScanAlarms::open()
 {
     if (m_log && !m_log->open()) {
+        m_error = m_log->errorString();
+        return false;
+    }
+    return true;
+}
+
+bool ScanAlarms::reopen()
+{
+    if (m_log && !m_log->reopen()) {
         m_error = m_log->errorString();
         return false;
     }
@@ -79,7 +88,14 @@ bool ScanAlarms::take(const std::vector<AlarmEvent> &events)
         }
 #endif
         Q_EMIT happened(event);
-        if (m_log && !m_log->write(event)) {
+        if (!m_log) {
+            continue;
+        }
+        const bool written = m_log->write(event);
+        for (const FileNotice &notice : m_log->takeNotices()) {
+            Q_EMIT noticed(notice);
+        }
+        if (!written) {
             m_error = m_log->errorString();
             Q_EMIT failed(m_error);
             return false;

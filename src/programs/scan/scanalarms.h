@@ -26,6 +26,9 @@ public:
 
     // Opens the log; false with errorString() when it cannot be written.
     [[nodiscard]] bool open();
+    // Closes the log and opens it again at its name (after it was moved away); false with
+    // errorString() when it cannot be opened.
+    [[nodiscard]] bool reopen();
     // With a single channel each reading counts; otherwise only complete sweeps do.
     void setReadings(bool readings) { m_readings = readings; }
 
@@ -54,6 +57,8 @@ Q_SIGNALS:
     void said(const QString &line);
     // The log could not be written: "FILE: reason".
     void failed(const QString &reason);
+    // The log paused for want of room, or resumed.
+    void noticed(const FileNotice &notice);
 
 private:
     bool take(const std::vector<AlarmEvent> &events);

@@ -84,7 +84,8 @@ QByteArray ScanMetrics::render(const ChannelStatistics &statistics) const
            "Rows of the recording file handed to the system.");
     sample(text, "kvt318_rows_written_total", QByteArray::number(m_rowsWritten));
     family(text, "kvt318_records_dropped_total", "counter",
-           "Rows a failing recording file dropped without writing them.");
+           "Rows the recording file dropped without writing them: it failed, or its disk was short "
+           "of room.");
     sample(text, "kvt318_records_dropped_total", QByteArray::number(m_rowsDropped));
     if (m_mqttDropped) {
         family(text, "kvt318_mqtt_dropped_total", "counter",

@@ -8,10 +8,10 @@
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
 #endif
+#include "programs/scan/processsignals.h"
 #include "programs/scan/scanalarms.h"
 #include "programs/scan/scanreport.h"
 #include "programs/scan/scanrun.h"
-#include "programs/scan/stopsignals.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -48,7 +48,7 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
     , m_statistics(m_options.threshold)
     , m_recorder(std::make_unique<Recorder>())
     , m_run(std::make_unique<ScanRun>(m_options, std::make_unique<QtSerialLink>()))
-    , m_signals(new StopSignals(this))
+    , m_signals(new ProcessSignals(this))
     , m_durationTimer(new QTimer(this))
     , m_progressTimer(new QTimer(this))
 {
@@ -100,7 +100,10 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
     connect(
         m_recorder.get(), &Recorder::failed, this,
         [this](const QString &reason) { finish(kWriteFailed, reason); }, Qt::QueuedConnection);
-    connect(m_signals, &StopSignals::stopRequested, m_run.get(), &ScanRun::stop);
+    connect(m_signals, &ProcessSignals::stopRequested, m_run.get(), &ScanRun::stop);
+    connect(m_signals, &ProcessSignals::reopenRequested, this, &Scanner::reopenFiles);
+    connect(m_recorder.get(), &Recorder::noticed, this,
+            [this](const FileNotice &notice) { tell(scanreport::fileNotice(notice)); });
     connect(m_durationTimer, &QTimer::timeout, this, &Scanner::armDurationTimer);
     connect(m_progressTimer, &QTimer::timeout, this, &Scanner::showProgress);
 }
@@ -145,12 +148,16 @@ bool Scanner::startAlarms()
     if (m_options.alarms.rules.empty()) {
         return true;
     }
-    m_alarms = new ScanAlarms(m_options.alarms, m_options.quiet, this);
+    AlarmSettings settings = m_options.alarms;
+    settings.logMinFreeBytes = m_options.files.minFreeBytes;
+    m_alarms = new ScanAlarms(settings, m_options.quiet, this);
     if (!m_alarms->open()) {
         tell(m_alarms->errorString());
         return false;
     }
     connect(m_alarms, &ScanAlarms::said, this, &Scanner::tell);
+    connect(m_alarms, &ScanAlarms::noticed, this,
+            [this](const FileNotice &notice) { tell(scanreport::fileNotice(notice)); });
     // Queued: a log that fails is found inside the sweep step, which must return first.
     connect(
         m_alarms, &ScanAlarms::failed, this,
@@ -244,7 +251,20 @@ bool Scanner::openOutput()
                              ? QFileInfo(m_options.port).fileName()
                              : m_options.port;
     return m_recorder->start(m_options.output, format,
-                             WriterSettings{m_options.integrate, port, m_options.influxTags});
+                             WriterSettings{m_options.integrate, port, m_options.influxTags},
+                             m_options.files);
+}
+
+void Scanner::reopenFiles()
+{
+    if (m_exitCode) {
+        return;
+    }
+    // The output reopens on its writer's thread, between two rows; a failure comes as failed().
+    m_recorder->reopen();
+    if (m_alarms != nullptr && !m_alarms->reopen()) {
+        finish(kWriteFailed, m_alarms->errorString());
+    }
 }
 
 bool Scanner::openFiles()

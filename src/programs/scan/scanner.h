@@ -17,11 +17,11 @@ class MqttPublisher;
 class Recorder;
 class ScanAlarms;
 class ScanRun;
-class StopSignals;
+class ProcessSignals;
 
 // kvt318-scan from start to exit: opens the files, runs the recording until a limit, a
-// signal or a failure, then writes the summary, the chart image and the table, and quits the
-// event loop with the exit status.
+// signal or a failure (reopening the files at SIGHUP), then writes the summary, the chart image
+// and the table, and quits the event loop with the exit status.
 class Scanner : public QObject
 {
     Q_OBJECT
@@ -42,6 +42,8 @@ public:
 private:
     bool openFiles();
     bool openOutput();
+    // SIGHUP: the output and the alarm log are ended and opened again at their names.
+    void reopenFiles();
     void finish(int exitCode, const QString &message);
     // Waits a bounded time for the queued rows; false when some could not be written.
     bool finishRecording();
@@ -68,7 +70,7 @@ private:
     MetricsServer *m_metricsServer = nullptr;
     // The run feeds the recorder: it goes first.
     std::unique_ptr<ScanRun> m_run;
-    StopSignals *m_signals = nullptr;
+    ProcessSignals *m_signals = nullptr;
     QTimer *m_durationTimer = nullptr;
     QTimer *m_progressTimer = nullptr;
     QElapsedTimer m_clock;

@@ -20,6 +20,8 @@ constexpr std::chrono::hours kLongestStall{24};
 const QString kExitCodes = QStringLiteral(
     "Records the RSSI of a KVT-318 module's 40 channels until a limit is reached or it is\n"
     "interrupted (SIGINT, SIGTERM), then prints per-channel statistics on standard error.\n"
+    "SIGHUP (logrotate's postrotate) closes the output and alarm log and opens them again at\n"
+    "their names: a file moved away is left complete, a new one starts with its header.\n"
     "PORT is a port name as the monitor window takes it: COM3, /dev/ttyUSB0.\n"
     "With --reconnect, a PORT that is a link (/dev/serial/by-id/...) is read again at each\n"
     "reopen; a plain name that is gone is followed to the device with the USB ids and serial\n"
@@ -125,6 +127,20 @@ struct Names
                                                "FILE (a recording or a --summary CSV) and the "
                                                "differences to the summary."),
                                 QStringLiteral("FILE")};
+    QCommandLineOption rotate{QStringLiteral("rotate"),
+                              QStringLiteral("Start a new output file at each UTC multiple of D "
+                                             "since midnight (1d, 1h, 15m, 10s), its start "
+                                             "before the extension: survey-20261207T1400.csv."),
+                              QStringLiteral("D")};
+    QCommandLineOption keep{QStringLiteral("keep"),
+                            QStringLiteral("With --rotate: keep the newest N rotated files of the "
+                                           "output, the one written included; delete older ones."),
+                            QStringLiteral("N")};
+    QCommandLineOption minFree{QStringLiteral("min-free"),
+                               QStringLiteral("Pause writing the output and alarm log while "
+                                              "their file system has less than SIZE free, "
+                                              "dropping rows (K, M, G; default 100M; 0: off)."),
+                               QStringLiteral("SIZE"), QStringLiteral("100M")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                             QStringLiteral("Show this help and exit.")};
     QCommandLineOption version{QStringLiteral("version"),
@@ -185,6 +201,48 @@ QString readHandOnOptions(const QCommandLineParser &parser, const Names &names,
     }
     if (rtlPower && options.channel) {
         return QStringLiteral("rtl_power rows hold whole sweeps; --channel records one channel");
+    }
+    return {};
+}
+
+QString readFileOptions(const QCommandLineParser &parser, const Names &names, ScanOptions &options)
+{
+    if (parser.isSet(names.rotate)) {
+        options.files.rotate = parseDuration(parser.value(names.rotate));
+        // A file name holds the start to the second.
+        if (!options.files.rotate || options.files.rotate->count() % 1000 != 0) {
+            return QStringLiteral("--rotate needs whole seconds such as 1d, 1h, 15m or 10s, not "
+                                  "'%1'")
+                .arg(parser.value(names.rotate));
+        }
+        if (options.output == QLatin1String("-")) {
+            return QStringLiteral("--rotate needs an output file (-o FILE), not standard output");
+        }
+    }
+    if (parser.isSet(names.keep)) {
+        const auto keep = positiveInteger(parser.value(names.keep));
+        if (!keep || *keep > std::numeric_limits<int>::max()) {
+            return QStringLiteral("--keep needs a whole number above 0, not '%1'")
+                .arg(parser.value(names.keep));
+        }
+        if (!options.files.rotate) {
+            return QStringLiteral("--keep needs --rotate");
+        }
+        options.files.keep = static_cast<int>(*keep);
+    }
+    const auto minFree = parseSize(parser.value(names.minFree));
+    if (!minFree) {
+        return QStringLiteral("--min-free needs a size such as 100M, 2G or 0, not '%1'")
+            .arg(parser.value(names.minFree));
+    }
+    options.files.minFreeBytes = *minFree;
+    if (!parser.value(names.replay).isEmpty()) {
+        for (const QCommandLineOption *option : {&names.rotate, &names.minFree}) {
+            if (parser.isSet(*option)) {
+                return QStringLiteral("--%1 is for a port, not --replay")
+                    .arg(option->names().constLast());
+            }
+        }
     }
     return {};
 }
@@ -292,6 +350,9 @@ QString readOptions(const QCommandLineParser &parser, const Names &names, ScanOp
     if (const QString error = readHandOnOptions(parser, names, options); !error.isEmpty()) {
         return error;
     }
+    if (const QString error = readFileOptions(parser, names, options); !error.isEmpty()) {
+        return error;
+    }
 
     const QStringList positional = parser.positionalArguments();
     if (!options.replayPath.isEmpty()) {
@@ -331,6 +392,7 @@ Parsed parse(const QStringList &arguments)
                        names.quiet,     names.replay,   names.realtime,  names.from,
                        names.to,        names.baseline, names.help,      names.version});
     parser.addOption(names.listPorts);
+    parser.addOptions({names.rotate, names.keep, names.minFree});
     mqttoptions::addTo(parser);
     alarmoptions::addTo(parser);
     parser.addPositionalArgument(QStringLiteral("PORT"),
@@ -389,7 +451,7 @@ std::optional<qint64> parseTime(const QString &text, qint64 firstUtcMs)
 
 std::optional<std::chrono::milliseconds> parseDuration(const QString &text)
 {
-    static const QRegularExpression kLength(QStringLiteral("^([0-9]+(?:\\.[0-9]+)?)([smh]?)$"));
+    static const QRegularExpression kLength(QStringLiteral("^([0-9]+(?:\\.[0-9]+)?)([smhd]?)$"));
     const QRegularExpressionMatch match = kLength.match(text);
     if (!match.hasMatch()) {
         return std::nullopt;
@@ -397,11 +459,14 @@ std::optional<std::chrono::milliseconds> parseDuration(const QString &text)
     constexpr double kMsPerSecond = 1000.0;
     constexpr double kSecondsPerMinute = 60.0;
     constexpr double kSecondsPerHour = 3600.0;
+    constexpr double kSecondsPerDay = 24 * kSecondsPerHour;
     double seconds = match.captured(1).toDouble();
     if (match.captured(2) == QLatin1String("m")) {
         seconds *= kSecondsPerMinute;
     } else if (match.captured(2) == QLatin1String("h")) {
         seconds *= kSecondsPerHour;
+    } else if (match.captured(2) == QLatin1String("d")) {
+        seconds *= kSecondsPerDay;
     }
     const double ms = std::round(seconds * kMsPerSecond);
     // A year is more than any survey; beyond it the timer would overflow.
@@ -410,6 +475,24 @@ std::optional<std::chrono::milliseconds> parseDuration(const QString &text)
         return std::nullopt;
     }
     return std::chrono::milliseconds(static_cast<qint64>(ms));
+}
+
+std::optional<qint64> parseSize(const QString &text)
+{
+    static const QRegularExpression kSize(QStringLiteral("^([0-9]{1,12})([KMG]?)$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = kSize.match(text);
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    const QString unit = match.captured(2).toUpper();
+    constexpr int kKiloShift = 10;
+    const int shift = unit == QLatin1String("G")   ? 3 * kKiloShift
+                      : unit == QLatin1String("M") ? 2 * kKiloShift
+                      : unit == QLatin1String("K") ? kKiloShift
+                                                   : 0;
+    // Twelve digits shifted by thirty bits stay far inside 63.
+    return match.captured(1).toLongLong() << shift;
 }
 
 } // namespace scanoptions

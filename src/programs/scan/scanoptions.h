@@ -2,6 +2,7 @@
 
 #include "engine/record/influxlinewriter.h"
 #include "engine/record/recordformat.h"
+#include "engine/record/rotatingfile.h"
 #include "engine/record/tracewriter.h"
 #include "programs/scan/alarmoptions.h"
 #include "programs/scan/metricsserver.h"
@@ -55,6 +56,9 @@ struct ScanOptions
     InfluxTags influxTags;
     // Serve the Prometheus metrics here.
     std::optional<MetricsAddress> metrics;
+    // Rotation, retention and the free-space floor of the output (and the alarm log's floor).
+    static constexpr qint64 kDefaultMinFree = qint64(100) << 20;
+    FileRules files{std::nullopt, std::nullopt, kDefaultMinFree};
 };
 
 namespace scanoptions {
@@ -76,7 +80,10 @@ Parsed parse(const QStringList &arguments);
 // ("HH:MM:SS") on the day of firstUtcMs, UTC; nothing when it is neither.
 std::optional<qint64> parseTime(const QString &text, qint64 firstUtcMs);
 
-// "90s", "15m", "2h", or a bare number of seconds; nothing unless a positive length.
+// "90s", "15m", "2h", "1d", or a bare number of seconds; nothing unless a positive length.
 std::optional<std::chrono::milliseconds> parseDuration(const QString &text);
+
+// "100M", "2G", "512K" (powers of 1024) or a bare number of bytes; nothing unless one.
+std::optional<qint64> parseSize(const QString &text);
 
 } // namespace scanoptions

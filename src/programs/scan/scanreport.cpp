@@ -5,11 +5,13 @@
 #include "engine/record/baseline.h"
 #include "engine/record/channelstatistics.h"
 #include "engine/record/recordtime.h"
+#include "engine/record/spaceguard.h"
 #include "engine/record/sweeprecord.h"
 
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace scanreport {
@@ -169,6 +171,45 @@ QString baselineChanges(const ChannelStatistics &statistics, const Baseline &bas
     return QStringLiteral("Occupancy changed most against the baseline: %1\n")
         .arg(shown.isEmpty() ? QStringLiteral("no channel measured in both")
                              : shown.join(QStringLiteral(", ")));
+}
+
+QString fileNotice(const FileNotice &notice)
+{
+    switch (notice.kind) {
+    case FileNotice::Kind::Paused:
+        return QStringLiteral("%1: only %2 free, below --min-free %3; rows are dropped until "
+                              "there is room")
+            .arg(notice.file, sizeText(notice.freeBytes), sizeText(notice.floorBytes));
+    case FileNotice::Kind::Resumed:
+        return QStringLiteral("%1: %2 free again, writing resumed; rows dropped meanwhile: %3")
+            .arg(notice.file, sizeText(notice.freeBytes))
+            .arg(notice.droppedRows);
+    case FileNotice::Kind::NotDeleted:
+        break;
+    }
+    return QStringLiteral("%1: cannot delete this old rotated file (--keep): %2")
+        .arg(notice.file, notice.reason);
+}
+
+QString sizeText(qint64 bytes)
+{
+    constexpr qint64 kKibi = 1024;
+    static const std::array<const char *, 3> kUnits{"KiB", "MiB", "GiB"};
+    if (bytes < kKibi) {
+        return QStringLiteral("%1 bytes").arg(bytes);
+    }
+    qint64 unit = kKibi;
+    std::size_t index = 0;
+    while (index + 1 < kUnits.size() && bytes >= unit * kKibi) {
+        unit *= kKibi;
+        ++index;
+    }
+    constexpr qint64 kTenths = 10;
+    const qint64 tenths = bytes * kTenths / unit;
+    const QString number =
+        tenths % kTenths == 0 ? QString::number(tenths / kTenths)
+                              : QStringLiteral("%1.%2").arg(tenths / kTenths).arg(tenths % kTenths);
+    return number + QLatin1Char(' ') + QLatin1String(kUnits[index]);
 }
 
 } // namespace scanreport

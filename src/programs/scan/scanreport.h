@@ -10,6 +10,7 @@
 
 class ChannelStatistics;
 struct Baseline;
+struct FileNotice;
 struct SweepRecord;
 struct Reading;
 
@@ -40,5 +41,14 @@ QString statisticsTable(const ChannelStatistics &statistics);
 // "Occupancy changed most against the baseline: 12 +35.2 % (4.1 → 39.3), …", the count
 // channels measured in both with the largest change first, one line with its end.
 QString baselineChanges(const ChannelStatistics &statistics, const Baseline &baseline, int count);
+
+// A file's pause for want of room, its resumption, or an old rotated file left undeleted, as
+// one line: "survey.csv: only 87 MiB free, below --min-free 100 MiB; rows are dropped until
+// there is room".
+QString fileNotice(const FileNotice &notice);
+
+// A size in the largest binary unit it reaches, cut (never rounded up) to a tenth: "87 MiB",
+// "1.5 GiB", "512 bytes".
+QString sizeText(qint64 bytes);
 
 } // namespace scanreport

@@ -1,0 +1,188 @@
+// kvt318-scan's files over a long run, against the simulator at full speed: rotation and
+// retention, reopening at SIGHUP, and the free-space floor.
+#include "engine/record/rotatingfile.h"
+#include "simprocess.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QtTest>
+
+#include <algorithm>
+#include <csignal>
+#include <optional>
+#include <sys/mount.h>
+
+namespace {
+
+constexpr int kFinishMs = 30'000; // a Debug build on two shared cores
+constexpr int kFields = 42;
+constexpr qint64 kSomeRows = 10'000; // bytes: a few dozen rows
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The sweep numbers of a CSV recording; nothing when it lacks its header or holds a part row.
+std::optional<QList<qint64>> sweepsIn(const QString &path)
+{
+    QList<QByteArray> rows = contents(path).split('\n');
+    if (!rows.first().startsWith("time,sweep,ch7,") || !rows.takeLast().isEmpty()) {
+        return std::nullopt;
+    }
+    QList<qint64> sweeps;
+    for (const QByteArray &row : rows.mid(1)) {
+        const QList<QByteArray> cells = row.split(',');
+        if (cells.size() != kFields) {
+            return std::nullopt;
+        }
+        sweeps.append(cells[1].toLongLong());
+    }
+    return sweeps;
+}
+
+bool consecutive(const QList<qint64> &sweeps)
+{
+    return std::adjacent_find(sweeps.begin(), sweeps.end(),
+                              [](qint64 a, qint64 b) { return b != a + 1; }) == sweeps.end();
+}
+
+struct Scan
+{
+    QProcess process;
+    QByteArray said;
+
+    explicit Scan(const QString &arguments)
+    {
+        process.start(qEnvironmentVariable("KVT318_SCAN"), QProcess::splitCommand(arguments));
+    }
+    bool says(const char *text) { return (said += process.readAllStandardError()).contains(text); }
+    void signal(int number) const { ::kill(static_cast<pid_t>(process.processId()), number); }
+    bool endsWell() { return process.waitForFinished(kFinishMs) && process.exitCode() == 0; }
+};
+
+} // namespace
+
+class TestScanFiles : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rotation_data()
+    {
+        QTest::addColumn<QString>("keep");
+        QTest::addColumn<int>("files"); // 0: as many as the run took, two at least
+        QTest::newRow("every 2 s") << "" << 0;
+        QTest::newRow("--keep 2") << "--keep 2" << 2;
+    }
+    void rotation()
+    {
+        QFETCH(QString, keep);
+        QFETCH(int, files);
+        SimProcess sim;
+        QVERIFY(sim.start({"--mode", "04", "--baud", "0"}));
+        QTemporaryDir dir;
+        Scan scan(QStringLiteral("-q --rotate 2s -t 5 %1 -o %2 %3")
+                      .arg(keep, dir.filePath("survey.csv"), sim.devicePath()));
+        QVERIFY2(scan.endsWell(), scan.said.constData());
+        const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+        QVERIFY(files == 0 ? names.size() >= 2 : names.size() == files);
+        QList<qint64> sweeps;
+        for (const QString &name : names) {
+            QVERIFY2(rotation::isRotatedName("survey.csv", name, std::chrono::seconds(2)),
+                     qPrintable(name));
+            const auto in = sweepsIn(dir.filePath(name));
+            QVERIFY2(in, qPrintable(name));
+            sweeps += *in;
+        }
+        QVERIFY(!sweeps.isEmpty() && (files > 0 || sweeps.first() == 1));
+        QVERIFY(consecutive(sweeps));
+    }
+
+    void reopensAtHangup()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--mode", "04", "--baud", "0", "--carrier", "20:-50"}));
+        QTemporaryDir dir;
+        const QString out = dir.filePath("s.csv");
+        const QString log = dir.filePath("alarms.csv");
+        Scan scan("-q --alarm ch=20,above=-70 --alarm-log " + log + " -o " + out + ' ' +
+                  sim.devicePath());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > kSomeRows, kFinishMs);
+        QVERIFY(QFile::rename(out, out + ".1") && QFile::rename(log, log + ".1"));
+        scan.signal(SIGHUP);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > kSomeRows, kFinishMs);
+        scan.signal(SIGINT);
+        QVERIFY2(scan.endsWell(), scan.said.constData());
+        const auto before = sweepsIn(out + ".1");
+        const auto after = sweepsIn(out);
+        QVERIFY(before && after && !before->isEmpty() && !after->isEmpty());
+        QVERIFY(before->first() == 1 && consecutive(*before + *after));
+        QVERIFY(contents(log + ".1").contains(",raised,20,"));
+        QVERIFY(contents(log).startsWith("time,event,") && contents(log).contains(",ended,20,"));
+    }
+
+    void pausesWhileTheDiskIsFull()
+    {
+        QTemporaryDir dir;
+        const QByteArray mountPoint = QFile::encodeName(dir.path());
+        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=2m") != 0) {
+            QSKIP("no small file system: mounting a tmpfs needs root");
+        }
+        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+        QFile filler(dir.filePath("filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(1'500'000, 'x')) > 0);
+        filler.close();
+        SimProcess sim;
+        QVERIFY(sim.start({"--mode", "04", "--baud", "0"}));
+        const QString out = dir.filePath("s.csv");
+        Scan scan("-q --min-free 1M -o " + out + ' ' + sim.devicePath());
+        QTRY_VERIFY_WITH_TIMEOUT(scan.says("free, below --min-free 1 MiB; rows are dropped until "
+                                           "there is room\n"),
+                                 kFinishMs);
+        const qint64 paused = QFileInfo(out).size();
+        QVERIFY(filler.remove());
+        QTRY_VERIFY_WITH_TIMEOUT(scan.says("free again, writing resumed; rows dropped meanwhile: "),
+                                 kFinishMs);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > paused + kSomeRows, kFinishMs);
+        scan.signal(SIGINT);
+        QVERIFY2(scan.endsWell(), scan.said.constData());
+        QCOMPARE(scan.said.count("below --min-free"), 1);
+        QVERIFY(sweepsIn(out));
+    }
+
+    // A period's file name, and the names --keep may delete: its own shape only.
+    void rotatedNames_data()
+    {
+        QTest::addColumn<QString>("time"); // UTC
+        QTest::addColumn<int>("period");   // seconds
+        QTest::addColumn<QString>("stamp");
+        QTest::newRow("a day") << "2026-12-07T23:59:59" << 86400 << "20261207";
+        QTest::newRow("15 min") << "2026-12-07T14:14:59" << 900 << "20261207T1400";
+        QTest::newRow("10 s") << "2026-12-07T14:05:19" << 10 << "20261207T140510";
+        QTest::newRow("7 h, from midnight") << "2026-12-08T06:59" << 25200 << "20261208T0000";
+    }
+    void rotatedNames()
+    {
+        QFETCH(QString, time);
+        QFETCH(int, period);
+        QFETCH(QString, stamp);
+        const QString output = QStringLiteral("d.1/survey.csv");
+        const std::chrono::seconds length(period);
+        const qint64 utcMs = QDateTime::fromString(time + 'Z', Qt::ISODate).toMSecsSinceEpoch();
+        QCOMPARE(rotation::fileName(output, rotation::periodStart(utcMs, length), length),
+                 "d.1/survey-" + stamp + ".csv");
+        QVERIFY(rotation::isRotatedName(output, "survey-" + stamp + ".csv", length));
+        // Another extension, stem or shape of time is another output's.
+        for (const QString &foreign : {"survey-" + stamp + ".csv.gz", "other-" + stamp + ".csv",
+                                       "survey-" + stamp + "00.csv"}) {
+            QVERIFY2(!rotation::isRotatedName(output, foreign, length), qPrintable(foreign));
+        }
+    }
+};
+
+QTEST_MAIN(TestScanFiles)
+#include "tst_scanfiles.moc"
