@@ -1,8 +1,6 @@
 // kvt318-scan under a service manager: what arrives on the notification socket.
 #include "simprocess.h"
 
-#include <QRegularExpression>
-#include <QSocketNotifier>
 #include <QtTest>
 
 #include <csignal>
