@@ -20,6 +20,9 @@ kvt_build_packages+=(qt6-httpserver-dev qt6-websockets-dev)
 # their own: influxd (InfluxDB 1.x), prometheus and promtool. Services the packages may start on
 # their default ports do not disturb them.
 kvt_build_packages+=(influxdb prometheus)
+# kvt318-scan tells systemd it is ready, its status and the watchdog's beat through libsystemd;
+# the unit's test runs systemd-analyze and systemd-escape, which a minimal system lacks.
+kvt_build_packages+=(libsystemd-dev systemd)
 # scripts/package: CPack reads the binaries' library needs with dpkg-shlibdeps.
 kvt_package_packages=(dpkg-dev file)
 # Qt Linguist's CMake support and lrelease, which compile the translations at build time.

@@ -133,12 +133,14 @@ void Scanner::startPublishing()
                          QStringLiteral("; sweeps wait for it, retrying"));
                 }
                 m_brokerAway = true;
+                m_service.setBrokerLost(true);
             });
     connect(m_publisher.get(), &MqttPublisher::connected, this, [this, name] {
         if (m_brokerAway) {
             tell(name + QStringLiteral(": publishing again"));
         }
         m_brokerAway = false;
+        m_service.setBrokerLost(false);
     });
 #endif
 }
@@ -195,6 +197,7 @@ bool Scanner::start()
     if (!m_options.quiet && stderrIsTerminal()) {
         m_progressTimer->start();
     }
+    startServiceNotes();
     m_run->start();
     return true;
 }
@@ -238,6 +241,21 @@ QByteArray Scanner::metricsText()
         m_metrics.setAlarms(alarms);
     }
     return m_metrics.render(m_statistics);
+}
+
+void Scanner::startServiceNotes()
+{
+    const QString unit = m_options.channel ? QStringLiteral("readings") : QStringLiteral("sweeps");
+    connect(m_run.get(), &ScanRun::sweeping, &m_service, [this, unit] {
+        if (!m_exitCode) {
+            m_service.sweeping(scanreport::modeName(m_run->mode()), unit,
+                               [this] { return m_recorder->recorded(); });
+        }
+    });
+    connect(m_run.get(), &ScanRun::interrupted, &m_service,
+            [this] { m_service.waitingFor(m_options.port); });
+    m_service.waitingFor(m_options.port);
+    m_service.ready();
 }
 
 bool Scanner::openOutput()
@@ -291,6 +309,7 @@ void Scanner::finish(int exitCode, const QString &message)
     if (m_exitCode) {
         return;
     }
+    m_service.stopping();
     // A sink that fails stops the run; its own end must not overwrite that outcome.
     disconnect(m_run.get(), &ScanRun::ended, this, &Scanner::finish);
     m_run->stop();

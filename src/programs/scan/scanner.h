@@ -4,6 +4,7 @@
 #include "programs/scan/runresults.h"
 #include "programs/scan/scanmetrics.h"
 #include "programs/scan/scanoptions.h"
+#include "programs/scan/servicenotifier.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -55,6 +56,8 @@ private:
     void startPublishing();
     bool startAlarms();
     bool startMetrics();
+    // Ready, and the state from now on, for the service manager.
+    void startServiceNotes();
     [[nodiscard]] QByteArray metricsText();
 
     ScanOptions m_options;
@@ -80,4 +83,5 @@ private:
     bool m_progressShown = false;
     std::optional<int> m_exitCode;
     bool m_brokerAway = false;
+    ServiceNotifier m_service;
 };

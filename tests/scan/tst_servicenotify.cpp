@@ -1,0 +1,63 @@
+// kvt318-scan under a service manager: what arrives on the notification socket.
+#include "simprocess.h"
+
+#include <QtTest>
+
+#include <csignal>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+
+class TestServiceNotify : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Ready before the port answers, the sweep and its rate in the status, watchdog beats from
+    // the running loop, and stopping when SIGTERM ends the run cleanly.
+    void tellsTheManager()
+    {
+#ifndef KVT_WITH_SYSTEMD
+        QSKIP("built without libsystemd (Debian package libsystemd-dev)");
+#endif
+        QTemporaryDir dir;
+        const QByteArray path = QFile::encodeName(dir.filePath("notify"));
+        sockaddr_un address{AF_UNIX, {}};
+        std::copy(path.begin(), path.end(), address.sun_path);
+        const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        QStringList heard;
+        QSocketNotifier notifier(fd, QSocketNotifier::Read);
+        connect(&notifier, &QSocketNotifier::activated, this, [&heard, fd] {
+            char buffer[512];
+            for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+                heard.append(QString::fromUtf8(buffer, static_cast<int>(n)));
+            }
+        });
+        SimProcess sim;
+        QVERIFY(sim.start({"--mode", "04"}));
+        QProcess scan;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("NOTIFY_SOCKET", dir.filePath("notify"));
+        env.insert("WATCHDOG_USEC", "400000");
+        scan.setProcessEnvironment(env);
+        scan.start(qEnvironmentVariable("KVT318_SCAN"),
+                   {"-o", dir.filePath("out"), sim.devicePath()});
+
+        const QRegularExpression counted(
+            "^STATUS=sweeping Air Monitor, [1-9][0-9,]* sweeps, [0-9.]+/s$");
+        QTRY_VERIFY_WITH_TIMEOUT(!heard.filter(counted).isEmpty(), 30'000);
+        QTRY_VERIFY(heard.count("WATCHDOG=1") >= 3);
+        QCOMPARE(heard.indexOf("STATUS=waiting for " + sim.devicePath()),
+                 heard.indexOf("READY=1") - 1);
+        QVERIFY(!heard.contains("STOPPING=1"));
+        ::kill(static_cast<pid_t>(scan.processId()), SIGTERM);
+        QVERIFY(scan.waitForFinished(30'000));
+        QCOMPARE(scan.exitCode(), 0);
+        QTRY_VERIFY(heard.contains("STOPPING=1"));
+        ::close(fd);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestServiceNotify)
+#include "tst_servicenotify.moc"
