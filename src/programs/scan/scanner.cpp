@@ -102,8 +102,12 @@ Scanner::Scanner(ScanOptions options, QObject *parent)
         [this](const QString &reason) { finish(kWriteFailed, reason); }, Qt::QueuedConnection);
     connect(m_signals, &ProcessSignals::stopRequested, m_run.get(), &ScanRun::stop);
     connect(m_signals, &ProcessSignals::reopenRequested, this, &Scanner::reopenFiles);
-    connect(m_recorder.get(), &Recorder::noticed, this,
-            [this](const FileNotice &notice) { tell(scanreport::fileNotice(notice)); });
+    connect(m_recorder.get(), &Recorder::noticed, this, [this](const FileNotice &notice) {
+        tell(scanreport::fileNotice(notice));
+        if (notice.kind != FileNotice::Kind::NotDeleted) {
+            m_service.setWritingPaused(notice.kind == FileNotice::Kind::Paused);
+        }
+    });
     connect(m_durationTimer, &QTimer::timeout, this, &Scanner::armDurationTimer);
     connect(m_progressTimer, &QTimer::timeout, this, &Scanner::showProgress);
 }

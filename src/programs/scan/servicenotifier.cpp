@@ -100,6 +100,15 @@ void ServiceNotifier::setBrokerLost(bool lost)
     sendStatus();
 }
 
+void ServiceNotifier::setWritingPaused(bool paused)
+{
+    if (!m_listening) {
+        return;
+    }
+    m_writingPaused = paused;
+    sendStatus();
+}
+
 void ServiceNotifier::stopping()
 {
     m_statusTimer->stop();
@@ -131,6 +140,9 @@ void ServiceNotifier::sendStatus()
     }
     if (m_brokerLost) {
         status += QStringLiteral("; broker lost");
+    }
+    if (m_writingPaused) {
+        status += QStringLiteral("; disk below --min-free, rows dropped");
     }
     const QByteArray message = "STATUS=" + status.toUtf8();
     if (message != m_sentStatus) {

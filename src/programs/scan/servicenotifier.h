@@ -33,6 +33,8 @@ public:
     // The sweep runs in this mode; unit names what is counted ("sweeps", "readings").
     void sweeping(const QString &mode, const QString &unit, Counter records);
     void setBrokerLost(bool lost);
+    // The output's file system is below --min-free and its rows are dropped.
+    void setWritingPaused(bool paused);
     void stopping();
 
 private:
@@ -55,5 +57,6 @@ private:
     std::deque<Sample> m_samples;
     QElapsedTimer m_clock;
     bool m_brokerLost = false;
+    bool m_writingPaused = false;
     QByteArray m_sentStatus;
 };
