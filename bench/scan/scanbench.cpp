@@ -6,6 +6,7 @@
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
 #include "engine/record/recorder.h"
+#include "processusage.h"
 #include "simprocess.h"
 #include "sweeplog.h"
 
@@ -52,20 +53,6 @@ double childCpuSeconds()
     getrusage(RUSAGE_CHILDREN, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double residentMiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1.0;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-        }
-    }
-    return -1.0;
 }
 
 QString scanProgram()
@@ -210,7 +197,7 @@ void memoryOverLongRun(qint64 sweeps)
     while (scan.state() == QProcess::Running) {
         scan.waitForReadyRead(500);
         rows += scan.readAllStandardOutput().count('\n');
-        const double rss = residentMiB(scan.processId());
+        const double rss = processusage::residentMiB(scan.processId());
         if (rss < 0) {
             continue;
         }

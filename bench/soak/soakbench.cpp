@@ -2,8 +2,10 @@
 // a SIGHUP every 3 s, every third one after the current file was moved away as logrotate moves
 // it. Afterwards every file must start with its header and hold only whole rows, and the rows of
 // all files together must be every sweep exactly once, in order within each file. Resident
-// memory and open descriptors are sampled throughout and must stay flat.
+// memory and open descriptors are sampled throughout and must stay flat. The simulator keeps no
+// log: a million sweeps of it would fill gigabytes.
 // Usage: soak-bench [SWEEPS]   (default 1000000). Prints "name value" lines.
+#include "processusage.h"
 #include "simprocess.h"
 
 #include <QCoreApplication>
@@ -35,20 +37,6 @@ void print(const char *name, double value)
 {
     std::printf("%s %.3f\n", name, value);
     std::fflush(stdout);
-}
-
-double residentMiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return -1.0;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-        }
-    }
-    return -1.0;
 }
 
 int openDescriptors(qint64 pid)
@@ -129,7 +117,7 @@ int main(int argc, char **argv)
     }
     QTemporaryDir temp;
     SimProcess sim;
-    if (!temp.isValid() || !sim.start({"--baud", "0", "--mode", "04"})) {
+    if (!temp.isValid() || !sim.start({"--baud", "0", "--mode", "04", "--log", "/dev/null"})) {
         std::fputs("soak-bench: the simulator did not start\n", stderr);
         return 1;
     }
@@ -156,7 +144,7 @@ int main(int argc, char **argv)
     wall.start();
     qint64 nextHangUp = kHangUpEveryMs;
     while (!scan.waitForFinished(kSampleMs)) {
-        const double rss = residentMiB(pid);
+        const double rss = processusage::residentMiB(pid);
         const int fds = openDescriptors(pid);
         if (settledRss < 0 && bytesWritten(dir, moved) >= kSettledSweeps * kRowBytes) {
             settledRss = rss;

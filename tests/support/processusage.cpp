@@ -1,5 +1,7 @@
 #include "processusage.h"
 
+#include <QFile>
+
 #include <sys/resource.h>
 
 namespace processusage {
@@ -35,6 +37,20 @@ double peakResidentMiB()
 {
     // Linux reports ru_maxrss in KiB.
     return static_cast<double>(self().ru_maxrss) / kKiBPerMiB;
+}
+
+double residentMiB(long long pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1.0;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').first().toDouble() / kKiBPerMiB;
+        }
+    }
+    return -1.0;
 }
 
 } // namespace processusage

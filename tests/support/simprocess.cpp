@@ -27,7 +27,9 @@ bool SimProcess::start(const QStringList &options)
         return false;
     }
     m_process.setProgram(program);
-    m_process.setArguments(options + QStringList{QStringLiteral("--log"), logPath()});
+    const bool logged = options.contains(QLatin1String("--log"));
+    m_process.setArguments(logged ? options
+                                  : options + QStringList{QStringLiteral("--log"), logPath()});
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start();
     if (!m_process.waitForStarted()) {

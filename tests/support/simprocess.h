@@ -22,8 +22,8 @@ public:
     SimProcess(const SimProcess &) = delete;
     SimProcess &operator=(const SimProcess &) = delete;
 
-    // Starts the simulator (KVT318_SIM names it) with these options plus a log; false when it
-    // does not come up within a few seconds.
+    // Starts the simulator (KVT318_SIM names it) with these options plus a log, unless they name
+    // one (/dev/null for a long run); false when it does not come up within a few seconds.
     [[nodiscard]] bool start(const QStringList &options);
     void stop();
 

@@ -28,7 +28,7 @@ public:
     [[nodiscard]] bool open();
     // Closes the log and opens it again at its name (after it was moved away); false with
     // errorString() when it cannot be opened.
-    [[nodiscard]] bool reopen();
+    [[nodiscard]] bool reopen() override;
     // With a single channel each reading counts; otherwise only complete sweeps do.
     void setReadings(bool readings) { m_readings = readings; }
 
