@@ -143,6 +143,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(scan.says("free, below --min-free 1 MiB; rows are dropped until "
                                            "there is room\n"),
                                  kFinishMs);
+        // Below the floor from the start: not even the header is written.
+        QVERIFY(!QFileInfo::exists(out));
         const qint64 paused = QFileInfo(out).size();
         QVERIFY(filler.remove());
         QTRY_VERIFY_WITH_TIMEOUT(scan.says("free again, writing resumed; rows dropped meanwhile: "),

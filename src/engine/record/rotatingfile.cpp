@@ -86,6 +86,11 @@ bool RotatingFile::open()
     if (m_rules.rotate) {
         m_period = rotation::periodStart(QDateTime::currentMSecsSinceEpoch(), *m_rules.rotate);
     }
+    // A file system already below the floor gets no file, not even a header, until there is
+    // room: a service restarted on a full disk must not fail at its first write again.
+    if (!m_guard.admits(currentPath(), m_notices, true)) {
+        return true;
+    }
     m_file = std::make_unique<RecordFile>(currentPath(), m_format, m_settings);
     if (!m_file->open()) {
         m_error = m_file->errorString();

@@ -44,7 +44,8 @@ public:
     RotatingFile(const RotatingFile &) = delete;
     RotatingFile &operator=(const RotatingFile &) = delete;
 
-    // Opens the file of the present period; writes nothing.
+    // Opens the file of the present period, unless its file system is below the floor; writes
+    // nothing.
     [[nodiscard]] bool open();
     // "standard output" for "-", else the path given.
     [[nodiscard]] QString displayName() const;
