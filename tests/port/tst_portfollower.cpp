@@ -37,12 +37,12 @@ private Q_SLOTS:
         QVERIFY(QFile(name).open(QIODevice::WriteOnly));
         auto fake = std::make_unique<FakeDevices>();
         FakeDevices &devices = *fake;
-        devices.ports = {{name, "FT232R USB UART", 0x0403, 0x6001, serial}};
+        devices.ports = {{name, "FT232R USB UART", 0x0403, 0x6001, serial, name}};
         PortFollower follower(name, std::move(fake));
         QCOMPARE(follower.choose().device, name);
         follower.opened();
 
-        devices.ports = {{other, {}, 0x0403, 0x6001, elsewhere}};
+        devices.ports = {{other, {}, 0x0403, 0x6001, elsewhere, other}};
         QVERIFY(!nameGone || QFile::remove(name));
         const QString told =
             name + " is gone; following its device (0403:6001 serial " + serial + ") to " + other;

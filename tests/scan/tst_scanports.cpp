@@ -28,8 +28,8 @@ private Q_SLOTS:
         const QString byPath = root.filePath("by-path/pci-usb-0:2:1.0-port0");
         QVERIFY(QFile::link("../dev/ttyUSB0", byId) && QFile::link("../dev/ttyUSB0", byPath));
         QVERIFY(QFile::link("../dev/ttyUSB1", root.filePath("by-path/pci-usb-0:3:1.0-port0")));
-        const QList<PortDevice> ports{{usb0, "FT232R USB UART", 0x0403, 0x6001, "A1B2C3"},
-                                      {root.filePath("dev/ttyS0"), {}, {}, {}, {}}};
+        const QList<PortDevice> ports{{usb0, "FT232R USB UART", 0x0403, 0x6001, "A1B2C3", usb0},
+                                      {root.filePath("dev/ttyS0"), {}, {}, {}, {}, {}}};
         QCOMPARE(portlisting::text(
                      ports, PortLinks({byId.section('/', 0, -2), byPath.section('/', 0, -2)})),
                  usb0 + "\n  by-id: " + byId + "\n  by-path: " + byPath +

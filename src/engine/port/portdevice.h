@@ -14,6 +14,8 @@ struct PortDevice
     std::optional<quint16> vendorId;
     std::optional<quint16> productId;
     QString serialNumber;
+    // Where the system keeps it: /dev/ttyUSB0 (\\.\COM3 on Windows).
+    QString systemLocation;
 };
 
 // Whether both are the same USB device under any name: the same vendor, product and serial

@@ -14,6 +14,7 @@ QList<PortDevice> SystemPortDevices::list() const
 #else
         port.location = info.systemLocation();
 #endif
+        port.systemLocation = info.systemLocation();
         port.description = info.description();
         if (info.hasVendorIdentifier()) {
             port.vendorId = info.vendorIdentifier();

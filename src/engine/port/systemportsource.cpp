@@ -1,36 +1,17 @@
 #include "engine/port/systemportsource.h"
 
 #include "engine/port/portentry.h"
-
-#include <QSerialPortInfo>
-
-#include <optional>
-
-namespace {
-// What the user would type for this port: COM3 on Windows, the device file elsewhere.
-QString portNameOf(const QSerialPortInfo &info)
-{
-#ifdef Q_OS_WIN
-    return info.portName();
-#else
-    return info.systemLocation();
-#endif
-}
-} // namespace
+#include "engine/port/systemportdevices.h"
 
 QList<PortCandidate> SystemPortSource::candidates() const
 {
-    const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
+    const QList<PortDevice> ports = SystemPortDevices().list();
     QList<PortCandidate> found;
     found.reserve(ports.size());
-    for (const QSerialPortInfo &info : ports) {
-        const std::optional<quint16> vendor =
-            info.hasVendorIdentifier() ? std::optional(info.vendorIdentifier()) : std::nullopt;
-        const std::optional<quint16> product =
-            info.hasProductIdentifier() ? std::optional(info.productIdentifier()) : std::nullopt;
-        found.append({portentry::displayName(info.description(), portNameOf(info)),
-                      portentry::deviceIdentifier(vendor, product, info.serialNumber(),
-                                                  info.systemLocation())});
+    for (const PortDevice &port : ports) {
+        found.append({portentry::displayName(port.description, port.location),
+                      portentry::deviceIdentifier(port.vendorId, port.productId, port.serialNumber,
+                                                  port.systemLocation)});
     }
     return found;
 }
