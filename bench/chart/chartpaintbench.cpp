@@ -35,11 +35,11 @@ chart::ChartContent sampleContent()
     content.outerHeight = kTallWindow;
     MonitorState &readings = content.readings;
     QRandomGenerator random(318);
-    for (std::size_t i = 0; i < readings.rssi.size(); ++i) {
-        readings.rssi[i] = static_cast<qint16>(random.bounded(-140, -20));
-        readings.rssiMax[i] = static_cast<qint16>(readings.rssi[i] + random.bounded(0, 30));
+    for (std::size_t i = 0; i < readings.latest.size(); ++i) {
+        readings.latest[i] = static_cast<qint16>(random.bounded(-140, -20));
+        readings.highest[i] = static_cast<qint16>(readings.latest[i] + random.bounded(0, 30));
     }
-    readings.cursorCh = 12;
+    readings.cursorIndex = 12;
     return content;
 }
 

@@ -42,10 +42,10 @@ void ChartPainter::paintChart(const ChartContent &content)
 
     paintBackground(colours.background);
     paintLevelLines(colours.levelLine, content.outerHeight, scale.dbHeight);
-    paintChannelGrid(colours.levelLine, scale.chWidth);
-    paintBars(content.readings, colours, scale.chWidth, scale.dbHeight);
-    if (content.readings.cursorCh) {
-        const float x = channelToX(*content.readings.cursorCh, scale.chWidth);
+    paintChannelGrid(colours.levelLine, scale.channelWidth);
+    paintBars(content.readings, colours, scale.channelWidth, scale.dbHeight);
+    if (content.readings.cursorIndex) {
+        const float x = channelToX(*content.readings.cursorIndex, scale.channelWidth);
         line(x, 0.0F, x, m_height, colours.cursor);
     }
 }
@@ -66,25 +66,25 @@ void ChartPainter::paintLevelLines(const QColor &colour, int outerHeight, float 
     }
 }
 
-void ChartPainter::paintChannelGrid(const QColor &colour, float chWidth)
+void ChartPainter::paintChannelGrid(const QColor &colour, float channelWidth)
 {
     for (int k = 0; k < kChannelLabelCount; ++k) {
-        const float x = channelToX(k * kChannelLabelStep, chWidth);
+        const float x = channelToX(k * kChannelLabelStep, channelWidth);
         line(x, 0.0F, x, m_height, colour);
     }
 }
 
 void ChartPainter::paintBars(const MonitorState &readings, const ChartColours &colours,
-                             float chWidth, float dbHeight)
+                             float channelWidth, float dbHeight)
 {
     for (int i = 0; i < MonitorState::kChannelCount; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        const float left = barLeft(i, chWidth);
-        const float right = barRight(i, chWidth);
+        const float left = barLeft(i, channelWidth);
+        const float right = barRight(i, channelWidth);
         // The RSSI bar covers the maximum bar up to the current level.
-        filledBox(left, levelToY(readings.rssiMax.at(at), m_height, dbHeight), right, m_height,
+        filledBox(left, levelToY(readings.highest.at(at), m_height, dbHeight), right, m_height,
                   colours.max);
-        filledBox(left, levelToY(readings.rssi.at(at), m_height, dbHeight), right, m_height,
+        filledBox(left, levelToY(readings.latest.at(at), m_height, dbHeight), right, m_height,
                   colours.rssi);
     }
 }

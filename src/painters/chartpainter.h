@@ -45,8 +45,8 @@ public:
 private:
     void paintLevelLines(const QColor &colour, int outerHeight, float dbHeight);
     // A line through every captioned channel.
-    void paintChannelGrid(const QColor &colour, float chWidth);
-    void paintBars(const MonitorState &readings, const ChartColours &colours, float chWidth,
+    void paintChannelGrid(const QColor &colour, float channelWidth);
+    void paintBars(const MonitorState &readings, const ChartColours &colours, float channelWidth,
                    float dbHeight);
     // A line one pixel wide.
     void line(float x1, float y1, float x2, float y2, const QColor &colour);

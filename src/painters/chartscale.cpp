@@ -29,28 +29,28 @@ float levelToY(int level, float height, float dbHeight)
     return height - static_cast<float>(level + kBottomLevel) * dbHeight;
 }
 
-float channelToX(double index, float chWidth)
+float channelToX(double index, float channelWidth)
 {
-    return static_cast<float>(index * chWidth + kLineInColumn * chWidth);
+    return static_cast<float>(index * channelWidth + kLineInColumn * channelWidth);
 }
 
-float barLeft(int index, float chWidth)
+float barLeft(int index, float channelWidth)
 {
-    return kBarInset + static_cast<float>(index) * chWidth;
+    return kBarInset + static_cast<float>(index) * channelWidth;
 }
 
-float barRight(int index, float chWidth)
+float barRight(int index, float channelWidth)
 {
-    return static_cast<float>(barLeft(index, chWidth) + kBarShare * chWidth);
+    return static_cast<float>(barLeft(index, channelWidth) + kBarShare * channelWidth);
 }
 
-int xToChannel(float x, float chWidth, int chMax)
+int xToChannel(float x, float channelWidth, int chMax)
 {
     // A chart too small to have columns has only the first channel under the pointer.
-    if (!(chWidth > 0.0F)) {
+    if (!(channelWidth > 0.0F)) {
         return 0;
     }
-    const float column = std::floor(x / chWidth);
+    const float column = std::floor(x / channelWidth);
     return static_cast<int>(std::clamp(column, 0.0F, static_cast<float>(chMax)));
 }
 

@@ -18,7 +18,7 @@ inline constexpr int kChannelLabelCount = 10;
 
 struct ChartScale
 {
-    float chWidth = 0.0F;  // twips per channel column, whole-valued
+    float channelWidth = 0.0F;  // twips per channel column, whole-valued
     float dbHeight = 0.0F; // twips per dB
 };
 
@@ -30,13 +30,13 @@ ChartScale ComputeChartScale(float width, float height, qint16 chMax = channelpl
 float levelToY(int level, float height, float dbHeight);
 
 // Middle line of column `index` (a grid line or the cursor).
-float channelToX(double index, float chWidth);
+float channelToX(double index, float channelWidth);
 
 // A bar covers 80 % of its column, starting 15 twips in.
-float barLeft(int index, float chWidth);
-float barRight(int index, float chWidth);
+float barLeft(int index, float channelWidth);
+float barRight(int index, float channelWidth);
 
 // Column under a press at x; right of the last column still picks the last channel.
-int xToChannel(float x, float chWidth, int chMax = channelplan::kLastIndex);
+int xToChannel(float x, float channelWidth, int chMax = channelplan::kLastIndex);
 
 } // namespace chart

@@ -20,17 +20,17 @@ QString twoDigits(int value)
 
 QString cursorReadout(const MonitorState &state)
 {
-    if (!state.cursorCh || *state.cursorCh < 0 || *state.cursorCh >= MonitorState::kChannelCount) {
+    if (!state.cursorIndex || *state.cursorIndex < 0 || *state.cursorIndex >= MonitorState::kChannelCount) {
         return {};
     }
-    const int index = *state.cursorCh;
+    const int index = *state.cursorIndex;
     const auto at = static_cast<std::size_t>(index);
     // "###0" for the levels: a plain whole number with its sign.
     return QStringLiteral("CH=") + twoDigits(channelplan::channelNumber(index)) + QLatin1Char(':') +
            // " ###0.0000": a leading space, the whole part without padding, four decimals.
            QLatin1Char(' ') + record::channelMhz(index) + QStringLiteral("[MHz] / RSSI=") +
-           QString::number(state.rssi[at]) + QStringLiteral(", Max=") +
-           QString::number(state.rssiMax[at]) + QStringLiteral("[dBm]");
+           QString::number(state.latest[at]) + QStringLiteral(", Max=") +
+           QString::number(state.highest[at]) + QStringLiteral("[dBm]");
 }
 
 } // namespace chart

@@ -29,10 +29,10 @@ MonitorState withReadings(std::initializer_list<std::array<int, 3>> readings,
 {
     MonitorState state;
     for (const auto &[index, rssi, max] : readings) {
-        state.rssi.at(static_cast<std::size_t>(index)) = static_cast<qint16>(rssi);
-        state.rssiMax.at(static_cast<std::size_t>(index)) = static_cast<qint16>(max);
+        state.latest.at(static_cast<std::size_t>(index)) = static_cast<qint16>(rssi);
+        state.highest.at(static_cast<std::size_t>(index)) = static_cast<qint16>(max);
     }
-    state.cursorCh = cursor;
+    state.cursorIndex = cursor;
     return state;
 }
 
@@ -55,9 +55,9 @@ double levelRow(int level, double height = kDesignSize.height())
 }
 
 // A probe down the pixel column a quarter into a bar: clear of the grid and cursor lines.
-QPoint downBar(int index, double chWidth = kDesignW)
+QPoint downBar(int index, double channelWidth = kDesignW)
 {
-    return {static_cast<int>((15 + (index + 0.2) * chWidth) / kTwipsPerPixel), -1};
+    return {static_cast<int>((15 + (index + 0.2) * channelWidth) / kTwipsPerPixel), -1};
 }
 
 Px steps(double first, double step, int count)
@@ -79,7 +79,7 @@ private Q_SLOTS:
     void layout_data()
     {
         QTest::addColumn<QSizeF>("outer");
-        QTest::addColumn<int>("chIdx");
+        QTest::addColumn<int>("channelIndex");
         QTest::addColumn<QSizeF>("frame2");
         QTest::addColumn<QSizeF>("picture1");
         QTest::addColumn<QPointF>("chLabel0"); // the first axis caption's left and top
@@ -105,11 +105,11 @@ private Q_SLOTS:
     void layout()
     {
         QFETCH(QSizeF, outer);
-        QFETCH(int, chIdx);
+        QFETCH(int, channelIndex);
         QFETCH(QPointF, chLabel0);
         QFETCH(double, chLabelPitch);
         QFETCH(QPointF, rssiTop);
-        const auto got = windowlayout::compute({outer, windowlayout::kPicture1Pos, chIdx});
+        const auto got = windowlayout::compute({outer, windowlayout::kPicture1Pos, channelIndex});
 
         QTEST(got.frame2Size, "frame2");
         QTEST(got.picture1Size, "picture1");
@@ -220,7 +220,7 @@ private Q_SLOTS:
         QCOMPARE(spy.count(), 1);
         const QPointF pos = spy.at(0).at(0).toPointF();
         QCOMPARE(pos, QPointF(pixelX * kTwipsPerPixel, 10 * kTwipsPerPixel));
-        state.cursorCh = xToChannel(static_cast<float>(pos.x()), view.scale().chWidth);
+        state.cursorIndex = xToChannel(static_cast<float>(pos.x()), view.scale().channelWidth);
         QTEST(cursorReadout(state), "readout");
     }
 

@@ -14,7 +14,7 @@ class SweepLog
 public:
     struct Measurement
     {
-        int chIdx = 0;          // channel number - 7
+        int channelIndex = 0;          // channel number - 7
         qint16 dBm = 0;         // as sent: "*RA=" decimal, or "*RS=" byte - 256
         qint64 micros = 0;      // when the reply left the simulator
         qsizetype entryIdx = 0; // its line in entries()

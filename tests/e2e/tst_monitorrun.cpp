@@ -87,11 +87,11 @@ void verifyReadings(const MainWindow &window, SimProcess &sim)
     QList<qint16> highest = latest;
     const SweepLog log(sim.log());
     for (const SweepLog::Measurement &m : log.measurements()) {
-        latest[m.chIdx] = m.dBm;
-        highest[m.chIdx] = std::max(highest.at(m.chIdx), m.dBm);
+        latest[m.channelIndex] = m.dBm;
+        highest[m.channelIndex] = std::max(highest.at(m.channelIndex), m.dBm);
     }
-    QCOMPARE(asList(window.engine().monitorState().rssi), latest);
-    QCOMPARE(asList(window.engine().monitorState().rssiMax), highest);
+    QCOMPARE(asList(window.engine().monitorState().latest), latest);
+    QCOMPARE(asList(window.engine().monitorState().highest), highest);
 }
 
 // The real serial port, with a look at every line just before it is written.
@@ -296,7 +296,7 @@ private Q_SLOTS:
         // Killed and reaped: the terminal is gone before the command is written.
         link->beforeWrite = [&](const QByteArray &line) {
             if (line == sending.toLatin1() + "\r\n" &&
-                window->engine().monitorState().chIdx == readings && ended.isEmpty()) {
+                window->engine().monitorState().channelIndex == readings && ended.isEmpty()) {
                 sim.process().kill();
                 sim.process().waitForFinished();
             }
@@ -307,7 +307,7 @@ private Q_SLOTS:
 
         QTRY_COMPARE_WITH_TIMEOUT(c.message->text(), kPortFault, kFaultNoticeLimitMs);
         verifyIdle(*window);
-        QCOMPARE(window->engine().monitorState().chIdx, readings);
+        QCOMPARE(window->engine().monitorState().channelIndex, readings);
         QSignalSpy tick(&window->refreshTimer(), &QTimer::timeout);
         QVERIFY(tick.wait(kTickLimitMs));
         QCOMPARE(c.message->text(), kPortFault);

@@ -313,7 +313,7 @@ private Q_SLOTS:
         m_window->controls().comPort->setText(QStringLiteral("COM3"));
         QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);
         const MonitorState &state = m_window->engine().monitorState();
-        QTRY_VERIFY(m_link->replies.isEmpty() && state.rssi.back() == -90);
+        QTRY_VERIFY(m_link->replies.isEmpty() && state.latest.back() == -90);
         QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);
         QTRY_VERIFY(!m_link->isOpen());
 
@@ -328,8 +328,8 @@ private Q_SLOTS:
         const bool image = keys == QKeySequence(Qt::CTRL | Qt::Key_S);
         QCOMPARE(m_controller->historyWindow() != nullptr, history);
         QCOMPARE(m_controller->helpWindow() != nullptr, help);
-        QCOMPARE(state.rssiMax.front(), reset ? qint16(-90) : qint16(-40));
-        QCOMPARE(state.rssiMax.back(), reset ? qint16(-90) : qint16(-40));
+        QCOMPARE(state.highest.front(), reset ? qint16(-90) : qint16(-40));
+        QCOMPARE(state.highest.back(), reset ? qint16(-90) : qint16(-40));
         QCOMPARE(QFile::exists(imagePath), image);
         if (history) {
             QVERIFY(m_controller->historyWindow()->isVisible());

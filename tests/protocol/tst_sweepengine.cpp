@@ -58,8 +58,8 @@ struct Rig
         return QTest::qWaitFor([this] { return engine.state() != SweepEngine::State::Connecting; });
     }
     QByteArray last() const { return link->written.last().chopped(2); }
-    qint16 rssi(int index) const { return engine.monitorState().rssi.at(std::size_t(index)); }
-    qint16 max(int index) const { return engine.monitorState().rssiMax.at(std::size_t(index)); }
+    qint16 rssi(int index) const { return engine.monitorState().latest.at(std::size_t(index)); }
+    qint16 max(int index) const { return engine.monitorState().highest.at(std::size_t(index)); }
     StopReason stop() const { return stops.last().at(0).value<StopReason>(); }
     bool idle() const { return !link->isOpen() && engine.state() == SweepEngine::State::Idle; }
 };

@@ -198,7 +198,7 @@ void TestMainWindow::maxSwatchColoursHeldMaximumAndMarker()
     }
     c.comPort->setText(QStringLiteral("COM3"));
     QTest::mouseClick(c.command1, Qt::LeftButton);
-    QTRY_VERIFY(m_link->replies.isEmpty() && m_window->engine().monitorState().rssi[5] == -100);
+    QTRY_VERIFY(m_link->replies.isEmpty() && m_window->engine().monitorState().latest[5] == -100);
     QTest::mouseClick(c.colorSet.at(4), Qt::LeftButton);
     QSignalSpy tick(&m_window->refreshTimer(), &QTimer::timeout);
     QVERIFY(tick.wait());

@@ -26,8 +26,8 @@ struct MonitorState
         return levels;
     }
 
-    Levels rssi = noReadings();
-    Levels rssiMax = noReadings();
-    std::optional<int> cursorCh;
-    int chIdx = 0;
+    Levels latest = noReadings();
+    Levels highest = noReadings();
+    std::optional<int> cursorIndex;
+    int channelIndex = 0;
 };

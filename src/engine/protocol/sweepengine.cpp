@@ -88,8 +88,8 @@ void SweepEngine::start(const QString &portName, const SweepOptions &options)
             m_state = State::Connecting;
             m_stopRequested = false;
             m_connectStep = 0;
-            m_readings.rssi = MonitorState::noReadings();
-            m_readings.rssiMax = MonitorState::noReadings();
+            m_readings.latest = MonitorState::noReadings();
+            m_readings.highest = MonitorState::noReadings();
             m_connectTimer->start();
             Q_EMIT runStarted();
             return;
@@ -132,7 +132,7 @@ void SweepEngine::setMode(RadioMode mode, bool on)
 
 void SweepEngine::setCursorChannel(std::optional<int> index)
 {
-    m_readings.cursorCh = index;
+    m_readings.cursorIndex = index;
 }
 
 void SweepEngine::setCursorOnly(bool on)
@@ -142,7 +142,7 @@ void SweepEngine::setCursorOnly(bool on)
 
 void SweepEngine::resetMaxHold()
 {
-    m_readings.rssiMax = m_readings.rssi;
+    m_readings.highest = m_readings.latest;
 }
 
 void SweepEngine::onConnectStep()
@@ -199,7 +199,7 @@ void SweepEngine::readMode()
 void SweepEngine::beginSweep()
 {
     m_connectTimer->stop();
-    m_readings.chIdx = 0;
+    m_readings.channelIndex = 0;
     m_rxBuf.clear();
     if (m_modes.isEmpty() && m_options.stopOnUnknownMode) {
         finish({StopReason::Kind::UnsupportedMode, {}, m_modeReply});
@@ -262,11 +262,11 @@ void SweepEngine::readAirMonitor()
 
 void SweepEngine::storeReading(qint16 value, SweepKind kind)
 {
-    const int measured = m_readings.chIdx;
+    const int measured = m_readings.channelIndex;
     const auto at = static_cast<std::size_t>(measured);
-    m_readings.rssi.at(at) = value;
-    if (m_readings.rssiMax.at(at) < value) {
-        m_readings.rssiMax.at(at) = value;
+    m_readings.latest.at(at) = value;
+    if (m_readings.highest.at(at) < value) {
+        m_readings.highest.at(at) = value;
     }
     armStallTimer();
     RadioMode mode = RadioMode::AirMonitor;
@@ -280,13 +280,13 @@ void SweepEngine::storeReading(qint16 value, SweepKind kind)
 
     int next = measured + 1;
     // The command in flight was chosen a step earlier, so a cursor change shows one reading late.
-    if (m_cursorOnly && m_readings.cursorCh) {
-        next = *m_readings.cursorCh;
+    if (m_cursorOnly && m_readings.cursorIndex) {
+        next = *m_readings.cursorIndex;
     }
     if (next < 0 || next > channelplan::kLastIndex) {
         next = 0;
     }
-    m_readings.chIdx = next;
+    m_readings.channelIndex = next;
     if (!m_stopRequested) {
         send(nextCommand(kind));
     }
@@ -294,7 +294,7 @@ void SweepEngine::storeReading(qint16 value, SweepKind kind)
 
 QString SweepEngine::nextCommand(SweepKind kind) const
 {
-    const QString field = channelField(m_readings.chIdx);
+    const QString field = channelField(m_readings.channelIndex);
     return kind == SweepKind::AirMonitor ? command::airMonitor(field, m_options.sampleCount)
                                          : command::selectChannel(field);
 }

@@ -282,10 +282,10 @@ void Replayer::finish(int exitCode, const QString &message)
 bool Replayer::writeResults()
 {
     MonitorState readings;
-    readings.rssi = m_latest;
-    readings.rssiMax = m_highest;
+    readings.latest = m_latest;
+    readings.highest = m_highest;
     if (m_recording.width() == 1) {
-        readings.cursorCh = m_recording.firstIndex();
+        readings.cursorIndex = m_recording.firstIndex();
     }
     const QStringList errors =
         m_results.write(m_statistics, readings, m_baseline ? &*m_baseline : nullptr);

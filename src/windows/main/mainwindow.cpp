@@ -263,7 +263,7 @@ void MainWindow::Form_Resize()
     windowlayout::Input input;
     m_laidOutFor = outerSizeTwips();
     input.outerSize = m_laidOutFor;
-    input.chIdx = m_engine->monitorState().chIdx;
+    input.channelIndex = m_engine->monitorState().channelIndex;
     const windowlayout::Layout layout = windowlayout::compute(input);
 
     const FormControls &c = m_controls;
@@ -394,7 +394,7 @@ void MainWindow::setMarkerColour(quint32 value)
 void MainWindow::Picture1_MouseDown(const QPointF &twipsPos)
 {
     const chart::ChartScale scale = m_controls.picture1->scale();
-    m_engine->setCursorChannel(chart::xToChannel(static_cast<float>(twipsPos.x()), scale.chWidth));
+    m_engine->setCursorChannel(chart::xToChannel(static_cast<float>(twipsPos.x()), scale.channelWidth));
 }
 
 void MainWindow::Frame2_MouseDown()
@@ -436,6 +436,6 @@ void MainWindow::showLatestTraffic()
 void MainWindow::moveSweepMarker(const Reading &reading)
 {
     const float left = windowlayout::sweepMarkerLeft(
-        reading.index, m_controls.picture1->scale().chWidth, windowlayout::kPicture1Pos.x());
+        reading.index, m_controls.picture1->scale().channelWidth, windowlayout::kPicture1Pos.x());
     m_controls.picture2->move(twips::toPixels(left), m_controls.picture2->y());
 }

@@ -36,7 +36,7 @@ Layout compute(const Input &input)
 
     layout.scale = chart::ComputeChartScale(static_cast<float>(layout.picture1Size.width()),
                                             static_cast<float>(layout.picture1Size.height()));
-    const double w = layout.scale.chWidth;
+    const double w = layout.scale.channelWidth;
     const double d = layout.scale.dbHeight;
     const QPointF origin = input.picture1Pos;
 
@@ -49,14 +49,14 @@ Layout compute(const Input &input)
         layout.rssiLabelTop[static_cast<std::size_t>(i)] =
             origin.y() + (kLevelLabelStepDb * i + kTopLevelBelowEdgeDb) * d - kLevelLabelOffset;
     }
-    layout.picture2 = {sweepMarkerLeft(input.chIdx, layout.scale.chWidth, origin.x()),
+    layout.picture2 = {sweepMarkerLeft(input.channelIndex, layout.scale.channelWidth, origin.x()),
                        layout.picture1Size.height() + origin.y() + kMarkerGap, w, kMarkerHeight};
     return layout;
 }
 
-float sweepMarkerLeft(int chIdx, float chWidth, double picture1Left)
+float sweepMarkerLeft(int channelIndex, float channelWidth, double picture1Left)
 {
-    return static_cast<float>(static_cast<float>(chIdx) * chWidth + picture1Left + kMarkerOffset);
+    return static_cast<float>(static_cast<float>(channelIndex) * channelWidth + picture1Left + kMarkerOffset);
 }
 
 } // namespace windowlayout

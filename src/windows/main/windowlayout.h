@@ -18,7 +18,7 @@ struct Input
 {
     QSizeF outerSize;                   // the window's outer (frame) size
     QPointF picture1Pos = kPicture1Pos; // Picture1's left and top inside Frame2
-    int chIdx = 0;                      // channel being measured, for the sweep marker
+    int channelIndex = 0;                      // channel being measured, for the sweep marker
 };
 
 // Sizes and places of the controls that follow the window, inside Frame2, in twips.
@@ -36,7 +36,7 @@ struct Layout
 // design size and the window clips it.
 Layout compute(const Input &input);
 
-// Left edge of the sweep marker under column chIdx: on resize and after every measurement.
-float sweepMarkerLeft(int chIdx, float chWidth, double picture1Left);
+// Left edge of the sweep marker under column channelIndex: on resize and after every measurement.
+float sweepMarkerLeft(int channelIndex, float channelWidth, double picture1Left);
 
 } // namespace windowlayout
