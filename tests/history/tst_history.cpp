@@ -3,7 +3,7 @@
 #include "engine/alarm/alarmwatch.h"
 #include "engine/history/sweephistory.h"
 #include "engine/protocol/sweepengine.h"
-#include "engine/record/recordfile.h"
+#include "engine/record/outputfile.h"
 #include "programs/monitor/alarmstore.h"
 #include "programs/monitor/historycontroller.h"
 #include "programs/monitor/translations.h"
@@ -226,15 +226,15 @@ private Q_SLOTS:
         const QString path = m_dir.filePath(QStringLiteral("night.csv"));
         QFile::remove(path);
         {
-            RecordFile file(path, RecordFormat::Csv);
-            QVERIFY(file.open() && file.writeHeader());
+            OutputFile file(path, RecordFormat::Csv);
+            QVERIFY(file.open());
             // Channel 12 busy in the older half only.
             for (int n = 0; n < 20; ++n) {
                 SweepRecord sweep = sweepAt(kStartMs + n * kSweepMs);
                 sweep.sweep = n + 1;
                 sweep.dbm.fill(-120);
                 sweep.dbm[5] = qint16(n < 10 ? -60 : -120);
-                QVERIFY(file.writeSweep(sweep));
+                QVERIFY(file.write(sweep));
             }
         }
         const QString tracePath = m_dir.filePath(QStringLiteral("trace.csv"));

@@ -1,4 +1,4 @@
-#include "engine/record/recordfile.h"
+#include "engine/record/outputfile.h"
 #include "programs/monitor/commandline.h"
 #include "programs/monitor/historycontroller.h"
 #include "programs/monitor/translations.h"
@@ -48,10 +48,8 @@ int main(int argc, char *argv[])
     // window never shown does not write its settings file.
     const QString &recordPath = outcome.options->recordPath;
     if (!recordPath.isEmpty()) {
-        RecordFile file(recordPath, RecordFormat::Csv);
-        if (!file.open()) {
-            std::fprintf(stderr, "kvt318-monitor: %s\n",
-                         file.errorString().toLocal8Bit().constData());
+        if (const QString error = OutputFile::openError(recordPath); !error.isEmpty()) {
+            std::fprintf(stderr, "kvt318-monitor: %s\n", error.toLocal8Bit().constData());
             return 1;
         }
     }

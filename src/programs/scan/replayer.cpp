@@ -2,9 +2,8 @@
 
 #include "engine/protocol/monitorstate.h"
 #include "engine/protocol/reading.h"
-#include "engine/record/recordfile.h"
+#include "engine/record/outputfile.h"
 #include "engine/record/recordingreader.h"
-#include "engine/record/recordsink.h"
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttpublisher.h"
 #endif
@@ -109,14 +108,13 @@ bool Replayer::openFiles()
         const RecordFormat format = single && !record::takesReadings(m_options.format)
                                         ? RecordFormat::Long
                                         : m_options.format;
-        m_output = std::make_unique<RecordFile>(
+        m_output = std::make_unique<OutputFile>(
             m_options.output, format,
             WriterSettings{m_options.integrate, QString(), m_options.influxTags});
-        if (!m_output->open() || !m_output->writeHeader()) {
+        if (!m_output->open()) {
             finish(kWriteFailed, m_output->errorString());
             return false;
         }
-        m_sinks.push_back(m_output.get());
     }
     return true;
 }
@@ -126,7 +124,7 @@ void Replayer::reopenFiles()
     if (m_exitCode) {
         return;
     }
-    if (m_output && !(m_output->writeEnd() && m_output->open() && m_output->writeHeader())) {
+    if (m_output && !m_output->reopen()) {
         finish(kWriteFailed, m_output->errorString());
     } else if (m_alarms != nullptr && !m_alarms->reopen()) {
         finish(kWriteFailed, m_alarms->errorString());
@@ -160,7 +158,6 @@ bool Replayer::startAlarms()
         finish(kWriteFailed, m_alarms->errorString());
         return false;
     }
-    m_sinks.push_back(m_alarms);
     connect(m_alarms, &ScanAlarms::said, this, &Replayer::tell);
     return true;
 }
@@ -196,7 +193,6 @@ bool Replayer::replayRow(qint64 row)
             return false;
         }
     }
-    const std::vector<RecordSink *> &sinks = m_sinks;
     const SweepRecord sweep = m_recording.sweep(row);
     const int first = m_recording.firstIndex();
     for (int index = first; index < first + m_recording.width(); ++index) {
@@ -206,19 +202,23 @@ bool Replayer::replayRow(qint64 row)
         m_latest[static_cast<std::size_t>(index)] = dbm;
         m_highest[static_cast<std::size_t>(index)] =
             std::max(m_highest[static_cast<std::size_t>(index)], dbm);
-        for (RecordSink *sink : sinks) {
-            if (!sink->writeReading(reading)) {
-                finish(kWriteFailed, sink->errorString());
-                return false;
-            }
+        if (m_output && !m_output->write(reading)) {
+            finish(kWriteFailed, m_output->errorString());
+            return false;
+        }
+        if (m_alarms != nullptr && !m_alarms->writeReading(reading)) {
+            finish(kWriteFailed, m_alarms->errorString());
+            return false;
         }
     }
     if (m_recording.width() > 1) {
-        for (RecordSink *sink : sinks) {
-            if (!sink->writeSweep(sweep)) {
-                finish(kWriteFailed, sink->errorString());
-                return false;
-            }
+        if (m_output && !m_output->write(sweep)) {
+            finish(kWriteFailed, m_output->errorString());
+            return false;
+        }
+        if (m_alarms != nullptr && !m_alarms->writeSweep(sweep)) {
+            finish(kWriteFailed, m_alarms->errorString());
+            return false;
         }
 #ifdef KVT_WITH_MQTT
         if (m_publisher != nullptr) {
@@ -240,7 +240,7 @@ void Replayer::finish(int exitCode, const QString &message)
         tell(message);
     }
     // What a format still holds (rtl_power's last interval), unless writing is what failed.
-    if (m_output && code != kWriteFailed && !m_output->writeEnd()) {
+    if (m_output && code != kWriteFailed && !m_output->close()) {
         tell(m_output->errorString());
         code = code == 0 ? kWriteFailed : code;
     }

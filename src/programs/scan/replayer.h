@@ -13,14 +13,13 @@
 #include <vector>
 
 class MqttPublisher;
+class OutputFile;
 class QTimer;
-class RecordFile;
-class RecordSink;
 class ScanAlarms;
 class ProcessSignals;
 
 // kvt318-scan --replay: reads a recording, hands its sweeps in the chosen span to the same
-// statistics and sinks as a live run (as fast as they take them, or at the recorded pace),
+// statistics and outputs as a live run (as fast as they take them, or at the recorded pace),
 // then writes the summary, the chart image and the table, and quits with the exit status.
 class Replayer : public QObject
 {
@@ -57,10 +56,9 @@ private:
     Recording m_recording;
     std::optional<Baseline> m_baseline;
     ChannelStatistics m_statistics;
-    std::unique_ptr<RecordFile> m_output;
+    std::unique_ptr<OutputFile> m_output;
     MqttPublisher *m_publisher = nullptr;
     ScanAlarms *m_alarms = nullptr;
-    std::vector<RecordSink *> m_sinks;
     ProcessSignals *m_signals = nullptr;
     QTimer *m_feedTimer = nullptr;
     qint64 m_next = 0;

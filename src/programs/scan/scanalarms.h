@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/alarm/alarmengine.h"
-#include "engine/record/recordsink.h"
+#include "engine/record/spaceguard.h"
 #include "programs/scan/alarmoptions.h"
 
 #include <QObject>
@@ -15,8 +15,8 @@ class MqttPublisher;
 
 // kvt318-scan's alarms: watches complete sweeps (or, for a single channel, its readings)
 // against the rules, and takes every event to the log, standard error, the --on-alarm command
-// and the broker. A replay hands it its rows as a sink; a live run's recorder signals them.
-class ScanAlarms : public QObject, public RecordSink
+// and the broker. A replay hands it its rows; a live run's recorder signals them.
+class ScanAlarms : public QObject
 {
     Q_OBJECT
 
@@ -28,16 +28,16 @@ public:
     [[nodiscard]] bool open();
     // Closes the log and opens it again at its name (after it was moved away); false with
     // errorString() when it cannot be opened.
-    [[nodiscard]] bool reopen() override;
+    [[nodiscard]] bool reopen();
     // With a single channel each reading counts; otherwise only complete sweeps do.
     void setReadings(bool readings) { m_readings = readings; }
 
     void addSweep(const SweepRecord &sweep) { writeSweep(sweep); }
     void addReading(const Reading &reading) { writeReading(reading); }
 
-    bool writeSweep(const SweepRecord &sweep) override;
-    bool writeReading(const Reading &reading) override;
-    [[nodiscard]] QString errorString() const override { return m_error; }
+    bool writeSweep(const SweepRecord &sweep);
+    bool writeReading(const Reading &reading);
+    [[nodiscard]] QString errorString() const { return m_error; }
 
     // The run stopped or lost its port: raised alarms end with this reason. False when the log
     // could not take it.

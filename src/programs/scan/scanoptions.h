@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/record/influxlinewriter.h"
+#include "engine/record/filerules.h"
+#include "engine/record/influxtags.h"
 #include "engine/record/recordformat.h"
-#include "engine/record/rotatingfile.h"
 #include "engine/record/tracewriter.h"
 #include "programs/scan/alarmoptions.h"
 #include "programs/scan/metricsserver.h"

@@ -1,6 +1,6 @@
-#include "engine/record/queuedsink.h"
+#include "engine/record/queuedoutput.h"
 
-#include "engine/record/recordsink.h"
+#include "engine/record/outputfile.h"
 
 #include <QCoreApplication>
 
@@ -9,21 +9,26 @@
 #include <deque>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 using Record = std::variant<SweepRecord, Reading>;
 
-struct QueuedSink::State
+struct QueuedOutput::State
 {
     std::mutex mutex;
     std::condition_variable wake; // the writer waits for rows, a close or an abandon
+    std::condition_variable room; // a caller that waits for room in the queue
     std::condition_variable done; // close waits for the writer
     std::deque<Record> queue;
     std::size_t capacity = 0;
-    std::unique_ptr<RecordSink> sink; // the writer's alone once it runs
+    WhenFull whenFull = WhenFull::Fail;
+    std::unique_ptr<OutputFile> file; // the writer's alone once it runs
     std::function<void()> failed;
     std::function<void(const FileNotice &)> noticed;
-    std::atomic<qint64> written{0}; // rows the sink took, dropped ones too
+    std::atomic<qint64> written{0}; // rows the file took, dropped ones too
     std::atomic<qint64> dropped{0};
+    std::atomic<qint64> synced{0};
+    std::atomic<qint64> syncs{0};
     std::optional<Failure> failure;
     bool failureTaken = false;
     bool writing = false; // a row taken from the queue is being written
@@ -37,6 +42,7 @@ struct QueuedSink::State
     {
         failure = Failure{message, static_cast<qint64>(queue.size()) + alsoDropped};
         queue.clear();
+        room.notify_all();
         if (failed) {
             failed();
         }
@@ -52,17 +58,26 @@ struct QueuedSink::State
         }
     }
 
+    // What was written so far is on the disk.
+    void countSync()
+    {
+        synced = written - dropped;
+        ++syncs;
+    }
+
     void run();
 };
 
-void QueuedSink::State::run()
+void QueuedOutput::State::run()
 {
-    RecordSink &out = *sink;
+    OutputFile &out = *file;
     Clock::time_point lastSync{};
-    const bool headed = out.writeHeader();
-    bool unsynced = headed;
+    // Waits here while the file's earlier writer drains.
+    const bool opened = out.isOpen() || out.open();
+    bool unsynced = opened;
     std::unique_lock lock(mutex);
-    if (!headed) {
+    tell(out.takeNotices());
+    if (!opened) {
         fail(out.errorString(), 0);
     }
     const auto ready = [this] {
@@ -72,9 +87,12 @@ void QueuedSink::State::run()
         lock.unlock();
         lastSync = Clock::now();
         unsynced = false;
-        const bool synced = out.sync();
+        const bool onDisk = out.sync();
         lock.lock();
-        return synced;
+        if (onDisk) {
+            countSync();
+        }
+        return onDisk;
     };
     for (;;) {
         if (unsynced) {
@@ -110,20 +128,21 @@ void QueuedSink::State::run()
         if (queue.empty()) {
             // Closing: what the format still holds goes out, then everything to the disk.
             lock.unlock();
-            const bool ended = out.writeEnd();
+            const bool closed = out.close();
             lock.lock();
-            if (!ended || !syncNow()) {
+            if (closed) {
+                countSync();
+            } else {
                 fail(out.errorString(), 0);
             }
             break;
         }
         const Record record = std::move(queue.front());
         queue.pop_front();
+        room.notify_one();
         writing = true;
         lock.unlock();
-        const bool wrote = std::holds_alternative<SweepRecord>(record)
-                               ? out.writeSweep(std::get<SweepRecord>(record))
-                               : out.writeReading(std::get<Reading>(record));
+        const bool wrote = std::visit([&out](const auto &row) { return out.write(row); }, record);
         const std::vector<FileNotice> notices = out.takeNotices();
         dropped = out.droppedRows();
         unsynced = unsynced || wrote;
@@ -138,8 +157,9 @@ void QueuedSink::State::run()
             break;
         }
     }
-    // The file closes here, on this thread, so that a close that blocks holds up nobody.
-    std::unique_ptr<RecordSink> closed = std::move(sink);
+    // The file closes here, on this thread, so that a close that blocks holds up nobody; so
+    // does the next writer of the same file, which waits for it.
+    std::unique_ptr<OutputFile> closed = std::move(file);
     lock.unlock();
     closed.reset();
     lock.lock();
@@ -147,21 +167,22 @@ void QueuedSink::State::run()
     done.notify_all();
 }
 
-QueuedSink::QueuedSink(std::unique_ptr<RecordSink> sink, QString name, std::size_t capacity,
-                       std::function<void()> failed,
-                       std::function<void(const FileNotice &)> noticed)
-    : m_name(std::move(name))
-    , m_takesReadings(sink->takesReadings())
+QueuedOutput::QueuedOutput(std::unique_ptr<OutputFile> file, std::size_t capacity,
+                           WhenFull whenFull, std::function<void()> failed,
+                           std::function<void(const FileNotice &)> noticed)
+    : m_name(file->displayName())
+    , m_takesReadings(file->takesReadings())
     , m_state(std::make_shared<State>())
 {
     m_state->capacity = capacity;
-    m_state->sink = std::move(sink);
+    m_state->whenFull = whenFull;
+    m_state->file = std::move(file);
     m_state->failed = std::move(failed);
     m_state->noticed = std::move(noticed);
     m_thread = std::thread([state = m_state] { state->run(); });
 }
 
-QueuedSink::~QueuedSink()
+QueuedOutput::~QueuedOutput()
 {
     abandon();
     const std::lock_guard lock(m_state->mutex);
@@ -174,40 +195,46 @@ QueuedSink::~QueuedSink()
     }
 }
 
-bool QueuedSink::push(const SweepRecord &sweep)
+bool QueuedOutput::push(const SweepRecord &sweep)
 {
     return push(Record(sweep));
 }
 
-bool QueuedSink::push(const Reading &reading)
+bool QueuedOutput::push(const Reading &reading)
 {
     return push(Record(reading));
 }
 
-bool QueuedSink::push(Record record)
+bool QueuedOutput::push(Record record)
 {
+    State &state = *m_state;
     bool queued = false;
     {
-        const std::lock_guard lock(m_state->mutex);
-        if (m_state->failure || m_state->closing || m_state->abandoned) {
+        std::unique_lock lock(state.mutex);
+        if (state.whenFull == WhenFull::Wait) {
+            state.room.wait(lock, [&state] {
+                return state.queue.size() < state.capacity || state.failure || state.abandoned;
+            });
+        }
+        if (state.failure || state.closing || state.abandoned) {
             return false;
         }
-        if (m_state->queue.size() >= m_state->capacity) {
-            m_state->failure =
+        if (state.queue.size() >= state.capacity) {
+            state.failure =
                 Failure{m_name + QLatin1String(": ") +
                             QCoreApplication::translate("Recorder", "the disk does not keep up"),
-                        static_cast<qint64>(m_state->queue.size()) + 1};
-            m_state->queue.clear();
+                        static_cast<qint64>(state.queue.size()) + 1};
+            state.queue.clear();
         } else {
-            m_state->queue.push_back(std::move(record));
+            state.queue.push_back(std::move(record));
             queued = true;
         }
     }
-    m_state->wake.notify_one();
+    state.wake.notify_one();
     return queued;
 }
 
-void QueuedSink::reopen()
+void QueuedOutput::reopen()
 {
     {
         const std::lock_guard lock(m_state->mutex);
@@ -216,7 +243,7 @@ void QueuedSink::reopen()
     m_state->wake.notify_one();
 }
 
-void QueuedSink::close()
+void QueuedOutput::close()
 {
     {
         const std::lock_guard lock(m_state->mutex);
@@ -225,13 +252,13 @@ void QueuedSink::close()
     m_state->wake.notify_one();
 }
 
-bool QueuedSink::waitClosed(Clock::time_point deadline)
+bool QueuedOutput::waitClosed(Clock::time_point deadline)
 {
     std::unique_lock lock(m_state->mutex);
     return m_state->done.wait_until(lock, deadline, [this] { return m_state->finished; });
 }
 
-qint64 QueuedSink::abandon()
+qint64 QueuedOutput::abandon()
 {
     qint64 unwritten = 0;
     {
@@ -246,20 +273,31 @@ qint64 QueuedSink::abandon()
         m_state->queue.clear();
     }
     m_state->wake.notify_one();
+    m_state->room.notify_all();
     return unwritten;
 }
 
-qint64 QueuedSink::rowsWritten() const
+qint64 QueuedOutput::rowsWritten() const
 {
     return m_state->written.load() - m_state->dropped.load();
 }
 
-qint64 QueuedSink::rowsDropped() const
+qint64 QueuedOutput::rowsDropped() const
 {
     return m_state->dropped.load();
 }
 
-std::optional<QueuedSink::Failure> QueuedSink::takeFailure()
+qint64 QueuedOutput::rowsSynced() const
+{
+    return m_state->synced.load();
+}
+
+qint64 QueuedOutput::syncs() const
+{
+    return m_state->syncs.load();
+}
+
+std::optional<QueuedOutput::Failure> QueuedOutput::takeFailure()
 {
     const std::lock_guard lock(m_state->mutex);
     if (!m_state->failure || m_state->failureTaken) {

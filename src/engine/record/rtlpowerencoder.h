@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/channelplan.h"
-#include "engine/record/devicewriter.h"
+#include "engine/record/recordencoder.h"
 
 #include <QTimeZone>
 
@@ -13,20 +13,21 @@
 // the local time of the interval's start, each level the mean in linear power of the sweeps in
 // it, samples the number of sweeps. Intervals start at the first sweep's whole second and
 // follow each other by the interval's length, so no two rows share a time text; an interval
-// without sweeps has no row.
-class RtlPowerWriter : public DeviceWriter
+// without sweeps has no row. No header; the last interval comes out at the end.
+class RtlPowerEncoder : public RecordEncoder
 {
 public:
     static constexpr std::chrono::seconds kDefaultInterval{1};
 
-    explicit RtlPowerWriter(QIODevice &device, std::chrono::seconds interval = kDefaultInterval,
-                            QTimeZone zone = QTimeZone::systemTimeZone());
+    explicit RtlPowerEncoder(std::chrono::seconds interval = kDefaultInterval,
+                             QTimeZone zone = QTimeZone::systemTimeZone());
 
-    bool writeSweep(const SweepRecord &sweep) override;
-    bool writeEnd() override;
+    QByteArray sweep(const SweepRecord &sweep) override;
+    QByteArray reading(const Reading &reading) override;
+    QByteArray end() override;
 
 private:
-    bool writePending();
+    QByteArray pendingRow();
 
     qint64 m_intervalMs;
     QTimeZone m_zone;

@@ -1,5 +1,4 @@
-#include "engine/record/rtlpowerwriter.h"
-#include "core/channelplan.h"
+#include "engine/record/rtlpowerencoder.h"
 
 #include "engine/record/sweeprecord.h"
 
@@ -22,20 +21,19 @@ double toPower(qint16 dbm)
 }
 } // namespace
 
-RtlPowerWriter::RtlPowerWriter(QIODevice &device, std::chrono::seconds interval, QTimeZone zone)
-    : DeviceWriter(device)
-    , m_intervalMs(std::chrono::milliseconds(interval).count())
+RtlPowerEncoder::RtlPowerEncoder(std::chrono::seconds interval, QTimeZone zone)
+    : m_intervalMs(std::chrono::milliseconds(interval).count())
     , m_zone(std::move(zone))
 {}
 
-bool RtlPowerWriter::writeSweep(const SweepRecord &sweep)
+QByteArray RtlPowerEncoder::sweep(const SweepRecord &sweep)
 {
-    bool written = true;
+    QByteArray row;
     if (!m_started) {
         m_started = true;
         m_startMs = sweep.utcMs - sweep.utcMs % kMsPerSecond;
     } else if (sweep.utcMs >= m_startMs + m_intervalMs) {
-        written = m_samples == 0 || writePending();
+        row = pendingRow();
         // A gap without sweeps skips whole intervals; a clock set back stays in this one.
         m_startMs += (sweep.utcMs - m_startMs) / m_intervalMs * m_intervalMs;
     }
@@ -43,16 +41,24 @@ bool RtlPowerWriter::writeSweep(const SweepRecord &sweep)
         m_power[i] += toPower(sweep.dbm[i]);
     }
     ++m_samples;
-    return written;
+    return row;
 }
 
-bool RtlPowerWriter::writeEnd()
+QByteArray RtlPowerEncoder::reading(const Reading &)
 {
-    return m_samples == 0 || writePending();
+    return {};
 }
 
-bool RtlPowerWriter::writePending()
+QByteArray RtlPowerEncoder::end()
 {
+    return pendingRow();
+}
+
+QByteArray RtlPowerEncoder::pendingRow()
+{
+    if (m_samples == 0) {
+        return {};
+    }
     const QDateTime start = QDateTime::fromMSecsSinceEpoch(m_startMs, m_zone);
     QByteArray row = start.toString(QStringLiteral("yyyy-MM-dd, HH:mm:ss")).toLatin1();
     row += ", " + QByteArray::number(kLowHz) + ", " + QByteArray::number(kHighHz) + ", " +
@@ -63,5 +69,5 @@ bool RtlPowerWriter::writePending()
         power = 0.0;
     }
     m_samples = 0;
-    return writeLine(row + '\n');
+    return row + '\n';
 }
