@@ -9,6 +9,7 @@
 #include "engine/record/sweepassembler.h"
 
 #include <QBuffer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -295,6 +296,44 @@ private Q_SLOTS:
         output.close();
         QVERIFY(output.waitClosed(QueuedOutput::Clock::now() + std::chrono::seconds(10)));
         QCOMPARE(readAll(path).count('\n'), 6);
+    }
+
+    // A caller that has time waits for room rather than failing the file: every row arrives once
+    // the disk answers again.
+    void waitsForRoomWhenAsked()
+    {
+        QTemporaryDir dir;
+        HeldFifo fifo(dir.filePath(QStringLiteral("held")));
+        QVERIFY(fifo.isReady());
+        auto file = std::make_unique<OutputFile>(fifo.path(), RecordFormat::Csv);
+        QVERIFY(file->open());
+        fifo.fill();
+        QueuedOutput output(std::move(file), 2, QueuedOutput::WhenFull::Wait, nullptr);
+        constexpr int kRows = 50;
+        std::atomic<int> pushed{0};
+        std::thread source([&output, &pushed] {
+            for (int n = 1; n <= kRows && output.push(SweepRecord{kT0 + n, n, RadioMode::Fsk, {}});
+                 ++n) {
+                ++pushed;
+            }
+        });
+        const auto joined = qScopeGuard([&fifo, &source] {
+            fifo.release();
+            if (source.joinable()) {
+                source.join();
+            }
+        });
+        // The row being written and two queued; the next one waits.
+        QTRY_COMPARE(pushed.load(), 3);
+        fifo.release();
+        source.join();
+        QCOMPARE(pushed.load(), kRows);
+        output.close();
+        QVERIFY(output.waitClosed(QueuedOutput::Clock::now() + std::chrono::seconds(10)));
+        QVERIFY(!output.takeFailure());
+        fifo.end();
+        QTRY_VERIFY(fifo.ended());
+        QCOMPARE(fifo.lines().size(), kRows + 1);
     }
 
     // The end of the program waits for queued rows at most the limit, then says how many it
