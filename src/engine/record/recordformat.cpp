@@ -8,6 +8,25 @@
 
 #include <algorithm>
 
+namespace {
+
+template <typename Encoder> std::unique_ptr<RecordEncoder> makePlain(const WriterSettings &)
+{
+    return std::make_unique<Encoder>();
+}
+
+std::unique_ptr<RecordEncoder> makeRtlPower(const WriterSettings &settings)
+{
+    return std::make_unique<RtlPowerEncoder>(settings.integrate);
+}
+
+std::unique_ptr<RecordEncoder> makeInflux(const WriterSettings &settings)
+{
+    return std::make_unique<InfluxEncoder>(settings.port, settings.influxTags);
+}
+
+} // namespace
+
 namespace record {
 
 const std::vector<RecordFormatEntry> &formats()
@@ -18,41 +37,31 @@ const std::vector<RecordFormatEntry> &formats()
          QStringLiteral("a header, then one row per sweep: time,sweep,ch7,...,ch46"),
          false,
          {},
-         [](const WriterSettings &) -> std::unique_ptr<RecordEncoder> {
-             return std::make_unique<CsvEncoder>();
-         }},
+         &makePlain<CsvEncoder>},
         {RecordFormat::Long,
          QStringLiteral("long"),
          QStringLiteral("a header, then one row per reading: time,channel,mhz,dbm"),
          true,
          {},
-         [](const WriterSettings &) -> std::unique_ptr<RecordEncoder> {
-             return std::make_unique<LongEncoder>();
-         }},
+         &makePlain<LongEncoder>},
         {RecordFormat::Jsonl,
          QStringLiteral("jsonl"),
          QStringLiteral("one JSON object per sweep with time, sweep, mode and dbm"),
          false,
          {},
-         [](const WriterSettings &) -> std::unique_ptr<RecordEncoder> {
-             return std::make_unique<JsonlEncoder>();
-         }},
+         &makePlain<JsonlEncoder>},
         {RecordFormat::RtlPower,
          QStringLiteral("rtl_power"),
          QStringLiteral("the CSV of rtl_power, one row per --integrate interval"),
          false,
          {QStringLiteral("integrate")},
-         [](const WriterSettings &settings) -> std::unique_ptr<RecordEncoder> {
-             return std::make_unique<RtlPowerEncoder>(settings.integrate);
-         }},
+         &makeRtlPower},
         {RecordFormat::Influx,
          QStringLiteral("influx"),
          QStringLiteral("InfluxDB line protocol, one line per reading"),
          true,
          {QStringLiteral("influx-tag")},
-         [](const WriterSettings &settings) -> std::unique_ptr<RecordEncoder> {
-             return std::make_unique<InfluxEncoder>(settings.port, settings.influxTags);
-         }},
+         &makeInflux},
     };
     return table;
 }
