@@ -8,9 +8,9 @@
 
 #include <QObject>
 
+#include <array>
 #include <memory>
 #include <optional>
-#include <vector>
 
 class MqttPublisher;
 class OutputFile;
