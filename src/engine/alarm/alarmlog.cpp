@@ -2,8 +2,11 @@
 
 #include "engine/alarm/alarmevent.h"
 
-AlarmLog::AlarmLog(const QString &path, qint64 minFreeBytes)
-    : m_file(path)
+#include <vector>
+
+AlarmLog::AlarmLog(const QString &path, qint64 minFreeBytes, QObject *parent)
+    : QObject(parent)
+    , m_file(path)
     , m_guard(SpaceGuard::forFile(path, minFreeBytes))
 {}
 
@@ -22,13 +25,21 @@ bool AlarmLog::reopen()
     return open();
 }
 
-bool AlarmLog::write(const AlarmEvent &event)
+void AlarmLog::take(const AlarmEvent &event, const AlarmEngine & /*engine*/)
 {
-    if (!m_guard.admits(m_file.fileName(), m_notices)) {
-        m_guard.drop();
-        return true;
+    if (!m_error.isEmpty()) {
+        return;
     }
-    return writeLine(alarms::csvRow(event));
+    std::vector<FileNotice> notices;
+    const bool admitted = m_guard.admits(m_file.fileName(), notices);
+    for (const FileNotice &notice : notices) {
+        Q_EMIT noticed(notice);
+    }
+    if (!admitted) {
+        m_guard.drop();
+        return;
+    }
+    writeLine(alarms::csvRow(event));
 }
 
 bool AlarmLog::writeLine(const QByteArray &line)

@@ -12,11 +12,13 @@
 #include <optional>
 #include <vector>
 
+class AlarmCommands;
+class AlarmLog;
+class AlarmWatch;
 class MqttPublisher;
 class QTimer;
 class RecordFile;
 class RecordSink;
-class ScanAlarms;
 class ProcessSignals;
 
 // kvt318-scan --replay: reads a recording, hands its sweeps in the chosen span to the same
@@ -59,7 +61,10 @@ private:
     ChannelStatistics m_statistics;
     std::unique_ptr<RecordFile> m_output;
     MqttPublisher *m_publisher = nullptr;
-    ScanAlarms *m_alarms = nullptr;
+    AlarmWatch *m_alarms = nullptr;
+    // Owned by the watch.
+    AlarmLog *m_alarmLog = nullptr;
+    AlarmCommands *m_alarmCommands = nullptr;
     std::vector<RecordSink *> m_sinks;
     ProcessSignals *m_signals = nullptr;
     QTimer *m_feedTimer = nullptr;
