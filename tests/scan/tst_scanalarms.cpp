@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -212,12 +213,13 @@ private Q_SLOTS:
         QVERIFY(sim.start({"--carrier", "30:-60"}));
         Scan scan;
         const QString log = scan.path("alarms.csv");
-        // An earlier log as large as a file may grow: the lock on the port fits, an event does not.
+        // Files may grow a little past an earlier log: the lock on the port fits, an event does
+        // not, and no part of it is left.
         const QByteArray earlier(4096, '\n');
         QFile file(log);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
         file.close();
-        scan.process.setChildProcessModifier([size = static_cast<rlim_t>(earlier.size())] {
+        scan.process.setChildProcessModifier([size = static_cast<rlim_t>(earlier.size() + 16)] {
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{size, size};
             ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -226,10 +228,10 @@ private Q_SLOTS:
                                            log, sim.devicePath()});
         QVERIFY(scan.process.waitForFinished(kFinishMs));
         QCOMPARE(scan.process.exitCode(), 1);
-        QVERIFY2(scan.errors().contains(("kvt318-scan: " + log + ": ").toUtf8()),
+        QVERIFY2(scan.errors().contains(
+                     ("kvt318-scan: " + log + ": " + qt_error_string(EFBIG) + '\n').toUtf8()),
                  scan.said.constData());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), earlier);
+        QCOMPARE(QFileInfo(log).size(), earlier.size());
     }
 
     // Prometheus sees the raised alarm on its channel and counts the event.

@@ -12,7 +12,8 @@ AlarmLog::AlarmLog(const QString &path, qint64 minFreeBytes, QObject *parent)
 
 bool AlarmLog::open()
 {
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // Unbuffered: a row that fails leaves nothing behind to be written later.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
         m_error = m_file.fileName() + QLatin1String(": ") + m_file.errorString();
         return false;
     }
@@ -44,9 +45,17 @@ void AlarmLog::take(const AlarmEvent &event, const AlarmEngine & /*engine*/)
 
 bool AlarmLog::writeLine(const QByteArray &line)
 {
-    if (m_file.write(line) != line.size() || !m_file.flush()) {
-        m_error = m_file.fileName() + QLatin1String(": ") + m_file.errorString();
-        return false;
+    const qint64 end = m_file.size();
+    // A short write carries no reason; writing the rest gives the system's.
+    for (qint64 written = 0; written < line.size();) {
+        const qint64 count = m_file.write(line.constData() + written, line.size() - written);
+        if (count <= 0) {
+            m_error = m_file.fileName() + QLatin1String(": ") + m_file.errorString();
+            // No torn row for the next run to append to.
+            Q_UNUSED(m_file.resize(end))
+            return false;
+        }
+        written += count;
     }
     return true;
 }
