@@ -34,11 +34,13 @@ HistoryController::HistoryController(MainWindow &window, QObject *parent,
     , m_statistics(new HistoryStatistics(*m_history, this))
     , m_recorder(std::make_unique<Recorder>())
     , m_alarms(new AlarmWatch(this))
-    , m_notifier(new AlarmNotifier(this))
     , m_alarmStore(alarmStorePath.isEmpty() ? std::make_unique<AlarmStore>()
                                             : std::make_unique<AlarmStore>(alarmStorePath))
 {
     m_actions->attachTo(&window);
+    auto notifier = std::make_unique<AlarmNotifier>();
+    m_notifier = notifier.get();
+    m_alarms->addAction(std::move(notifier));
     loadAlarms();
     connectHandlers();
 }
@@ -65,7 +67,6 @@ void HistoryController::connectHandlers()
                           ? tr("the run stopped")
                           : tr("the run ended: %1").arg(reason.detail));
     });
-    connect(m_alarms, &AlarmWatch::happened, m_notifier, &AlarmNotifier::notify);
     connect(m_recorder.get(), &Recorder::failed, this, &HistoryController::showRecordingFailure);
     connect(m_actions->showHistory, &QAction::triggered, this, &HistoryController::showHistory);
     connect(m_actions->saveChartImage, &QAction::triggered, this,

@@ -73,6 +73,7 @@ private:
     // Owned here, not by the parent: it feeds the history, so it goes first.
     std::unique_ptr<Recorder> m_recorder;
     AlarmWatch *m_alarms = nullptr;
+    // Owned by the watch.
     AlarmNotifier *m_notifier = nullptr;
     std::unique_ptr<AlarmStore> m_alarmStore;
     // Top-level windows of their own, made when first asked for.

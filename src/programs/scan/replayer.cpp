@@ -1,14 +1,18 @@
 #include "programs/scan/replayer.h"
 
+#include "engine/alarm/alarmcommands.h"
+#include "engine/alarm/alarmlog.h"
+#include "engine/alarm/alarmwatch.h"
 #include "engine/protocol/monitorstate.h"
 #include "engine/protocol/reading.h"
 #include "engine/record/outputfile.h"
 #include "engine/record/recordingreader.h"
+#include "programs/scan/alarmlines.h"
 #ifdef KVT_WITH_MQTT
+#include "programs/scan/mqttalarms.h"
 #include "programs/scan/mqttpublisher.h"
 #endif
 #include "programs/scan/processsignals.h"
-#include "programs/scan/scanalarms.h"
 #include "programs/scan/scanreport.h"
 
 #include <QCoreApplication>
@@ -126,8 +130,8 @@ void Replayer::reopenFiles()
     }
     if (m_output && !m_output->reopen()) {
         finish(kWriteFailed, m_output->errorString());
-    } else if (m_alarms != nullptr && !m_alarms->reopen()) {
-        finish(kWriteFailed, m_alarms->errorString());
+    } else if (m_alarmLog != nullptr && !m_alarmLog->reopen()) {
+        finish(kWriteFailed, m_alarmLog->errorString());
     }
 }
 
@@ -139,7 +143,7 @@ void Replayer::startPublishing()
     }
     m_publisher = new MqttPublisher(*m_options.mqtt, m_statistics, this);
     if (m_alarms != nullptr) {
-        m_alarms->publishTo(m_publisher);
+        m_alarms->addAction(std::make_unique<MqttAlarms>(*m_publisher, m_alarms->engine()));
     }
     connect(m_publisher, &MqttPublisher::refused, this, [this](const QString &reason) {
         finish(kBrokerRefused, QStringLiteral("the broker refused the connection: ") + reason);
@@ -149,16 +153,32 @@ void Replayer::startPublishing()
 
 bool Replayer::startAlarms()
 {
-    if (m_options.alarms.rules.empty()) {
+    const AlarmSettings &settings = m_options.alarms;
+    if (settings.rules.empty()) {
         return true;
     }
-    m_alarms = new ScanAlarms(m_options.alarms, m_options.quiet, this);
-    m_alarms->setReadings(m_recording.width() == 1);
-    if (!m_alarms->open()) {
-        finish(kWriteFailed, m_alarms->errorString());
-        return false;
+    m_alarms = new AlarmWatch(
+        settings.rules,
+        m_recording.width() == 1 ? AlarmWatch::Input::Readings : AlarmWatch::Input::Sweeps, this);
+    if (!m_options.quiet) {
+        m_alarms->addAction(
+            std::make_unique<AlarmLines>([this](const QString &line) { tell(line); }));
     }
-    connect(m_alarms, &ScanAlarms::said, this, &Replayer::tell);
+    if (!settings.command.isEmpty()) {
+        auto commands = std::make_unique<AlarmCommands>(settings.command, settings.commandInterval);
+        m_alarmCommands = commands.get();
+        connect(m_alarmCommands, &AlarmCommands::said, this, &Replayer::tell);
+        m_alarms->addAction(std::move(commands));
+    }
+    if (!settings.logPath.isEmpty()) {
+        auto log = std::make_unique<AlarmLog>(settings.logPath);
+        if (!log->open()) {
+            finish(kWriteFailed, log->errorString());
+            return false;
+        }
+        m_alarmLog = log.get();
+        m_alarms->addAction(std::move(log));
+    }
     return true;
 }
 
@@ -206,7 +226,7 @@ bool Replayer::replayRow(qint64 row)
             finish(kWriteFailed, m_output->errorString());
             return false;
         }
-        if (m_alarms != nullptr && !m_alarms->writeReading(reading)) {
+        if (m_alarms != nullptr && !m_alarms->addReading(reading)) {
             finish(kWriteFailed, m_alarms->errorString());
             return false;
         }
@@ -216,7 +236,7 @@ bool Replayer::replayRow(qint64 row)
             finish(kWriteFailed, m_output->errorString());
             return false;
         }
-        if (m_alarms != nullptr && !m_alarms->writeSweep(sweep)) {
+        if (m_alarms != nullptr && !m_alarms->addSweep(sweep)) {
             finish(kWriteFailed, m_alarms->errorString());
             return false;
         }
@@ -256,7 +276,9 @@ void Replayer::finish(int exitCode, const QString &message)
             tell(m_alarms->errorString());
             code = code == 0 ? kWriteFailed : code;
         }
-        m_alarms->finish();
+    }
+    if (m_alarmCommands != nullptr) {
+        m_alarmCommands->finish();
     }
     if (read && !m_options.quiet) {
         std::fputs(qPrintable(scanreport::statisticsTable(m_statistics)), stderr);

@@ -12,10 +12,12 @@
 #include <memory>
 #include <optional>
 
+class AlarmCommands;
+class AlarmLog;
+class AlarmWatch;
 class MqttPublisher;
 class OutputFile;
 class QTimer;
-class ScanAlarms;
 class ProcessSignals;
 
 // kvt318-scan --replay: reads a recording, hands its sweeps in the chosen span to the same
@@ -58,7 +60,10 @@ private:
     ChannelStatistics m_statistics;
     std::unique_ptr<OutputFile> m_output;
     MqttPublisher *m_publisher = nullptr;
-    ScanAlarms *m_alarms = nullptr;
+    AlarmWatch *m_alarms = nullptr;
+    // Owned by the watch.
+    AlarmLog *m_alarmLog = nullptr;
+    AlarmCommands *m_alarmCommands = nullptr;
     ProcessSignals *m_signals = nullptr;
     QTimer *m_feedTimer = nullptr;
     qint64 m_next = 0;

@@ -1,15 +1,19 @@
 #include "programs/scan/scanner.h"
 #include "core/channelplan.h"
 
+#include "engine/alarm/alarmcommands.h"
+#include "engine/alarm/alarmlog.h"
+#include "engine/alarm/alarmwatch.h"
 #include "engine/protocol/qtseriallink.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/record/recorder.h"
+#include "programs/scan/alarmlines.h"
 #include "programs/scan/metricsserver.h"
 #ifdef KVT_WITH_MQTT
+#include "programs/scan/mqttalarms.h"
 #include "programs/scan/mqttpublisher.h"
 #endif
 #include "programs/scan/processsignals.h"
-#include "programs/scan/scanalarms.h"
 #include "programs/scan/scanreport.h"
 #include "programs/scan/scanrun.h"
 
@@ -122,7 +126,7 @@ void Scanner::startPublishing()
     const QString name = QStringLiteral("broker %1:%2").arg(broker.host).arg(broker.port);
     m_publisher = std::make_unique<MqttPublisher>(*m_options.mqtt, m_statistics);
     if (m_alarms != nullptr) {
-        m_alarms->publishTo(m_publisher.get());
+        m_alarms->addAction(std::make_unique<MqttAlarms>(*m_publisher, m_alarms->engine()));
     }
     connect(m_recorder.get(), &Recorder::sweepRecorded, m_publisher.get(),
             &MqttPublisher::publishSweep);
@@ -151,29 +155,41 @@ void Scanner::startPublishing()
 
 bool Scanner::startAlarms()
 {
-    if (m_options.alarms.rules.empty()) {
+    const AlarmSettings &settings = m_options.alarms;
+    if (settings.rules.empty()) {
         return true;
     }
-    AlarmSettings settings = m_options.alarms;
-    settings.logMinFreeBytes = m_options.files.minFreeBytes;
-    m_alarms = new ScanAlarms(settings, m_options.quiet, this);
-    if (!m_alarms->open()) {
-        tell(m_alarms->errorString());
-        return false;
+    m_alarms = new AlarmWatch(
+        settings.rules, m_options.channel ? AlarmWatch::Input::Readings : AlarmWatch::Input::Sweeps,
+        this);
+    if (!m_options.quiet) {
+        m_alarms->addAction(
+            std::make_unique<AlarmLines>([this](const QString &line) { tell(line); }));
     }
-    connect(m_alarms, &ScanAlarms::said, this, &Scanner::tell);
-    connect(m_alarms, &ScanAlarms::noticed, this,
-            [this](const FileNotice &notice) { tell(scanreport::fileNotice(notice)); });
+    if (!settings.command.isEmpty()) {
+        auto commands = std::make_unique<AlarmCommands>(settings.command, settings.commandInterval);
+        m_alarmCommands = commands.get();
+        connect(m_alarmCommands, &AlarmCommands::said, this, &Scanner::tell);
+        m_alarms->addAction(std::move(commands));
+    }
+    if (!settings.logPath.isEmpty()) {
+        auto log = std::make_unique<AlarmLog>(settings.logPath, m_options.files.minFreeBytes);
+        if (!log->open()) {
+            tell(log->errorString());
+            return false;
+        }
+        m_alarmLog = log.get();
+        connect(m_alarmLog, &AlarmLog::noticed, this,
+                [this](const FileNotice &notice) { tell(scanreport::fileNotice(notice)); });
+        m_alarms->addAction(std::move(log));
+    }
     // Queued: a log that fails is found inside the sweep step, which must return first.
     connect(
-        m_alarms, &ScanAlarms::failed, this,
+        m_alarms, &AlarmWatch::failed, this,
         [this](const QString &reason) { finish(kWriteFailed, reason); }, Qt::QueuedConnection);
-    if (m_options.channel) {
-        connect(m_recorder.get(), &Recorder::readingTaken, m_alarms, &ScanAlarms::addReading);
-    } else {
-        connect(m_recorder.get(), &Recorder::sweepRecorded, m_alarms, &ScanAlarms::addSweep);
-    }
-    connect(m_run.get(), &ScanRun::interrupted, m_alarms, &ScanAlarms::end);
+    connect(m_recorder.get(), &Recorder::readingTaken, m_alarms, &AlarmWatch::addReading);
+    connect(m_recorder.get(), &Recorder::sweepRecorded, m_alarms, &AlarmWatch::addSweep);
+    connect(m_run.get(), &ScanRun::interrupted, m_alarms, &AlarmWatch::end);
     return true;
 }
 
@@ -284,8 +300,8 @@ void Scanner::reopenFiles()
     }
     // The output reopens on its writer's thread, between two rows; a failure comes as failed().
     m_recorder->reopen();
-    if (m_alarms != nullptr && !m_alarms->reopen()) {
-        finish(kWriteFailed, m_alarms->errorString());
+    if (m_alarmLog != nullptr && !m_alarmLog->reopen()) {
+        finish(kWriteFailed, m_alarmLog->errorString());
     }
 }
 
@@ -336,7 +352,9 @@ void Scanner::finish(int exitCode, const QString &message)
             tell(m_alarms->errorString());
             code = code == 0 ? kWriteFailed : code;
         }
-        m_alarms->finish();
+    }
+    if (m_alarmCommands != nullptr) {
+        m_alarmCommands->finish();
     }
     if (m_swept && !m_options.quiet) {
         std::fputs(qPrintable(scanreport::statisticsTable(m_statistics)), stderr);

@@ -13,10 +13,12 @@
 #include <optional>
 
 class QTimer;
+class AlarmCommands;
+class AlarmLog;
+class AlarmWatch;
 class MetricsServer;
 class MqttPublisher;
 class Recorder;
-class ScanAlarms;
 class ScanRun;
 class ProcessSignals;
 
@@ -65,7 +67,10 @@ private:
     // The recorder and the publisher use the statistics: declared after them, they go first.
     ChannelStatistics m_statistics;
     std::unique_ptr<Recorder> m_recorder;
-    ScanAlarms *m_alarms = nullptr;
+    AlarmWatch *m_alarms = nullptr;
+    // Owned by the watch.
+    AlarmLog *m_alarmLog = nullptr;
+    AlarmCommands *m_alarmCommands = nullptr;
 #ifdef KVT_WITH_MQTT
     std::unique_ptr<MqttPublisher> m_publisher;
 #endif

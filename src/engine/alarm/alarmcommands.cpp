@@ -1,4 +1,4 @@
-#include "programs/scan/alarmcommands.h"
+#include "engine/alarm/alarmcommands.h"
 
 #include "engine/alarm/alarmevent.h"
 
@@ -37,7 +37,7 @@ AlarmCommands::~AlarmCommands()
     }
 }
 
-void AlarmCommands::run(const AlarmEvent &event)
+void AlarmCommands::take(const AlarmEvent &event, const AlarmEngine & /*engine*/)
 {
     if (event.kind == AlarmEvent::Kind::Ended) {
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/channelplan.h"
+#include "engine/alarm/alarmaction.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -14,13 +15,12 @@
 #include <optional>
 
 class QProcess;
-struct AlarmEvent;
 
 // The --on-alarm command, run for raises and clears without ever holding up the sweep: a few
 // at once, one per channel, each killed (with whatever it started) when it overruns, a
 // channel's raises no more often than the interval. What is not run is counted; the clear of
 // a raise that was not run is not run either, so the command sees pairs.
-class AlarmCommands : public QObject
+class AlarmCommands : public QObject, public AlarmAction
 {
     Q_OBJECT
 
@@ -33,7 +33,7 @@ public:
                   QObject *parent = nullptr);
     ~AlarmCommands() override;
 
-    void run(const AlarmEvent &event);
+    void take(const AlarmEvent &event, const AlarmEngine &engine) override;
     // Waits for the commands still running, each until it is due to be killed, and says what
     // was skipped and what failed since the last report.
     void finish();
