@@ -47,7 +47,8 @@ const QString kExitCodes = QStringLiteral(
     "  6  the MQTT broker refused the connection at the start (login or TLS)\n"
     "  7  the --metrics address cannot be listened on (in use, no permission)");
 
-// The record formats, the default first, each with what the help adds to its name.
+// The record formats, the default first, each with what the help adds to its name: the one list
+// the help and the usage errors name.
 struct FormatName
 {
     const char *name;
@@ -92,9 +93,7 @@ QString readIntegrate(const QStringList &values, ScanOptions &options)
     // rtl_power's times have whole seconds, so must its intervals.
     if (!integrate || integrate->count() % kMsPerSecond != 0) {
         return refusal(QStringLiteral("integrate"),
-                       QStringLiteral("whole seconds such as 1s, 10s "
-                                      "or 15m"),
-                       values.constLast());
+                       QStringLiteral("whole seconds such as 1s, 10s or 15m"), values.constLast());
     }
     options.integrate = std::chrono::duration_cast<std::chrono::seconds>(*integrate);
     return {};
