@@ -7,7 +7,7 @@
 #include "engine/record/recorder.h"
 #include "engine/record/recordsink.h"
 #include "painters/waterfallpainter.h"
-#include "programs/monitor/historycontroller.h"
+#include "programs/monitor/monitorprogram.h"
 #include "windows/history/historywindow.h"
 #include "windows/main/mainwindow.h"
 #include "windowsweep.h"
@@ -130,10 +130,10 @@ int main(int argc, char *argv[])
     }
 
     QTemporaryDir dir;
-    MainWindow::Services services;
-    services.settingsPath = dir.filePath(QStringLiteral("monitor.ini"));
-    MainWindow window(std::move(services));
-    HistoryController controller(window);
+    MonitorProgram::Services services;
+    services.window.settingsPath = dir.filePath(QStringLiteral("monitor.ini"));
+    MonitorProgram controller(std::move(services));
+    MainWindow &window = controller.window();
     window.show();
     WindowSweep sweep(window);
     std::vector<double> plain;
