@@ -31,8 +31,8 @@ struct MonitorProgramServices
 // kvt318-monitor once its command line is read: the sweep engine and the window that shows
 // it, and what the program keeps beside them (the history of the sweeps from the start of the
 // program, recording to a file, the alarms, and the actions reached from the main window's
-// keyboard). Every sweep the engine completes reaches the recorder, the history and the
-// alarms through the connections made here.
+// keyboard). Every reading the engine stores reaches the recorder, and every sweep the
+// recorder completes reaches the history and the alarms, through the connections made here.
 class MonitorProgram : public QObject
 {
     Q_OBJECT
