@@ -6,7 +6,7 @@
 #include "engine/history/sweephistory.h"
 #include "engine/record/recorder.h"
 #include "painters/waterfallpainter.h"
-#include "programs/monitor/historycontroller.h"
+#include "programs/monitor/monitorprogram.h"
 #include "windows/history/historywindow.h"
 #include "windows/main/mainwindow.h"
 #include "windowsweep.h"
@@ -176,10 +176,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "history-bench: %s\n", qPrintable(slowDisk.path()));
         return 1;
     }
-    MainWindow::Services services;
-    services.settingsPath = dir.filePath(QStringLiteral("monitor.ini"));
-    MainWindow window(std::move(services));
-    HistoryController controller(window);
+    MonitorProgram::Services services;
+    services.window.settingsPath = dir.filePath(QStringLiteral("monitor.ini"));
+    MonitorProgram controller(std::move(services));
+    MainWindow &window = controller.window();
     window.show();
     WindowSweep sweep(window);
     std::vector<double> plain;

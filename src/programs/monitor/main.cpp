@@ -1,6 +1,6 @@
 #include "engine/record/outputfile.h"
 #include "programs/monitor/commandline.h"
-#include "programs/monitor/historycontroller.h"
+#include "programs/monitor/monitorprogram.h"
 #include "programs/monitor/translations.h"
 #include "windows/history/historywindow.h"
 #include "windows/main/mainwindow.h"
@@ -53,18 +53,17 @@ int main(int argc, char *argv[])
             return 1;
         }
     }
-    MainWindow window;
-    HistoryController history(window);
-    history.addSessionAlarms(outcome.options->alarmRules);
-    if (!recordPath.isEmpty() && !history.startRecording(recordPath)) {
+    MonitorProgram program;
+    program.addSessionAlarms(outcome.options->alarmRules);
+    if (!recordPath.isEmpty() && !program.startRecording(recordPath)) {
         return 1;
     }
-    window.show();
+    program.window().show();
     if (outcome.options->openHistory) {
-        history.showHistory();
+        program.showHistory();
     }
     if (!outcome.options->openPath.isEmpty()) {
-        history.historyWindow()->openRecording(outcome.options->openPath);
+        program.historyWindow()->openRecording(outcome.options->openPath);
     }
     return QApplication::exec();
 }

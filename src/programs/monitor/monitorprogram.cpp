@@ -1,8 +1,9 @@
-#include "programs/monitor/historycontroller.h"
+#include "programs/monitor/monitorprogram.h"
 
 #include "engine/alarm/alarmwatch.h"
 #include "engine/history/historystatistics.h"
 #include "engine/history/sweephistory.h"
+#include "engine/protocol/qtseriallink.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/record/recorder.h"
 #include "programs/monitor/alarmnotifier.h"
@@ -14,7 +15,6 @@
 #include "windows/history/monitoractions.h"
 #include "windows/history/occupancyview.h"
 #include "windows/history/waterfallview.h"
-#include "windows/main/mainwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,20 +24,30 @@
 
 #include <cstdio>
 
-HistoryController::HistoryController(MainWindow &window, QObject *parent,
-                                     const QString &alarmStorePath)
+namespace {
+
+std::unique_ptr<SerialLink> realLinkUnlessGiven(std::unique_ptr<SerialLink> link)
+{
+    return link ? std::move(link) : std::make_unique<QtSerialLink>();
+}
+
+} // namespace
+
+MonitorProgram::MonitorProgram(Services services, QObject *parent)
     : QObject(parent)
-    , m_window(window)
+    , m_engine(std::make_unique<SweepEngine>(realLinkUnlessGiven(std::move(services.link))))
+    , m_window(std::make_unique<MainWindow>(*m_engine, std::move(services.window)))
     , m_chooser(savepath::fileDialog())
     , m_actions(new MonitorActions(this))
     , m_history(new SweepHistory(SweepHistory::kFourHourRows, this))
     , m_statistics(new HistoryStatistics(*m_history, this))
     , m_recorder(std::make_unique<Recorder>())
     , m_alarms(new AlarmWatch(this))
-    , m_alarmStore(alarmStorePath.isEmpty() ? std::make_unique<AlarmStore>()
-                                            : std::make_unique<AlarmStore>(alarmStorePath))
+    , m_alarmStore(services.alarmStorePath.isEmpty()
+                       ? std::make_unique<AlarmStore>()
+                       : std::make_unique<AlarmStore>(services.alarmStorePath))
 {
-    m_actions->attachTo(&window);
+    m_actions->attachTo(m_window.get());
     auto notifier = std::make_unique<AlarmNotifier>();
     m_notifier = notifier.get();
     m_alarms->addAction(std::move(notifier));
@@ -45,7 +55,7 @@ HistoryController::HistoryController(MainWindow &window, QObject *parent,
     connectHandlers();
 }
 
-HistoryController::~HistoryController()
+MonitorProgram::~MonitorProgram()
 {
     m_historyWindow.reset();
     for (const Recorder::Unwritten &file : m_recorder->finish()) {
@@ -53,9 +63,9 @@ HistoryController::~HistoryController()
     }
 }
 
-void HistoryController::connectHandlers()
+void MonitorProgram::connectHandlers()
 {
-    SweepEngine &engine = m_window.engine();
+    SweepEngine &engine = *m_engine;
     connect(&engine, &SweepEngine::readingStored, m_recorder.get(), &Recorder::addReading);
     connect(&engine, &SweepEngine::runStarted, m_recorder.get(), &Recorder::startRun);
     connect(&engine, &SweepEngine::runStarted, m_history,
@@ -67,15 +77,14 @@ void HistoryController::connectHandlers()
                           ? tr("the run stopped")
                           : tr("the run ended: %1").arg(reason.detail));
     });
-    connect(m_recorder.get(), &Recorder::failed, this, &HistoryController::showRecordingFailure);
-    connect(m_actions->showHistory, &QAction::triggered, this, &HistoryController::showHistory);
-    connect(m_actions->saveChartImage, &QAction::triggered, this,
-            &HistoryController::saveChartImage);
-    connect(m_actions->resetMaxHold, &QAction::triggered, this, &HistoryController::resetMaxHold);
-    connect(m_actions->showHelp, &QAction::triggered, this, &HistoryController::showHelp);
+    connect(m_recorder.get(), &Recorder::failed, this, &MonitorProgram::showRecordingFailure);
+    connect(m_actions->showHistory, &QAction::triggered, this, &MonitorProgram::showHistory);
+    connect(m_actions->saveChartImage, &QAction::triggered, this, &MonitorProgram::saveChartImage);
+    connect(m_actions->resetMaxHold, &QAction::triggered, this, &MonitorProgram::resetMaxHold);
+    connect(m_actions->showHelp, &QAction::triggered, this, &MonitorProgram::showHelp);
 }
 
-bool HistoryController::startRecording(const QString &path)
+bool MonitorProgram::startRecording(const QString &path)
 {
     if (m_recorder->start(path, RecordFormat::Csv)) {
         return true;
@@ -85,19 +94,19 @@ bool HistoryController::startRecording(const QString &path)
 }
 
 // Seen whether or not the history window is open, without taking the main window's input.
-void HistoryController::showRecordingFailure(const QString &message)
+void MonitorProgram::showRecordingFailure(const QString &message)
 {
     report(tr("recording stopped: %1").arg(message));
     auto *box =
         new QMessageBox(QMessageBox::Warning, tr("Recording stopped"),
-                        tr("Recording stopped: %1").arg(message), QMessageBox::Ok, &m_window);
+                        tr("Recording stopped: %1").arg(message), QMessageBox::Ok, m_window.get());
     box->setObjectName(QStringLiteral("recordingFailure"));
     box->setWindowModality(Qt::NonModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->show();
 }
 
-void HistoryController::loadAlarms()
+void MonitorProgram::loadAlarms()
 {
     const AlarmStore::Contents stored = m_alarmStore->load();
     QList<AlarmRuleEntry> rules;
@@ -113,7 +122,7 @@ void HistoryController::loadAlarms()
     m_notifier->setEnabled(stored.notify, stored.sound);
 }
 
-void HistoryController::addSessionAlarms(const QStringList &rules)
+void MonitorProgram::addSessionAlarms(const QStringList &rules)
 {
     QList<AlarmRuleEntry> all = m_alarms->rules();
     for (const QString &text : rules) {
@@ -125,7 +134,7 @@ void HistoryController::addSessionAlarms(const QStringList &rules)
     }
 }
 
-void HistoryController::saveAlarms()
+void MonitorProgram::saveAlarms()
 {
     AlarmStore::Contents contents;
     contents.rules = m_alarms->rules();
@@ -138,7 +147,7 @@ void HistoryController::saveAlarms()
     }
 }
 
-void HistoryController::addAlarmsPane()
+void MonitorProgram::addAlarmsPane()
 {
     auto *pane = new AlarmsPane(*m_alarms);
     const AlarmStore::Contents stored = m_alarmStore->load();
@@ -147,9 +156,9 @@ void HistoryController::addAlarmsPane()
     dock->setObjectName(QStringLiteral("AlarmsDock"));
     dock->setWidget(pane);
     m_historyWindow->addDockWidget(Qt::RightDockWidgetArea, dock);
-    connect(pane, &AlarmsPane::rulesEdited, this, &HistoryController::saveAlarms);
-    connect(m_alarms, &AlarmWatch::happened, this, &HistoryController::showAlarmMarks);
-    connect(m_alarms, &AlarmWatch::rulesChanged, this, &HistoryController::showAlarmMarks);
+    connect(pane, &AlarmsPane::rulesEdited, this, &MonitorProgram::saveAlarms);
+    connect(m_alarms, &AlarmWatch::happened, this, &MonitorProgram::showAlarmMarks);
+    connect(m_alarms, &AlarmWatch::rulesChanged, this, &MonitorProgram::showAlarmMarks);
     showAlarmMarks();
     connect(pane, &AlarmsPane::notifyChanged, this, [this](bool notify, bool sound) {
         m_notifier->setEnabled(notify, sound);
@@ -157,7 +166,7 @@ void HistoryController::addAlarmsPane()
     });
 }
 
-void HistoryController::showAlarmMarks()
+void MonitorProgram::showAlarmMarks()
 {
     QList<int> raised;
     for (const AlarmEngine::Active &alarm : m_alarms->active()) {
@@ -173,7 +182,7 @@ void HistoryController::showAlarmMarks()
     m_historyWindow->findChild<WaterfallView *>()->setAlarmTimes(times);
 }
 
-void HistoryController::showHistory()
+void MonitorProgram::showHistory()
 {
     if (m_historyWindow == nullptr) {
         m_historyWindow = std::make_unique<HistoryWindow>(*m_history, *m_statistics, *m_recorder,
@@ -187,7 +196,7 @@ void HistoryController::showHistory()
     m_historyWindow->activateWindow();
 }
 
-void HistoryController::showHelp()
+void MonitorProgram::showHelp()
 {
     if (m_helpWindow == nullptr) {
         m_helpWindow = std::make_unique<HelpWindow>();
@@ -198,26 +207,28 @@ void HistoryController::showHelp()
     m_helpWindow->activateWindow();
 }
 
-void HistoryController::resetMaxHold()
+void MonitorProgram::resetMaxHold()
 {
-    m_window.engine().resetMaxHold();
+    m_engine->resetMaxHold();
 }
 
-void HistoryController::saveChartImage()
+void MonitorProgram::saveChartImage()
 {
     QWidget *parent = QApplication::activeWindow();
-    const QString path = m_chooser(parent != nullptr ? parent : &m_window, tr("Save chart image"),
-                                   imagefiles::proposedPath(), tr("PNG images (*.png)"));
+    const QString path =
+        m_chooser(parent != nullptr ? parent : m_window.get(), tr("Save chart image"),
+                  imagefiles::proposedPath(), tr("PNG images (*.png)"));
     if (path.isEmpty()) {
         return;
     }
-    const QString error = imagefiles::savePng(m_window.controls().picture1->image(), path);
+    const QString error = imagefiles::savePng(m_window->controls().picture1->image(), path);
     if (!error.isEmpty()) {
-        QMessageBox::warning(parent != nullptr ? parent : &m_window, tr("Save chart image"), error);
+        QMessageBox::warning(parent != nullptr ? parent : m_window.get(), tr("Save chart image"),
+                             error);
     }
 }
 
-void HistoryController::report(const QString &message)
+void MonitorProgram::report(const QString &message)
 {
     std::fprintf(stderr, "kvt318-monitor: %s\n", message.toLocal8Bit().constData());
     std::fflush(stderr);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "engine/protocol/seriallink.h"
 #include "windows/history/savepathchooser.h"
+#include "windows/main/mainwindow.h"
 
 #include <QObject>
 
@@ -12,27 +14,38 @@ class AlarmWatch;
 class HelpWindow;
 class HistoryStatistics;
 class HistoryWindow;
-class MainWindow;
 class MonitorActions;
 class Recorder;
+class SweepEngine;
 class SweepHistory;
 
-// What the monitor keeps beside its window: the history of the sweeps from the start of the
-// program, recording to a file, and the actions reached from the main window's keyboard. It
-// listens to the window's sweep engine; of the window itself it takes only the chart's image.
-class HistoryController : public QObject
+// What the monitor is built from; tests replace them. Empty members take the real ones.
+struct MonitorProgramServices
+{
+    std::unique_ptr<SerialLink> link;
+    MainWindowServices window;
+    // Alarm rules are kept in this file (the user's by default).
+    QString alarmStorePath;
+};
+
+// kvt318-monitor once its command line is read: the sweep engine and the window that shows
+// it, and what the program keeps beside them (the history of the sweeps from the start of the
+// program, recording to a file, the alarms, and the actions reached from the main window's
+// keyboard). Every reading the engine stores reaches the recorder, and every sweep the
+// recorder completes reaches the history and the alarms, through the connections made here.
+class MonitorProgram : public QObject
 {
     Q_OBJECT
 
 public:
-    // Alarm rules are kept in the store's file (the user's by default).
-    explicit HistoryController(MainWindow &window, QObject *parent = nullptr,
-                               const QString &alarmStorePath = {});
+    using Services = MonitorProgramServices;
+
+    explicit MonitorProgram(MonitorProgramServices services = {}, QObject *parent = nullptr);
     // Waits at most Recorder::kShutdownLimit for rows still queued, and says on standard error
     // how many could not be written.
-    ~HistoryController() override;
-    HistoryController(const HistoryController &) = delete;
-    HistoryController &operator=(const HistoryController &) = delete;
+    ~MonitorProgram() override;
+    MonitorProgram(const MonitorProgram &) = delete;
+    MonitorProgram &operator=(const MonitorProgram &) = delete;
 
     void setSavePathChooser(SavePathChooser chooser) { m_chooser = std::move(chooser); }
 
@@ -48,6 +61,8 @@ public:
     // Asks for a file and saves the chart as a PNG at its current size.
     void saveChartImage();
 
+    [[nodiscard]] SweepEngine &engine() const { return *m_engine; }
+    [[nodiscard]] MainWindow &window() const { return *m_window; }
     [[nodiscard]] SweepHistory &history() const { return *m_history; }
     [[nodiscard]] Recorder &recorder() const { return *m_recorder; }
     [[nodiscard]] AlarmWatch &alarms() const { return *m_alarms; }
@@ -65,7 +80,9 @@ private:
     void showAlarmMarks();
     static void report(const QString &message);
 
-    MainWindow &m_window;
+    // The window stops the engine as it closes, so it goes first.
+    std::unique_ptr<SweepEngine> m_engine;
+    std::unique_ptr<MainWindow> m_window;
     SavePathChooser m_chooser;
     MonitorActions *m_actions = nullptr;
     SweepHistory *m_history = nullptr;
