@@ -92,7 +92,7 @@ QString OptionTable::read()
             }
         }
         if (row.read && (given || !row.defaultValue.isEmpty())) {
-            if (const QString error = row.read(m_parser.values(name)); !error.isEmpty()) {
+            if (QString error = row.read(m_parser.values(name)); !error.isEmpty()) {
                 return error;
             }
         }
