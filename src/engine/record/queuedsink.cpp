@@ -207,6 +207,12 @@ bool QueuedSink::push(Record record)
     return queued;
 }
 
+bool QueuedSink::hasRoom() const
+{
+    const std::lock_guard lock(m_state->mutex);
+    return m_state->queue.size() < m_state->capacity / 2;
+}
+
 void QueuedSink::reopen()
 {
     {

@@ -59,6 +59,8 @@ public:
 
     [[nodiscard]] QString name() const { return m_name; }
     [[nodiscard]] bool takesReadings() const { return m_takesReadings; }
+    // Whether the queue is less than half full: a source that can wait holds back beyond.
+    [[nodiscard]] bool hasRoom() const;
     [[nodiscard]] qint64 rowsWritten() const;
     // Rows the sink dropped for want of room.
     [[nodiscard]] qint64 rowsDropped() const;

@@ -17,10 +17,10 @@ Recorder::~Recorder()
 }
 
 bool Recorder::start(const QString &path, RecordFormat format, const WriterSettings &settings,
-                     const FileRules &rules)
+                     const FileRules &rules, std::optional<qint64> firstUtcMs)
 {
     auto file = std::make_unique<RotatingFile>(path, format, settings, rules);
-    if (!file->open()) {
+    if (!file->open(firstUtcMs)) {
         m_lastError = file->errorString();
         return false;
     }
@@ -117,6 +117,29 @@ void Recorder::addReading(const Reading &reading)
 void Recorder::startRun()
 {
     m_assembler.startRun();
+}
+
+void Recorder::addSweep(const SweepRecord &sweep)
+{
+    if (m_finished || m_limitReached) {
+        return;
+    }
+    if (m_file && m_file->takesReadings()) {
+        for (int index = 0; index < MonitorState::kChannelCount; ++index) {
+            const Reading reading{index, sweep.dbm[static_cast<std::size_t>(index)], sweep.utcMs,
+                                  sweep.mode};
+            if (!m_file->push(reading)) {
+                collectFailures();
+                break;
+            }
+        }
+    }
+    recordSweep(sweep);
+}
+
+bool Recorder::hasRoom() const
+{
+    return !m_file || m_file->hasRoom();
 }
 
 QString Recorder::path() const

@@ -62,8 +62,9 @@ public:
 
     // A new recording to path, appended to (the header only when the file is new or empty);
     // false when it cannot be opened, with "FILE: reason" in lastError().
+    // A rotating file starts at the period of firstUtcMs (a recording's first sweep), or now.
     bool start(const QString &path, RecordFormat format, const WriterSettings &settings = {},
-               const FileRules &rules = {});
+               const FileRules &rules = {}, std::optional<qint64> firstUtcMs = std::nullopt);
     // A new recording to a sink already open; name is what messages call it.
     void start(std::unique_ptr<RecordSink> sink, const QString &name);
     // The rows already queued are still written, then the file is closed.
@@ -79,6 +80,10 @@ public:
     // the previous run is dropped).
     void addReading(const Reading &reading);
     void startRun();
+    // A whole sweep, from a source that gives them so (a recording read back).
+    void addSweep(const SweepRecord &sweep);
+    // Whether the file's queue takes more without a wait: a source with time holds back beyond.
+    [[nodiscard]] bool hasRoom() const;
 
     [[nodiscard]] bool isRecording() const { return m_file != nullptr; }
     [[nodiscard]] QString path() const;

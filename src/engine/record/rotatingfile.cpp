@@ -81,10 +81,11 @@ RotatingFile::RotatingFile(QString path, RecordFormat format, WriterSettings set
 
 RotatingFile::~RotatingFile() = default;
 
-bool RotatingFile::open()
+bool RotatingFile::open(std::optional<qint64> firstUtcMs)
 {
     if (m_rules.rotate) {
-        m_period = rotation::periodStart(QDateTime::currentMSecsSinceEpoch(), *m_rules.rotate);
+        m_period = rotation::periodStart(firstUtcMs.value_or(QDateTime::currentMSecsSinceEpoch()),
+                                         *m_rules.rotate);
     }
     // A file system already below the floor gets no file, not even a header, until there is
     // room: a service restarted on a full disk must not fail at its first write again.

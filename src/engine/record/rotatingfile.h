@@ -46,7 +46,8 @@ public:
 
     // Opens the file of the present period, unless its file system is below the floor; writes
     // nothing.
-    [[nodiscard]] bool open();
+    // With rotation, the file of firstUtcMs's period, or of the present one.
+    [[nodiscard]] bool open(std::optional<qint64> firstUtcMs = std::nullopt);
     // "standard output" for "-", else the path given.
     [[nodiscard]] QString displayName() const;
 
