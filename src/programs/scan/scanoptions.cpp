@@ -236,14 +236,6 @@ QString readFileOptions(const QCommandLineParser &parser, const Names &names, Sc
             .arg(parser.value(names.minFree));
     }
     options.files.minFreeBytes = *minFree;
-    if (!parser.value(names.replay).isEmpty()) {
-        for (const QCommandLineOption *option : {&names.rotate, &names.minFree}) {
-            if (parser.isSet(*option)) {
-                return QStringLiteral("--%1 is for a port, not --replay")
-                    .arg(option->names().constLast());
-            }
-        }
-    }
     return {};
 }
 
