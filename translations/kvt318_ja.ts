@@ -177,7 +177,7 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     </message>
 </context>
 <context>
-    <name>HistoryController</name>
+    <name>MonitorProgram</name>
     <message>
         <source>Alarms</source>
         <translation>アラーム</translation>
@@ -234,22 +234,6 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <translation>ファイル(&amp;F)</translation>
     </message>
     <message>
-        <source>&amp;Record to CSV…</source>
-        <translation>CSV に記録(&amp;R)…</translation>
-    </message>
-    <message>
-        <source>S&amp;top recording</source>
-        <translation>記録を停止(&amp;T)</translation>
-    </message>
-    <message>
-        <source>Save &amp;waterfall image…</source>
-        <translation>ウォーターフォール画像を保存(&amp;W)…</translation>
-    </message>
-    <message>
-        <source>&amp;Export statistics (CSV)…</source>
-        <translation>統計をエクスポート (CSV)(&amp;E)…</translation>
-    </message>
-    <message>
         <source>&amp;Close</source>
         <translation>閉じる(&amp;C)</translation>
     </message>
@@ -269,39 +253,55 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <source>%1 sweeps/s</source>
         <translation>%1 スイープ/秒</translation>
     </message>
-    <message numerus="yes">
-        <source>Recording to %1: %n row(s) written</source>
-        <translation>
-            <numerusform>%1 に記録中: %n 行書き込み済み</numerusform>
-        </translation>
+    <message>
+        <source>&amp;Show:</source>
+        <translation>表示(&amp;S):</translation>
     </message>
     <message>
-        <source>Recording stopped: %1</source>
-        <translation>記録を停止しました: %1</translation>
+        <source>Times in &amp;UTC</source>
+        <translation>時刻を UTC で表示(&amp;U)</translation>
     </message>
     <message>
-        <source>Not recording</source>
-        <translation>記録していません</translation>
+        <source>Waiting for the first sweep: start the monitor, or open a recording (File → Open recording…).</source>
+        <translation>最初のスイープを待っています。モニタを開始するか、記録を開いてください (ファイル → 記録を開く…)。</translation>
     </message>
     <message>
-        <source>Record to CSV</source>
-        <translation>CSV に記録</translation>
+        <source>This recording holds no complete sweep.</source>
+        <translation>この記録には完了したスイープがありません。</translation>
     </message>
     <message>
-        <source>CSV files (*.csv)</source>
-        <translation>CSV ファイル (*.csv)</translation>
+        <source>%1 sweeps</source>
+        <translation>%1 スイープ</translation>
+    </message>
+</context>
+<context>
+    <name>BaselineControls</name>
+    <message>
+        <source>Com&amp;pare with…</source>
+        <translation>比較対象(&amp;P)…</translation>
     </message>
     <message>
-        <source>Save waterfall image</source>
-        <translation>ウォーターフォール画像の保存</translation>
+        <source>C&amp;lear baseline</source>
+        <translation>比較対象を解除(&amp;L)</translation>
     </message>
     <message>
-        <source>PNG images (*.png)</source>
-        <translation>PNG 画像 (*.png)</translation>
+        <source>Compare with</source>
+        <translation>比較対象</translation>
     </message>
     <message>
-        <source>Export statistics</source>
-        <translation>統計のエクスポート</translation>
+        <source>Recordings and summaries (*.csv *.jsonl *.gz);;All files (*)</source>
+        <translation>記録ファイルと集計 (*.csv *.jsonl *.gz);;すべてのファイル (*)</translation>
+    </message>
+</context>
+<context>
+    <name>ExportControls</name>
+    <message>
+        <source>Save &amp;waterfall image…</source>
+        <translation>ウォーターフォール画像を保存(&amp;W)…</translation>
+    </message>
+    <message>
+        <source>&amp;Export statistics (CSV)…</source>
+        <translation>統計をエクスポート (CSV)(&amp;E)…</translation>
     </message>
     <message>
         <source>Export &amp;trace for frequency planning</source>
@@ -324,36 +324,39 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <translation>90 パーセンタイル(&amp;9)…</translation>
     </message>
     <message>
+        <source>Save waterfall image</source>
+        <translation>ウォーターフォール画像の保存</translation>
+    </message>
+    <message>
+        <source>PNG images (*.png)</source>
+        <translation>PNG 画像 (*.png)</translation>
+    </message>
+    <message>
+        <source>Export statistics</source>
+        <translation>統計のエクスポート</translation>
+    </message>
+    <message>
         <source>Export trace for frequency planning</source>
         <translation>周波数計画用トレースのエクスポート</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV ファイル (*.csv)</translation>
     </message>
+</context>
+<context>
+    <name>HistorySource</name>
     <message>
         <source>Live</source>
         <translation>ライブ</translation>
-    </message>
-    <message>
-        <source>&amp;Show:</source>
-        <translation>表示(&amp;S):</translation>
     </message>
     <message>
         <source>&amp;Open recording…</source>
         <translation>記録を開く(&amp;O)…</translation>
     </message>
     <message>
-        <source>Com&amp;pare with…</source>
-        <translation>比較対象(&amp;P)…</translation>
-    </message>
-    <message>
-        <source>C&amp;lear baseline</source>
-        <translation>比較対象を解除(&amp;L)</translation>
-    </message>
-    <message>
-        <source>Times in &amp;UTC</source>
-        <translation>時刻を UTC で表示(&amp;U)</translation>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
     </message>
     <message>
         <source>Open recording</source>
@@ -364,14 +367,6 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <translation>記録ファイル (*.csv *.jsonl *.gz);;すべてのファイル (*)</translation>
     </message>
     <message>
-        <source>Waiting for the first sweep: start the monitor, or open a recording (File → Open recording…).</source>
-        <translation>最初のスイープを待っています。モニタを開始するか、記録を開いてください (ファイル → 記録を開く…)。</translation>
-    </message>
-    <message>
-        <source>This recording holds no complete sweep.</source>
-        <translation>この記録には完了したスイープがありません。</translation>
-    </message>
-    <message>
         <source>%1 sweeps</source>
         <translation>%1 スイープ</translation>
     </message>
@@ -379,13 +374,38 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <source>%1 damaged lines skipped</source>
         <translation>破損した %1 行を読み飛ばしました</translation>
     </message>
+</context>
+<context>
+    <name>RecordingControls</name>
     <message>
-        <source>Compare with</source>
-        <translation>比較対象</translation>
+        <source>&amp;Record to CSV…</source>
+        <translation>CSV に記録(&amp;R)…</translation>
     </message>
     <message>
-        <source>Recordings and summaries (*.csv *.jsonl *.gz);;All files (*)</source>
-        <translation>記録ファイルと集計 (*.csv *.jsonl *.gz);;すべてのファイル (*)</translation>
+        <source>S&amp;top recording</source>
+        <translation>記録を停止(&amp;T)</translation>
+    </message>
+    <message numerus="yes">
+        <source>Recording to %1: %n row(s) written</source>
+        <translation>
+            <numerusform>%1 に記録中: %n 行書き込み済み</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Recording stopped: %1</source>
+        <translation>記録を停止しました: %1</translation>
+    </message>
+    <message>
+        <source>Not recording</source>
+        <translation>記録していません</translation>
+    </message>
+    <message>
+        <source>Record to CSV</source>
+        <translation>CSV に記録</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV ファイル (*.csv)</translation>
     </message>
 </context>
 <context>

@@ -4,8 +4,8 @@
 // without scrapes and under 1000 scrapes a second.
 // Usage: exports-bench. Prints "name value" lines.
 #include "engine/protocol/reading.h"
-#include "engine/record/influxlinewriter.h"
-#include "engine/record/rtlpowerwriter.h"
+#include "engine/record/influxencoder.h"
+#include "engine/record/rtlpowerencoder.h"
 #include "engine/record/sweeprecord.h"
 #include "simprocess.h"
 
@@ -232,24 +232,26 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     QFile rtlFile(dir.filePath(QStringLiteral("rtl_power.csv")));
     QFile influxFile(dir.filePath(QStringLiteral("survey.lp")));
-    if (!rtlFile.open(QIODevice::WriteOnly) || !influxFile.open(QIODevice::WriteOnly)) {
+    // Unbuffered: each row one write(2), as the recording file writes it.
+    constexpr auto kMode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    if (!rtlFile.open(kMode) || !influxFile.open(kMode)) {
         std::fprintf(stderr, "exports-bench: %s\n", qPrintable(dir.path()));
         return 1;
     }
     // One row a sweep, as --integrate cannot go below a second: the dearest case.
-    RtlPowerWriter rtlPower(rtlFile);
+    RtlPowerEncoder rtlPower;
     int sweeps = 0;
     writerCost("rtl_power_us_per_sweep", [&](const SweepRecord &sweep) {
         SweepRecord spaced = sweep;
         spaced.utcMs = 1796628600000 + 1000LL * sweeps++;
-        rtlPower.writeSweep(spaced);
+        rtlFile.write(rtlPower.sweep(spaced));
     });
-    InfluxLineWriter influx(influxFile, QStringLiteral("ttyUSB0"),
-                            {{QStringLiteral("site"), QStringLiteral("north")}});
+    InfluxEncoder influx(QStringLiteral("ttyUSB0"),
+                         {{QStringLiteral("site"), QStringLiteral("north")}});
     writerCost("influx_us_per_sweep", [&](const SweepRecord &sweep) {
         for (int i = 0; i < static_cast<int>(sweep.dbm.size()); ++i) {
-            influx.writeReading(
-                Reading{i, sweep.dbm[static_cast<std::size_t>(i)], sweep.utcMs + i, sweep.mode});
+            influxFile.write(influx.reading(
+                Reading{i, sweep.dbm[static_cast<std::size_t>(i)], sweep.utcMs + i, sweep.mode}));
         }
     });
     scrapeDuringSweep();

@@ -5,25 +5,32 @@
 // unit" lines.
 #include "engine/history/sweephistory.h"
 #include "engine/record/recorder.h"
-#include "engine/record/recordsink.h"
 #include "painters/waterfallpainter.h"
-#include "programs/monitor/historycontroller.h"
+#include "programs/monitor/monitorprogram.h"
 #include "windows/history/historywindow.h"
 #include "windows/main/mainwindow.h"
 #include "windowsweep.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -39,16 +46,48 @@ constexpr qint64 kSweepMs = 360; // about the fastest real sweep
 constexpr auto kSlowWrite = std::chrono::milliseconds(500);
 constexpr double kChannels = 40.0;
 
-// A disk that takes half a second for every row.
-class SlowSink : public RecordSink
+constexpr int kRowBytes = 256;
+constexpr int kPipeBytes = 4096;
+
+// A disk that takes half a second for every row: a FIFO whose reader takes a row's bytes each
+// half second, its pipe a page long so that the writer soon waits for it.
+class SlowDisk
 {
 public:
-    bool writeSweep(const SweepRecord &) override
+    explicit SlowDisk(const QString &path)
+        : m_path(path)
     {
-        std::this_thread::sleep_for(kSlowWrite);
-        return true;
+        if (::mkfifo(QFile::encodeName(path).constData(), 0600) == 0) {
+            m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+            ::fcntl(m_fd, F_SETPIPE_SZ, kPipeBytes);
+            m_reader = std::thread([this] {
+                std::array<char, kRowBytes> row{};
+                while (!m_stop) {
+                    std::this_thread::sleep_for(kSlowWrite);
+                    (void)::read(m_fd, row.data(), row.size());
+                }
+            });
+        }
     }
-    [[nodiscard]] QString errorString() const override { return {}; }
+    ~SlowDisk()
+    {
+        m_stop = true;
+        if (m_reader.joinable()) {
+            m_reader.join();
+        }
+        ::close(m_fd);
+    }
+    SlowDisk(const SlowDisk &) = delete;
+    SlowDisk &operator=(const SlowDisk &) = delete;
+
+    [[nodiscard]] bool isReady() const { return m_fd >= 0; }
+    [[nodiscard]] QString path() const { return m_path; }
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    std::atomic<bool> m_stop{false};
+    std::thread m_reader;
 };
 
 double sweepsPerSecond(const WindowSweep::Result &result)
@@ -130,10 +169,17 @@ int main(int argc, char *argv[])
     }
 
     QTemporaryDir dir;
-    MainWindow::Services services;
-    services.settingsPath = dir.filePath(QStringLiteral("monitor.ini"));
-    MainWindow window(std::move(services));
-    HistoryController controller(window);
+    // The writer left blocked at the end gets an error, not a signal, when the disk goes.
+    std::signal(SIGPIPE, SIG_IGN);
+    SlowDisk slowDisk(dir.filePath(QStringLiteral("slow")));
+    if (!slowDisk.isReady()) {
+        std::fprintf(stderr, "history-bench: %s\n", qPrintable(slowDisk.path()));
+        return 1;
+    }
+    MonitorProgram::Services services;
+    services.window.settingsPath = dir.filePath(QStringLiteral("monitor.ini"));
+    MonitorProgram controller(std::move(services));
+    MainWindow &window = controller.window();
     window.show();
     WindowSweep sweep(window);
     std::vector<double> plain;
@@ -151,7 +197,9 @@ int main(int argc, char *argv[])
         const qint64 rowsWritten = controller.recorder().rowsWritten();
         controller.recorder().stop();
         controller.historyWindow()->hide();
-        controller.recorder().start(std::make_unique<SlowSink>(), QStringLiteral("slow disk"));
+        if (!controller.recorder().start(slowDisk.path(), RecordFormat::Csv)) {
+            return 1;
+        }
         const WindowSweep::Result slow = sweep.run(airMonitorAt19200(), kStretch);
         controller.recorder().stop();
         for (const WindowSweep::Result *result : {&without, &with, &slow}) {

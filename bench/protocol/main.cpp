@@ -3,6 +3,8 @@
 // output (bench/run collects them); progress and failures go to standard error.
 //
 // Usage: protocol-bench   (the simulator from KVT318_SIM, else the one built beside it)
+#include "engine/protocol/qtseriallink.h"
+#include "engine/protocol/sweepengine.h"
 #include "processusage.h"
 #include "sweepfigures.h"
 #include "windows/main/mainwindow.h"
@@ -13,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -106,9 +109,10 @@ int main(int argc, char *argv[])
     }
     const QApplication app(argc, argv);
     const QTemporaryDir dir;
+    SweepEngine engine(std::make_unique<QtSerialLink>());
     MainWindow::Services services;
     services.settingsPath = dir.filePath(QStringLiteral("monitor.ini"));
-    MainWindow window(std::move(services));
+    MainWindow window(engine, std::move(services));
     window.show();
     WindowSweep sweep(window);
     int status = 0;

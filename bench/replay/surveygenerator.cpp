@@ -1,6 +1,6 @@
 #include "surveygenerator.h"
 
-#include "engine/record/recordfile.h"
+#include "engine/record/outputfile.h"
 #include "engine/record/sweeprecord.h"
 
 #include <QFile>
@@ -21,8 +21,8 @@ constexpr std::array<std::pair<int, int>, 4> kBusyChannels{{{5, 30}, {12, 8}, {2
 QString write(const QString &path, qint64 sweeps, qint64 firstUtcMs)
 {
     QFile::remove(path);
-    RecordFile file(path, RecordFormat::Csv);
-    if (!file.open() || !file.writeHeader()) {
+    OutputFile file(path, RecordFormat::Csv);
+    if (!file.open()) {
         return file.errorString();
     }
     std::mt19937 random(7); // NOLINT: a fixed seed, the same survey every time
@@ -42,7 +42,7 @@ QString write(const QString &path, qint64 sweeps, qint64 firstUtcMs)
                     static_cast<qint16>(kBusyLevel + noise(random));
             }
         }
-        if (!file.writeSweep(sweep)) {
+        if (!file.write(sweep)) {
             return file.errorString();
         }
     }

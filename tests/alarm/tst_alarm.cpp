@@ -3,7 +3,10 @@
 #include "engine/alarm/alarmengine.h"
 #include "engine/alarm/alarmevent.h"
 #include "engine/alarm/alarmrule.h"
+#include "engine/alarm/alarmwatch.h"
+#include "engine/protocol/monitorstate.h"
 #include "engine/protocol/reading.h"
+#include "engine/record/sweeprecord.h"
 
 #include <QtTest>
 
@@ -54,6 +57,33 @@ QStringList run(const QString &ruleText, const QString &script)
     }
     return seen;
 }
+
+// Keeps "NAME:kind#channel/raised now" for each event; a failing one fails for good at its first.
+class KeptAction : public AlarmAction
+{
+public:
+    KeptAction(QString name, QStringList &kept, bool failing = false)
+        : m_name(std::move(name))
+        , m_kept(kept)
+        , m_failing(failing)
+    {}
+
+    void take(const AlarmEvent &event, const AlarmEngine &engine) override
+    {
+        m_kept.append(QStringLiteral("%1:%2#%3/%4")
+                          .arg(m_name, alarms::kindName(event.kind))
+                          .arg(channelplan::channelNumber(event.index))
+                          .arg(engine.active().size()));
+        m_failed = m_failing;
+    }
+    [[nodiscard]] QString failure() const override { return m_failed ? m_name : QString(); }
+
+private:
+    QString m_name;
+    QStringList &m_kept;
+    bool m_failing = false;
+    bool m_failed = false;
+};
 
 } // namespace
 
@@ -190,6 +220,53 @@ private Q_SLOTS:
         QFETCH(QString, script);
         QFETCH(QString, expected);
         QCOMPARE(run(rule, script).join(QLatin1Char(' ')), expected);
+    }
+
+    // Each event goes to the actions in the order they were added, the alarms raised now known to
+    // them; one that fails for good is reported once (the step returns false), then passed over.
+    void watchTakesEventsToActions_data()
+    {
+        QTest::addColumn<QString>("script"); // s: a sweep, r: a reading of channel 30; 1 s apart
+        QTest::addColumn<bool>("failing");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("sweeps in order")
+            << "r-80 s-80 s-100 end" << false
+            << "A:raised#12/2 B:raised#12/2 A:raised#30/2 B:raised#30/2 A:cleared#12/0 "
+               "B:cleared#12/0 A:cleared#30/0 B:cleared#30/0";
+        QTest::newRow("fails for good") << "s-80 s-100" << true
+                                        << "A:raised#12/2 failed:A B:raised#12/2 B:raised#30/2 "
+                                           "false B:cleared#12/0 B:cleared#30/0";
+    }
+    void watchTakesEventsToActions()
+    {
+        QFETCH(QString, script);
+        QFETCH(bool, failing);
+        QFETCH(QString, expected);
+        AlarmWatch watch({*alarms::parseRule("ch=all,above=-90,clear-for=0").rule},
+                         AlarmWatch::Input::Sweeps);
+        QStringList kept;
+        watch.addAction(std::make_unique<KeptAction>("A", kept, failing));
+        watch.addAction(std::make_unique<KeptAction>("B", kept));
+        connect(&watch, &AlarmWatch::failed, this,
+                [&kept](const QString &reason) { kept.append("failed:" + reason); });
+        qint64 utcMs = kStartUtcMs;
+        for (const QString &step : script.split(QLatin1Char(' '))) {
+            const auto dbm = static_cast<qint16>(step.mid(1).toInt());
+            utcMs += 1000;
+            SweepRecord sweep{utcMs};
+            sweep.dbm.fill(MonitorState::kNoReading);
+            sweep.dbm[static_cast<std::size_t>(channelplan::channelIndex(12))] = dbm;
+            sweep.dbm[static_cast<std::size_t>(channelplan::channelIndex(kChannel))] = dbm;
+            const bool taken =
+                step == QLatin1String("end") ? watch.end(QStringLiteral("stopped"))
+                : step.startsWith(QLatin1Char('s'))
+                    ? watch.addSweep(sweep)
+                    : watch.addReading({channelplan::channelIndex(kChannel), dbm, utcMs});
+            if (!taken) {
+                kept.append(QStringLiteral("false"));
+            }
+        }
+        QCOMPARE(kept.join(QLatin1Char(' ')), expected);
     }
 
     // The log and the JSON carry the same fields; a rule with commas stays one CSV field.

@@ -131,14 +131,16 @@ class TestMonitorRun : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    // The engine of the latest window; it outlives the window, which each test closes first.
+    std::unique_ptr<SweepEngine> m_engine;
 
     [[nodiscard]] std::unique_ptr<MainWindow>
-    openWindow(std::unique_ptr<SerialLink> link = nullptr) const
+    openWindow(std::unique_ptr<SerialLink> link = std::make_unique<QtSerialLink>())
     {
+        m_engine = std::make_unique<SweepEngine>(std::move(link));
         MainWindow::Services services;
-        services.link = std::move(link);
         services.settingsPath = m_dir->filePath(kSettingsFile);
-        auto window = std::make_unique<MainWindow>(std::move(services));
+        auto window = std::make_unique<MainWindow>(*m_engine, std::move(services));
         window->show();
         return window;
     }

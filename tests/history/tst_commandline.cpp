@@ -30,6 +30,9 @@ private Q_SLOTS:
         QTest::newRow("alarms") << QStringList{"--alarm", "ch=30,above=-90", "--alarm",
                                                "ch=all,above=noise+10"}
                                 << -1 << "" << false;
+        QTest::newRow("a day's hold")
+            << QStringList{"--alarm", "ch=30,above=-90,for=1d"} << -1 << "" << false;
+        QTest::newRow("open") << QStringList{"--open", "r.csv"} << -1 << "" << true;
         QTest::newRow("bad alarm")
             << QStringList{"--alarm", "ch=30,above=-90", "--alarm", "ch=30"} << 2 << "" << false;
     }
@@ -49,6 +52,28 @@ private Q_SLOTS:
         // Help and version go to standard output; a refusal to standard error, with the usage.
         QCOMPARE(outcome.output.isEmpty(), exitCode != 0);
         QCOMPARE(outcome.error.contains(QLatin1String("--record <FILE>")), exitCode != 0);
+    }
+
+    // Each refusal names what is wrong on its first line, the usage after it.
+    void refusals_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown") << QStringList{"--bogus"} << "Unknown option 'bogus'.";
+        QTest::newRow("no value") << QStringList{"--open"} << "Missing value after '--open'.";
+        QTest::newRow("stray") << QStringList{"--history", "COM3"} << "Unexpected argument: COM3";
+        QTest::newRow("rule") << QStringList{"--alarm", "ch=30,above=-90,for=1w"}
+                              << "alarm rule \"ch=30,above=-90,for=1w\": for=1w is not a time "
+                                 "such as 0, 500ms, 5s, 2m or 1h";
+    }
+    void refusals()
+    {
+        QFETCH(QStringList, arguments);
+        arguments.prepend(QStringLiteral("kvt318-monitor"));
+        const CommandLineOutcome outcome = commandline::parse(arguments);
+        QCOMPARE(outcome.exitCode, commandline::kUsageExitCode);
+        QTEST(outcome.error.section(QLatin1Char('\n'), 0, 0), "message");
+        QVERIFY(outcome.error.contains(QLatin1String("--alarm <RULE>")));
     }
 
     // The real program: with a display platform that cannot load, reaching the window would

@@ -3,9 +3,9 @@
 #include "engine/alarm/alarmwatch.h"
 #include "engine/history/sweephistory.h"
 #include "engine/protocol/sweepengine.h"
-#include "engine/record/recordfile.h"
+#include "engine/record/outputfile.h"
 #include "programs/monitor/alarmstore.h"
-#include "programs/monitor/historycontroller.h"
+#include "programs/monitor/monitorprogram.h"
 #include "programs/monitor/translations.h"
 #include "scriptedlink.h"
 #include "windows/history/alarmspane.h"
@@ -16,10 +16,12 @@
 #include "windows/history/waterfallview.h"
 #include "windows/main/mainwindow.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -28,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -73,8 +76,8 @@ class TestHistory : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<HistoryController> m_controller;
+    std::unique_ptr<MonitorProgram> m_program;
+    MainWindow *m_window = nullptr;
     ScriptedLink *m_link = nullptr; // the window's
 
     // One reading per channel from `first` on, as the sweep stores them; all 40 end a sweep.
@@ -89,19 +92,19 @@ class TestHistory : public QObject
 private Q_SLOTS:
     void init()
     {
-        MainWindow::Services services;
+        MonitorProgram::Services services;
         auto link = std::make_unique<ScriptedLink>();
         m_link = link.get();
         services.link = std::move(link);
-        services.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
-        m_window = std::make_unique<MainWindow>(std::move(services));
-        m_controller =
-            std::make_unique<HistoryController>(*m_window, nullptr, m_dir.filePath("alarms.ini"));
+        services.window.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
+        services.alarmStorePath = m_dir.filePath("alarms.ini");
+        m_program = std::make_unique<MonitorProgram>(std::move(services));
+        m_window = &m_program->window();
     }
     void cleanup()
     {
-        m_controller.reset();
-        m_window.reset();
+        m_window = nullptr;
+        m_program.reset();
     }
 
     void ringIsBoundedAndOrdered_data()
@@ -145,7 +148,7 @@ private Q_SLOTS:
         Q_EMIT engine.runStarted();
         storeReadings(25, kChannels - 25, kStartMs + 2 * kSweepMs);
         storeReadings(0, kChannels, kStartMs + 3 * kSweepMs);
-        QCOMPARE(rowTimes(m_controller->history()),
+        QCOMPARE(rowTimes(m_program->history()),
                  (QList<qint64>{kStartMs + 3 * kSweepMs, -1, kStartMs, -1}));
     }
 
@@ -187,8 +190,8 @@ private Q_SLOTS:
         QFETCH(QList<qint16>, levels);
         QFETCH(int, threshold);
         QFETCH(int, runStartsBefore);
-        m_controller->showHistory();
-        HistoryWindow *window = m_controller->historyWindow();
+        m_program->showHistory();
+        HistoryWindow *window = m_program->historyWindow();
         QVERIFY(window != nullptr);
         // The last sweep arrives now, the others a second apart before it: one sweep a second.
         const qint64 first = QDateTime::currentMSecsSinceEpoch() - (levels.size() - 1) * kSweepMs;
@@ -226,22 +229,22 @@ private Q_SLOTS:
         const QString path = m_dir.filePath(QStringLiteral("night.csv"));
         QFile::remove(path);
         {
-            RecordFile file(path, RecordFormat::Csv);
-            QVERIFY(file.open() && file.writeHeader());
+            OutputFile file(path, RecordFormat::Csv);
+            QVERIFY(file.open());
             // Channel 12 busy in the older half only.
             for (int n = 0; n < 20; ++n) {
                 SweepRecord sweep = sweepAt(kStartMs + n * kSweepMs);
                 sweep.sweep = n + 1;
                 sweep.dbm.fill(-120);
                 sweep.dbm[5] = qint16(n < 10 ? -60 : -120);
-                QVERIFY(file.writeSweep(sweep));
+                QVERIFY(file.write(sweep));
             }
         }
         const QString tracePath = m_dir.filePath(QStringLiteral("trace.csv"));
-        m_controller->setSavePathChooser([tracePath](QWidget *, const QString &, const QString &,
-                                                     const QString &) { return tracePath; });
-        m_controller->showHistory();
-        HistoryWindow *window = m_controller->historyWindow();
+        m_program->setSavePathChooser([tracePath](QWidget *, const QString &, const QString &,
+                                                  const QString &) { return tracePath; });
+        m_program->showHistory();
+        HistoryWindow *window = m_program->historyWindow();
         window->openRecording(path);
         QTRY_VERIFY(!window->isLoading());
         auto *source = window->findChild<QLabel *>(QStringLiteral("sourceStatus"));
@@ -286,6 +289,52 @@ private Q_SLOTS:
         QVERIFY(span->text().isEmpty());
     }
 
+    // Each export of the File menu goes through the one export path: the file chosen is
+    // written whole, or the window says why not and leaves no file.
+    void exportsWriteTheirFileOrWarn_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<bool>("writable");
+        const QByteArray png("\x89PNG");
+        const QByteArray summary("channel,mhz,");
+        for (const bool writable : {true, false}) {
+            const char *where = writable ? "written" : "missing folder";
+            QTest::addRow("waterfall image, %s", where)
+                << "Save &waterfall image…" << png << writable;
+            QTest::addRow("statistics, %s", where)
+                << "&Export statistics (CSV)…" << summary << writable;
+            QTest::addRow("trace, %s", where) << "&Mean…" << QByteArray("429.2500,") << writable;
+        }
+    }
+    void exportsWriteTheirFileOrWarn()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QByteArray, start);
+        QFETCH(bool, writable);
+        const QString path =
+            m_dir.filePath(writable ? QStringLiteral("export") : QStringLiteral("none/export"));
+        QFile::remove(path);
+        m_program->setSavePathChooser(
+            [path](QWidget *, const QString &, const QString &, const QString &) { return path; });
+        storeReadings(0, kChannels, QDateTime::currentMSecsSinceEpoch());
+        m_program->showHistory();
+        HistoryWindow *window = m_program->historyWindow();
+        const QList<QAction *> actions = window->findChildren<QAction *>();
+        const auto action = std::find_if(actions.cbegin(), actions.cend(),
+                                         [&entry](QAction *a) { return a->text() == entry; });
+        QVERIFY(action != actions.cend());
+        (*action)->trigger();
+        QFile file(path);
+        QCOMPARE(file.open(QIODevice::ReadOnly), writable);
+        QVERIFY(!writable || file.readAll().startsWith(start));
+        const auto *box = window->findChild<QMessageBox *>();
+        QCOMPARE(box != nullptr, !writable);
+        if (box != nullptr) {
+            QVERIFY2(box->text().startsWith(path + QLatin1String(": ")), qPrintable(box->text()));
+        }
+    }
+
     void shortcutsReachTheirActions_data()
     {
         QTest::addColumn<QKeySequence>("keys");
@@ -299,12 +348,12 @@ private Q_SLOTS:
         QFETCH(QKeySequence, keys);
         const QString imagePath = m_dir.filePath(QStringLiteral("chart.png"));
         QFile::remove(imagePath);
-        m_controller->setSavePathChooser(
+        m_program->setSavePathChooser(
             [imagePath](QWidget *, const QString &, const QString &proposed, const QString &) {
                 return proposed.endsWith(QLatin1String(".png")) ? imagePath : QString();
             });
         m_window->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
         // A module in Air Monitor mode: a sweep at -40 dBm, then one at -90.
         m_link->replies = {"KVT-318M\r\n", "*MO=04\r\n"};
         for (int n = 0; n < 2 * kChannels; ++n) {
@@ -326,15 +375,14 @@ private Q_SLOTS:
         const bool help = keys == QKeySequence(Qt::Key_F1);
         const bool reset = keys == QKeySequence(Qt::CTRL | Qt::Key_R);
         const bool image = keys == QKeySequence(Qt::CTRL | Qt::Key_S);
-        QCOMPARE(m_controller->historyWindow() != nullptr, history);
-        QCOMPARE(m_controller->helpWindow() != nullptr, help);
+        QCOMPARE(m_program->historyWindow() != nullptr, history);
+        QCOMPARE(m_program->helpWindow() != nullptr, help);
         QCOMPARE(state.highest.front(), reset ? qint16(-90) : qint16(-40));
         QCOMPARE(state.highest.back(), reset ? qint16(-90) : qint16(-40));
         QCOMPARE(QFile::exists(imagePath), image);
         if (history) {
-            QVERIFY(m_controller->historyWindow()->isVisible());
-            QVERIFY(
-                m_controller->historyWindow()->windowTitle().contains(QLatin1String("History")));
+            QVERIFY(m_program->historyWindow()->isVisible());
+            QVERIFY(m_program->historyWindow()->windowTitle().contains(QLatin1String("History")));
         }
         if (image) {
             const QImage saved(imagePath);
@@ -349,8 +397,17 @@ private Q_SLOTS:
     {
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
         translations::install(*QCoreApplication::instance());
-        m_controller->showHistory();
-        QCOMPARE(m_controller->historyWindow()->windowTitle(), QStringLiteral("KVT-318 履歴"));
+        m_program->showHistory();
+        HistoryWindow *window = m_program->historyWindow();
+        QCOMPARE(window->windowTitle(), QStringLiteral("KVT-318 履歴"));
+        // The window's parts keep their texts' translations.
+        const auto action = [window](const char *name) {
+            return window->findChild<QAction *>(QLatin1String(name))->text();
+        };
+        QCOMPARE(action("record"), QStringLiteral("CSV に記録(&R)…"));
+        QCOMPARE(action("openRecording"), QStringLiteral("記録を開く(&O)…"));
+        QCOMPARE(action("compareWith"), QStringLiteral("比較対象(&P)…"));
+        QCOMPARE(action("exportTraceMedian"), QStringLiteral("中央値(&D)…"));
         QLocale::setDefault(QLocale::c());
     }
 
@@ -358,8 +415,8 @@ private Q_SLOTS:
     // cannot be read is refused and changes nothing; the rules kept exclude this session's.
     void alarmsPaneRaisesAndKeepsRules()
     {
-        m_controller->showHistory();
-        auto *pane = m_controller->historyWindow()->findChild<AlarmsPane *>();
+        m_program->showHistory();
+        auto *pane = m_program->historyWindow()->findChild<AlarmsPane *>();
         QVERIFY(pane != nullptr);
         auto *rules = pane->findChild<QTableWidget *>("AlarmRules");
         auto *active = pane->findChild<QTableWidget *>("ActiveAlarms");
@@ -378,15 +435,15 @@ private Q_SLOTS:
         QCOMPARE(active->rowCount(), 1);
         QCOMPARE(active->item(0, 0)->text(), "30");
         QCOMPARE(active->item(0, 2)->text(), "-70");
-        QVERIFY(alarmPixels(*m_controller->historyWindow()->findChild<OccupancyView *>()) > 0);
-        QVERIFY(alarmPixels(*m_controller->historyWindow()->findChild<WaterfallView *>()) > 0);
+        QVERIFY(alarmPixels(*m_program->historyWindow()->findChild<OccupancyView *>()) > 0);
+        QVERIFY(alarmPixels(*m_program->historyWindow()->findChild<WaterfallView *>()) > 0);
         storeReadings(0, kChannels, kStartMs + kSweepMs);
         QCOMPARE(active->rowCount(), 0);
-        QCOMPARE(alarmPixels(*m_controller->historyWindow()->findChild<OccupancyView *>()), 0);
+        QCOMPARE(alarmPixels(*m_program->historyWindow()->findChild<OccupancyView *>()), 0);
         QCOMPARE(events->count(), 2);
         QVERIFY(events->item(0)->text().contains("cleared at -120 dBm after 1.000 s"));
 
-        m_controller->addSessionAlarms({"ch=7,above=-50"});
+        m_program->addSessionAlarms({"ch=7,above=-50"});
         QCOMPARE(rules->rowCount(), 2);
         rules->item(0, 0)->setCheckState(Qt::Unchecked);
         pane->findChild<QCheckBox *>("AlarmSound")->setChecked(true);

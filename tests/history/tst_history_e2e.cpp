@@ -2,7 +2,7 @@
 // carriers, and a file that fails mid-run ends the recording while the run goes on.
 #include "engine/record/recorder.h"
 #include "programs/monitor/commandline.h"
-#include "programs/monitor/historycontroller.h"
+#include "programs/monitor/monitorprogram.h"
 #include "simprocess.h"
 #include "windows/history/historywindow.h"
 #include "windows/main/mainwindow.h"
@@ -42,21 +42,21 @@ class TestHistoryE2e : public QObject
 
     QTemporaryDir m_dir;
     SimProcess m_sim;
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<HistoryController> m_controller;
+    std::unique_ptr<MonitorProgram> m_program;
+    MainWindow *m_window = nullptr;
 
     void startRun(const QStringList &simOptions, const QString &recordPath)
     {
         QVERIFY(m_sim.start(simOptions));
-        MainWindow::Services services;
-        services.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
-        m_window = std::make_unique<MainWindow>(std::move(services));
-        m_controller = std::make_unique<HistoryController>(*m_window);
+        MonitorProgram::Services services;
+        services.window.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
+        m_program = std::make_unique<MonitorProgram>(std::move(services));
+        m_window = &m_program->window();
         // As the program does with its command line.
         const CommandLineOutcome outcome = commandline::parse(
             {QStringLiteral("kvt318-monitor"), QStringLiteral("--record"), recordPath});
         QVERIFY(outcome.options);
-        QVERIFY(m_controller->startRecording(outcome.options->recordPath));
+        QVERIFY(m_program->startRecording(outcome.options->recordPath));
         m_window->show();
         m_window->controls().comPort->setText(m_sim.devicePath());
         QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);
@@ -65,8 +65,8 @@ class TestHistoryE2e : public QObject
 private Q_SLOTS:
     void cleanup()
     {
-        m_controller.reset();
-        m_window.reset();
+        m_window = nullptr;
+        m_program.reset();
         m_sim.stop();
     }
 
@@ -87,7 +87,7 @@ private Q_SLOTS:
                   QStringLiteral("--carrier"), QStringLiteral("12:-62"),
                   QStringLiteral("--carrier"), QStringLiteral("46:-47")},
                  path);
-        Recorder &recorder = m_controller->recorder();
+        Recorder &recorder = m_program->recorder();
         QSignalSpy failed(&recorder, &Recorder::failed);
         QVERIFY(failed.isValid());
         QTRY_VERIFY_WITH_TIMEOUT(recorder.rowsWritten() >= kRowsWanted, kLimitMs);
@@ -116,9 +116,9 @@ private Q_SLOTS:
         QCOMPARE(box->windowModality(), Qt::NonModal);
         QVERIFY(box->text().contains(path + QLatin1String(": No such file or directory")));
         QVERIFY(m_window->controls().command1->isEnabled());
-        m_controller->showHistory();
+        m_program->showHistory();
         const auto *status =
-            m_controller->historyWindow()->findChild<QLabel *>(QStringLiteral("recordingStatus"));
+            m_program->historyWindow()->findChild<QLabel *>(QStringLiteral("recordingStatus"));
         QVERIFY(status->text().contains(QLatin1String("stopped")));
         QVERIFY(status->text().contains(path));
 

@@ -1,9 +1,9 @@
 // Recordings read back: the formats the program writes, compressed or not, appended runs and
 // breaks, and every kind of damage a crash, an unplug or a hand edit leaves.
 #include "engine/protocol/reading.h"
+#include "engine/record/recordencoder.h"
 #include "engine/record/recordformat.h"
 #include "engine/record/recordingreader.h"
-#include "engine/record/recordsink.h"
 
 #include <QBuffer>
 #include <QtTest>
@@ -25,23 +25,19 @@ SweepRecord sweepAt(qint64 number, qint64 utcMs, RadioMode mode = RadioMode::Air
     return sweep;
 }
 
-// Sweeps through the program's own writer; the long format gets a reading per channel.
+// Sweeps through the program's own encoder; the long format gets a reading per channel.
 QByteArray written(RecordFormat format, const QList<SweepRecord> &sweeps, bool header = true)
 {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    const auto writer = record::makeWriter(format, buffer);
-    if (header) {
-        writer->writeHeader();
-    }
+    const auto encoder = record::formatEntry(format).makeEncoder({});
+    QByteArray bytes = header ? encoder->header() : QByteArray();
     for (const SweepRecord &sweep : sweeps) {
         for (int i = 0; i < 40; ++i) {
-            writer->writeReading(
+            bytes += encoder->reading(
                 Reading{i, sweep.dbm[std::size_t(i)], sweep.utcMs - 39 + i, sweep.mode});
         }
-        writer->writeSweep(sweep);
+        bytes += encoder->sweep(sweep);
     }
-    return buffer.data();
+    return bytes + encoder->end();
 }
 
 QList<SweepRecord> sweeps(int count, qint64 from = kT0, qint64 firstNumber = 1)

@@ -1,6 +1,6 @@
 // kvt318-scan run as a program against the module simulator: what it records, what it says and
 // how it ends.
-#include "engine/record/recordfile.h"
+#include "engine/record/outputfile.h"
 #include "engine/record/sweeprecord.h"
 #include "simprocess.h"
 
@@ -295,15 +295,15 @@ private Q_SLOTS:
         QFETCH(QByteArray, channel12);
         Scan replay;
         {
-            RecordFile file(replay.path("in.csv"), RecordFormat::Csv);
-            QVERIFY(file.open() && file.writeHeader());
+            OutputFile file(replay.path("in.csv"), RecordFormat::Csv);
+            QVERIFY(file.open());
             SweepRecord sweep;
             for (int n = 0; n < 10; ++n) {
                 sweep.sweep = n + 1;
                 sweep.utcMs = 1796628600000 + n * 1000; // 2026-12-07T07:30:00Z on
                 sweep.dbm.fill(-120);
                 sweep.dbm[5] = qint16(n < 5 ? -60 : -120);
-                QVERIFY(file.writeSweep(sweep));
+                QVERIFY(file.write(sweep));
             }
         }
         replay.start(

@@ -10,7 +10,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
 #include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -210,6 +212,41 @@ private Q_SLOTS:
         // Ended at the last sweep's time, lasting from the raise to it.
         const QList<QByteArray> rows = lines(scan.path("run.csv"));
         QCOMPARE(log[2].left(24), rows.last().left(24));
+    }
+
+    // A log that cannot take an event ends the run with exit 1 and its reason, sweeps or readings.
+    void failingLogEndsTheRun_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("sweeps") << QStringList();
+        QTest::newRow("single channel") << QStringList{"--channel", "30"};
+    }
+    void failingLogEndsTheRun()
+    {
+        QFETCH(QStringList, arguments);
+        SimProcess sim;
+        QVERIFY(sim.start({"--carrier", "30:-60"}));
+        Scan scan;
+        const QString log = scan.path("alarms.csv");
+        // Files may grow a little past an earlier log: the lock on the port fits, an event does
+        // not, and no part of it is left.
+        const QByteArray earlier(4096, '\n');
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
+        file.close();
+        scan.process.setChildProcessModifier([size = static_cast<rlim_t>(earlier.size() + 16)] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{size, size};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        scan.start(arguments + QStringList{"-q", "-o", "/dev/null", "--alarm", kRule, "--alarm-log",
+                                           log, sim.devicePath()});
+        QVERIFY(scan.process.waitForFinished(kFinishMs));
+        QCOMPARE(scan.process.exitCode(), 1);
+        QVERIFY2(scan.errors().contains(
+                     ("kvt318-scan: " + log + ": " + qt_error_string(EFBIG) + '\n').toUtf8()),
+                 scan.said.constData());
+        QCOMPARE(QFileInfo(log).size(), earlier.size());
     }
 
     // Prometheus sees the raised alarm on its channel and counts the event.

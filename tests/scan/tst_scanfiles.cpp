@@ -1,6 +1,6 @@
 // kvt318-scan's files over a long run, against the simulator at full speed: rotation and
 // retention, reopening at SIGHUP, and the free-space floor; and the same files from a replay.
-#include "engine/record/rotatingfile.h"
+#include "engine/record/filerules.h"
 #include "simprocess.h"
 
 #include <QDateTime>

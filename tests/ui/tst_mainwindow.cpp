@@ -93,17 +93,19 @@ private: // NOLINT(readability-redundant-access-specifiers): Qt Test runs every 
 
     std::unique_ptr<QTemporaryDir> m_dir;
     ScriptedLink *m_link = nullptr;
+    // The engine outlives the window that shows it.
+    std::unique_ptr<SweepEngine> m_engine;
     std::unique_ptr<MainWindow> m_window;
 };
 
 std::unique_ptr<MainWindow> TestMainWindow::makeWindow()
 {
-    MainWindow::Services services;
     auto link = std::make_unique<ScriptedLink>();
     m_link = link.get();
-    services.link = std::move(link);
+    m_engine = std::make_unique<SweepEngine>(std::move(link));
+    MainWindow::Services services;
     services.settingsPath = m_dir->filePath(QStringLiteral("monitor.ini"));
-    return std::make_unique<MainWindow>(std::move(services));
+    return std::make_unique<MainWindow>(*m_engine, std::move(services));
 }
 
 void TestMainWindow::showWindow()
@@ -122,6 +124,7 @@ void TestMainWindow::init()
 void TestMainWindow::cleanup()
 {
     m_window.reset();
+    m_engine.reset();
     m_dir.reset();
 }
 

@@ -1,6 +1,7 @@
 #include "engine/alarm/alarmrule.h"
 
 #include "core/channelplan.h"
+#include "core/grammar.h"
 
 #include <QStringList>
 
@@ -9,9 +10,8 @@
 namespace alarms {
 
 namespace {
-constexpr double kMsPerSecond = 1000.0;
-// A week: longer holds are typing mistakes, and the milliseconds stay far inside qint64.
-constexpr double kLongestDelayMs = 7 * 24 * 3600 * kMsPerSecond;
+// A week: longer holds are typing mistakes.
+constexpr std::chrono::milliseconds kLongestDelay = std::chrono::hours(7 * 24);
 const QString kNoise = QStringLiteral("noise");
 
 std::optional<AlarmLevel> parseLevel(const QString &text)
@@ -64,33 +64,6 @@ ParsedRule refuse(const QString &text, const QString &what)
 }
 } // namespace
 
-std::optional<std::chrono::milliseconds> parseDelay(const QString &text)
-{
-    struct Unit
-    {
-        const char *suffix;
-        double ms;
-    };
-    // "ms" before "m" and "s", which it ends with.
-    constexpr Unit kUnits[] = {
-        {"ms", 1.0}, {"s", kMsPerSecond}, {"m", 60 * kMsPerSecond}, {"h", 3600 * kMsPerSecond}};
-    QString number = text;
-    double scale = kMsPerSecond;
-    for (const Unit &unit : kUnits) {
-        if (text.endsWith(QLatin1String(unit.suffix))) {
-            number.chop(static_cast<qsizetype>(qstrlen(unit.suffix)));
-            scale = unit.ms;
-            break;
-        }
-    }
-    bool ok = false;
-    const double ms = number.toDouble(&ok) * scale;
-    if (!ok || !std::isfinite(ms) || ms < 0 || ms > kLongestDelayMs) {
-        return std::nullopt;
-    }
-    return std::chrono::milliseconds(std::llround(ms));
-}
-
 ParsedRule parseRule(const QString &text)
 {
     AlarmRule rule;
@@ -131,7 +104,7 @@ ParsedRule parseRule(const QString &text)
             (key == QLatin1String("above") ? rule.above : clear.emplace()) = *level;
             haveAbove = haveAbove || key == QLatin1String("above");
         } else if (key == QLatin1String("for") || key == QLatin1String("clear-for")) {
-            const auto delay = parseDelay(value);
+            const auto delay = grammar::readDuration(value, grammar::Zero::Allowed, kLongestDelay);
             if (!delay) {
                 return refuse(text, QStringLiteral("%1=%2 is not a time such as 0, 500ms, 5s, "
                                                    "2m or 1h")

@@ -44,7 +44,4 @@ struct ParsedRule
 
 ParsedRule parseRule(const QString &text);
 
-// "0", "500ms", "2s", "1.5m", "1h", a bare number being seconds; nothing unless at least 0.
-std::optional<std::chrono::milliseconds> parseDelay(const QString &text);
-
 } // namespace alarms

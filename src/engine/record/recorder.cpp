@@ -1,7 +1,6 @@
 #include "engine/record/recorder.h"
 
-#include "engine/record/queuedsink.h"
-#include "engine/record/rotatingfile.h"
+#include "engine/record/outputfile.h"
 
 #include <algorithm>
 
@@ -19,25 +18,25 @@ Recorder::~Recorder()
 bool Recorder::start(const QString &path, RecordFormat format, const WriterSettings &settings,
                      const FileRules &rules, std::optional<qint64> firstUtcMs)
 {
-    auto file = std::make_unique<RotatingFile>(path, format, settings, rules);
-    if (!file->open(firstUtcMs)) {
+    auto file = std::make_unique<OutputFile>(path, format, settings, rules);
+    if (firstUtcMs) {
+        file->startAt(*firstUtcMs);
+    }
+    // Opened here, so that a file that cannot be opened is told at once, unless a stopped
+    // recording's writer still drains to it: the new writer opens it after that one.
+    if (file->mayOpenNow() && !file->open()) {
         m_lastError = file->errorString();
         return false;
     }
-    const QString name = file->displayName();
-    start(std::move(file), name);
-    return true;
-}
-
-void Recorder::start(std::unique_ptr<RecordSink> sink, const QString &name)
-{
     stop();
+    const QString name = file->displayName();
     const std::size_t capacity =
-        kQueuedSweeps * (sink->takesReadings() ? MonitorState::kChannelCount : 1);
+        kQueuedSweeps * (file->takesReadings() ? MonitorState::kChannelCount : 1);
     // The writer's failure and notices are looked at here, on this thread; the calls are
     // dropped with this object, and the file never calls once abandoned.
-    m_file = std::make_unique<QueuedSink>(
-        std::move(sink), name, capacity,
+    m_file = std::make_unique<QueuedOutput>(
+        std::move(file), capacity,
+        m_waitForWriter ? QueuedOutput::WhenFull::Wait : QueuedOutput::WhenFull::Fail,
         [this] {
             QMetaObject::invokeMethod(this, &Recorder::collectFailures, Qt::QueuedConnection);
         },
@@ -48,13 +47,14 @@ void Recorder::start(std::unique_ptr<RecordSink> sink, const QString &name)
     m_assembler.restartNumbering();
     m_lastError.clear();
     Q_EMIT started(name);
+    return true;
 }
 
 void Recorder::stop()
 {
     // Writers that are done have nothing more to say.
-    const auto closed = [this](std::unique_ptr<QueuedSink> &file) {
-        if (!file->waitClosed(QueuedSink::Clock::now())) {
+    const auto closed = [this](std::unique_ptr<QueuedOutput> &file) {
+        if (!file->waitClosed(QueuedOutput::Clock::now())) {
             return false;
         }
         retire(*file);
@@ -83,9 +83,9 @@ QList<Recorder::Unwritten> Recorder::finish(std::chrono::milliseconds limit)
     }
     m_finished = true;
     stop();
-    const auto deadline = QueuedSink::Clock::now() + limit;
+    const auto deadline = QueuedOutput::Clock::now() + limit;
     QList<Unwritten> unwritten;
-    for (const std::unique_ptr<QueuedSink> &file : m_closing) {
+    for (const std::unique_ptr<QueuedOutput> &file : m_closing) {
         if (!file->waitClosed(deadline)) {
             if (const qint64 rows = file->abandon(); rows > 0) {
                 unwritten.append(Unwritten{file->name(), rows});
@@ -124,6 +124,11 @@ void Recorder::addSweep(const SweepRecord &sweep)
     if (m_finished || m_limitReached) {
         return;
     }
+    if (m_channel) {
+        addReading(Reading{*m_channel, sweep.dbm[static_cast<std::size_t>(*m_channel)], sweep.utcMs,
+                           sweep.mode});
+        return;
+    }
     if (m_file && m_file->takesReadings()) {
         for (int index = 0; index < MonitorState::kChannelCount; ++index) {
             const Reading reading{index, sweep.dbm[static_cast<std::size_t>(index)], sweep.utcMs,
@@ -134,12 +139,7 @@ void Recorder::addSweep(const SweepRecord &sweep)
             }
         }
     }
-    recordSweep(sweep);
-}
-
-bool Recorder::hasRoom() const
-{
-    return !m_file || m_file->hasRoom();
+    m_assembler.addSweep(sweep);
 }
 
 QString Recorder::path() const
@@ -150,7 +150,7 @@ QString Recorder::path() const
 qint64 Recorder::droppedRows() const
 {
     qint64 dropped = m_droppedRows + (m_file ? m_file->rowsDropped() : 0);
-    for (const std::unique_ptr<QueuedSink> &file : m_closing) {
+    for (const std::unique_ptr<QueuedOutput> &file : m_closing) {
         dropped += file->rowsDropped();
     }
     return dropped;
@@ -183,33 +183,33 @@ void Recorder::countRecord()
 void Recorder::collectFailures()
 {
     if (m_file) {
-        if (std::optional<QueuedSink::Failure> failure = m_file->takeFailure()) {
+        if (std::optional<QueuedOutput::Failure> failure = m_file->takeFailure()) {
             m_droppedRows += failure->droppedRows;
             m_lastError = describe(*failure);
             m_closing.push_back(std::move(m_file));
             Q_EMIT failed(m_lastError);
         }
     }
-    for (const std::unique_ptr<QueuedSink> &file : m_closing) {
+    for (const std::unique_ptr<QueuedOutput> &file : m_closing) {
         report(*file);
     }
 }
 
-void Recorder::report(QueuedSink &file)
+void Recorder::report(QueuedOutput &file)
 {
-    if (std::optional<QueuedSink::Failure> failure = file.takeFailure()) {
+    if (std::optional<QueuedOutput::Failure> failure = file.takeFailure()) {
         m_droppedRows += failure->droppedRows;
         Q_EMIT failed(describe(*failure));
     }
 }
 
-void Recorder::retire(QueuedSink &file)
+void Recorder::retire(QueuedOutput &file)
 {
     report(file);
     m_droppedRows += file.rowsDropped();
 }
 
-QString Recorder::describe(const QueuedSink::Failure &failure)
+QString Recorder::describe(const QueuedOutput::Failure &failure)
 {
     return failure.droppedRows > 0
                ? tr("%1 (rows not written: %2)").arg(failure.message).arg(failure.droppedRows)

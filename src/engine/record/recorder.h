@@ -1,9 +1,9 @@
 #pragma once
 
 #include "engine/protocol/reading.h"
-#include "engine/record/queuedsink.h"
+#include "engine/record/filerules.h"
+#include "engine/record/queuedoutput.h"
 #include "engine/record/recordformat.h"
-#include "engine/record/rotatingfile.h"
 #include "engine/record/sweepassembler.h"
 #include "engine/record/sweeprecord.h"
 
@@ -16,11 +16,10 @@
 #include <optional>
 #include <vector>
 
-class RecordSink;
-
 // The one recorder of the programs. It takes every reading the engine stores and every start of
 // a run, gathers complete sweeps (numbered from 1 in each recording, on across reconnects) or,
-// for a single channel, takes each of its readings as a record, and hands each record on:
+// for a single channel, takes each of its readings as a record; a source that gives whole sweeps
+// (a recording) hands them in as they are. It hands each record on:
 // - on this thread, through sweepRecorded and readingTaken, to what keeps it in memory or
 //   queues it itself (the history ring, statistics, MQTT); nothing of that touches a disk;
 // - to the recording file through a bounded queue, written on a thread of its own, so that a
@@ -59,14 +58,17 @@ public:
     void setChannel(std::optional<int> index) { m_channel = index; }
     // After this many records, limitReached() and nothing more is recorded.
     void setLimit(std::optional<qint64> records) { m_limit = records; }
+    // For a source that has time (a replay): the recordings started after wait for their writer
+    // while its queue is full, rather than failing the file.
+    void setWaitForWriter(bool wait) { m_waitForWriter = wait; }
 
     // A new recording to path, appended to (the header only when the file is new or empty);
-    // false when it cannot be opened, with "FILE: reason" in lastError().
+    // false when it cannot be opened, with "FILE: reason" in lastError(), and the recording
+    // going on goes on. When a stopped recording's writer still drains to the same file, the new
+    // one opens it once that is done, and a failure to open it comes through failed().
     // A rotating file starts at the period of firstUtcMs (a recording's first sweep), or now.
     bool start(const QString &path, RecordFormat format, const WriterSettings &settings = {},
                const FileRules &rules = {}, std::optional<qint64> firstUtcMs = std::nullopt);
-    // A new recording to a sink already open; name is what messages call it.
-    void start(std::unique_ptr<RecordSink> sink, const QString &name);
     // The rows already queued are still written, then the file is closed.
     void stop();
     // The file is ended and opened again at its name, between two rows (after it was moved).
@@ -80,10 +82,10 @@ public:
     // the previous run is dropped).
     void addReading(const Reading &reading);
     void startRun();
-    // A whole sweep, from a source that gives them so (a recording read back).
+    // A complete sweep from a source that gives whole ones (a recording): recorded as an
+    // assembled one, numbered on within the recording. With a single channel, that channel's
+    // reading in it is recorded as addReading() would.
     void addSweep(const SweepRecord &sweep);
-    // Whether the file's queue takes more without a wait: a source with time holds back beyond.
-    [[nodiscard]] bool hasRoom() const;
 
     [[nodiscard]] bool isRecording() const { return m_file != nullptr; }
     [[nodiscard]] QString path() const;
@@ -113,17 +115,18 @@ private:
     void recordSweep(const SweepRecord &sweep);
     void countRecord();
     void collectFailures();
-    void report(QueuedSink &file);
+    void report(QueuedOutput &file);
     // A stopped file's last word, before it goes.
-    void retire(QueuedSink &file);
-    static QString describe(const QueuedSink::Failure &failure);
+    void retire(QueuedOutput &file);
+    static QString describe(const QueuedOutput::Failure &failure);
 
     SweepAssembler m_assembler;
-    std::unique_ptr<QueuedSink> m_file;
+    std::unique_ptr<QueuedOutput> m_file;
     // Stopped files whose writers may still be at work.
-    std::vector<std::unique_ptr<QueuedSink>> m_closing;
+    std::vector<std::unique_ptr<QueuedOutput>> m_closing;
     std::optional<int> m_channel;
     std::optional<qint64> m_limit;
+    bool m_waitForWriter = false;
     qint64 m_recorded = 0;
     qint64 m_droppedRows = 0;
     bool m_limitReached = false;

@@ -1,53 +1,95 @@
 #include "engine/record/recordformat.h"
 
-#include "engine/record/csvsweepwriter.h"
-#include "engine/record/jsonlsweepwriter.h"
-#include "engine/record/longreadingwriter.h"
-#include "engine/record/rtlpowerwriter.h"
+#include "engine/record/csvencoder.h"
+#include "engine/record/influxencoder.h"
+#include "engine/record/jsonlencoder.h"
+#include "engine/record/longencoder.h"
+#include "engine/record/rtlpowerencoder.h"
+
+#include <algorithm>
+
+namespace {
+
+template <typename Encoder> std::unique_ptr<RecordEncoder> makePlain(const WriterSettings &)
+{
+    return std::make_unique<Encoder>();
+}
+
+std::unique_ptr<RecordEncoder> makeRtlPower(const WriterSettings &settings)
+{
+    return std::make_unique<RtlPowerEncoder>(settings.integrate);
+}
+
+std::unique_ptr<RecordEncoder> makeInflux(const WriterSettings &settings)
+{
+    return std::make_unique<InfluxEncoder>(settings.port, settings.influxTags);
+}
+
+} // namespace
 
 namespace record {
 
-std::optional<RecordFormat> formatFromName(const QString &name)
+const std::vector<RecordFormatEntry> &formats()
 {
-    if (name == QLatin1String("csv")) {
-        return RecordFormat::Csv;
-    }
-    if (name == QLatin1String("long")) {
-        return RecordFormat::Long;
-    }
-    if (name == QLatin1String("jsonl")) {
-        return RecordFormat::Jsonl;
-    }
-    if (name == QLatin1String("rtl_power")) {
-        return RecordFormat::RtlPower;
-    }
-    if (name == QLatin1String("influx")) {
-        return RecordFormat::Influx;
-    }
-    return std::nullopt;
+    static const std::vector<RecordFormatEntry> table{
+        {RecordFormat::Csv,
+         QStringLiteral("csv"),
+         {},
+         QStringLiteral("a header, then one row per sweep: time,sweep,ch7,...,ch46"),
+         false,
+         {},
+         &makePlain<CsvEncoder>},
+        {RecordFormat::Long,
+         QStringLiteral("long"),
+         {},
+         QStringLiteral("a header, then one row per reading: time,channel,mhz,dbm"),
+         true,
+         {},
+         &makePlain<LongEncoder>},
+        {RecordFormat::Jsonl,
+         QStringLiteral("jsonl"),
+         {},
+         QStringLiteral("one JSON object per sweep with time, sweep, mode and dbm"),
+         false,
+         {},
+         &makePlain<JsonlEncoder>},
+        {RecordFormat::RtlPower,
+         QStringLiteral("rtl_power"),
+         {},
+         QStringLiteral("the CSV of rtl_power, one row per --integrate interval"),
+         false,
+         {QStringLiteral("integrate")},
+         &makeRtlPower},
+        {RecordFormat::Influx,
+         QStringLiteral("influx"),
+         QStringLiteral("InfluxDB line protocol"),
+         QStringLiteral("InfluxDB line protocol, one line per reading"),
+         true,
+         {QStringLiteral("influx-tag")},
+         &makeInflux},
+    };
+    return table;
 }
 
-std::unique_ptr<RecordSink> makeWriter(RecordFormat format, QIODevice &device,
-                                       const WriterSettings &settings)
+const RecordFormatEntry &formatEntry(RecordFormat format)
 {
-    switch (format) {
-    case RecordFormat::RtlPower:
-        return std::make_unique<RtlPowerWriter>(device, settings.integrate);
-    case RecordFormat::Influx:
-        return std::make_unique<InfluxLineWriter>(device, settings.port, settings.influxTags);
-    case RecordFormat::Long:
-        return std::make_unique<LongReadingWriter>(device);
-    case RecordFormat::Jsonl:
-        return std::make_unique<JsonlSweepWriter>(device);
-    case RecordFormat::Csv:
-        break;
-    }
-    return std::make_unique<CsvSweepWriter>(device);
+    const std::vector<RecordFormatEntry> &table = formats();
+    return *std::find_if(table.begin(), table.end(), [format](const RecordFormatEntry &entry) {
+        return entry.format == format;
+    });
+}
+
+std::optional<RecordFormat> formatFromName(const QString &name)
+{
+    const std::vector<RecordFormatEntry> &table = formats();
+    const auto entry = std::find_if(table.begin(), table.end(),
+                                    [&name](const RecordFormatEntry &e) { return e.name == name; });
+    return entry == table.end() ? std::nullopt : std::optional(entry->format);
 }
 
 bool takesReadings(RecordFormat format)
 {
-    return format == RecordFormat::Long || format == RecordFormat::Influx;
+    return formatEntry(format).takesReadings;
 }
 
 } // namespace record

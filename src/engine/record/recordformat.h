@@ -1,15 +1,16 @@
 #pragma once
 
-#include "engine/record/influxlinewriter.h"
+#include "engine/record/influxtags.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 #include <memory>
 #include <optional>
+#include <vector>
 
-class QIODevice;
-class RecordSink;
+class RecordEncoder;
 
 enum class RecordFormat { Csv, Long, Jsonl, RtlPower, Influx };
 
@@ -23,14 +24,30 @@ struct WriterSettings
     InfluxTags influxTags;
 };
 
+// One record format: everything the programs, their help and their files need to know of it.
+struct RecordFormatEntry
+{
+    RecordFormat format = RecordFormat::Csv;
+    // As --format takes it.
+    QString name;
+    // What the name stands for, where it is not plain; the help adds it to the name.
+    QString fullName;
+    // One line for the help.
+    QString help;
+    // A row per reading rather than per complete sweep.
+    bool takesReadings = false;
+    // The options that only this format takes, as the command-line parser names them.
+    QStringList options;
+    std::unique_ptr<RecordEncoder> (*makeEncoder)(const WriterSettings &settings) = nullptr;
+};
+
 namespace record {
 
+// Every format, in the order the help lists them; the first is the default.
+const std::vector<RecordFormatEntry> &formats();
+const RecordFormatEntry &formatEntry(RecordFormat format);
 // "csv", "long", "jsonl", "rtl_power" or "influx".
 std::optional<RecordFormat> formatFromName(const QString &name);
-// A writer of the format on an open device; the device must outlive it.
-std::unique_ptr<RecordSink> makeWriter(RecordFormat format, QIODevice &device,
-                                       const WriterSettings &settings = {});
-// Formats with a row per reading rather than per sweep.
 bool takesReadings(RecordFormat format);
 
 } // namespace record

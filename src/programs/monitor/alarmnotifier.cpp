@@ -78,6 +78,11 @@ void AlarmNotifier::notify(const AlarmEvent &event)
     }
 }
 
+void AlarmNotifier::take(const AlarmEvent &event, const AlarmEngine & /*engine*/)
+{
+    notify(event);
+}
+
 QSystemTrayIcon *AlarmNotifier::tray()
 {
     if (m_tray == nullptr) {

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "engine/alarm/alarmaction.h"
+
 #include <QDBusConnection>
 #include <QObject>
 
 class QSystemTrayIcon;
-struct AlarmEvent;
 
 // Tells the person at the desk about a raise: a desktop notification through the freedesktop
 // notification service on the session bus, or the tray's message where there is no such
 // service, and the system's alert sound when asked for.
-class AlarmNotifier : public QObject
+class AlarmNotifier : public QObject, public AlarmAction
 {
     Q_OBJECT
 
@@ -22,6 +23,7 @@ public:
 
     void setEnabled(bool notify, bool sound);
     void notify(const AlarmEvent &event);
+    void take(const AlarmEvent &event, const AlarmEngine &engine) override;
 
     // Where a notification goes first: the desktop's service when there is a session bus (the
     // tray after all when the bus has no such service), else the tray.

@@ -1,6 +1,6 @@
-#include "engine/record/recordfile.h"
+#include "engine/record/outputfile.h"
 #include "programs/monitor/commandline.h"
-#include "programs/monitor/historycontroller.h"
+#include "programs/monitor/monitorprogram.h"
 #include "programs/monitor/translations.h"
 #include "windows/history/historywindow.h"
 #include "windows/main/mainwindow.h"
@@ -48,25 +48,22 @@ int main(int argc, char *argv[])
     // window never shown does not write its settings file.
     const QString &recordPath = outcome.options->recordPath;
     if (!recordPath.isEmpty()) {
-        RecordFile file(recordPath, RecordFormat::Csv);
-        if (!file.open()) {
-            std::fprintf(stderr, "kvt318-monitor: %s\n",
-                         file.errorString().toLocal8Bit().constData());
+        if (const QString error = OutputFile::openError(recordPath); !error.isEmpty()) {
+            std::fprintf(stderr, "kvt318-monitor: %s\n", error.toLocal8Bit().constData());
             return 1;
         }
     }
-    MainWindow window;
-    HistoryController history(window);
-    history.addSessionAlarms(outcome.options->alarmRules);
-    if (!recordPath.isEmpty() && !history.startRecording(recordPath)) {
+    MonitorProgram program;
+    program.addSessionAlarms(outcome.options->alarmRules);
+    if (!recordPath.isEmpty() && !program.startRecording(recordPath)) {
         return 1;
     }
-    window.show();
+    program.window().show();
     if (outcome.options->openHistory) {
-        history.showHistory();
+        program.showHistory();
     }
     if (!outcome.options->openPath.isEmpty()) {
-        history.historyWindow()->openRecording(outcome.options->openPath);
+        program.historyWindow()->openRecording(outcome.options->openPath);
     }
     return QApplication::exec();
 }

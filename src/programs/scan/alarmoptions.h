@@ -1,13 +1,12 @@
 #pragma once
 
+#include "core/optiontable.h"
 #include "engine/alarm/alarmrule.h"
 
 #include <QString>
 
 #include <chrono>
 #include <vector>
-
-class QCommandLineParser;
 
 // What kvt318-scan watches for and whom it tells.
 struct AlarmSettings
@@ -27,10 +26,8 @@ struct AlarmSettings
 // The --alarm options of kvt318-scan.
 namespace alarmoptions {
 
-void addTo(QCommandLineParser &parser);
-
-// The rules and where their events go; the error is one line, empty when all is well. A rule
+// The rows of the options, reading the rules and where their events go into settings. A rule
 // that cannot be read refuses the whole command line.
-QString read(const QCommandLineParser &parser, AlarmSettings &settings);
+QList<OptionRow> rows(AlarmSettings &settings);
 
 } // namespace alarmoptions

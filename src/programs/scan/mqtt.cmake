@@ -11,6 +11,8 @@ if(UNIX)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(MOSQUITTO REQUIRED IMPORTED_TARGET GLOBAL libmosquitto)
   target_sources(kvt318mqtt PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/mqttalarms.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/mqttalarms.h
     ${CMAKE_CURRENT_LIST_DIR}/mqttpublisher.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mqttpublisher.h
     ${CMAKE_CURRENT_LIST_DIR}/mqttsession.cpp

@@ -1,19 +1,22 @@
 #include "programs/scan/mqttoptions.h"
 
-#include <QCommandLineParser>
+#include "core/grammar.h"
+
 #include <QFile>
 #include <QFileInfo>
+
+#include <limits>
 
 namespace mqttoptions {
 
 namespace {
-const QString kUrl = QStringLiteral("mqtt");
-const QString kCa = QStringLiteral("mqtt-ca");
-const QString kUser = QStringLiteral("mqtt-user");
-const QString kPasswordFile = QStringLiteral("mqtt-password-file");
-const QString kTopic = QStringLiteral("mqtt-topic");
-const QString kStatsInterval = QStringLiteral("mqtt-stats-interval");
-const QString kQueue = QStringLiteral("mqtt-queue");
+#ifdef KVT_WITH_MQTT
+constexpr bool kCanPublish = true;
+#else
+constexpr bool kCanPublish = false;
+#endif
+
+const OptionCondition kMqtt{QStringLiteral("mqtt")};
 
 // A topic level made of the name: wildcards and separators would change the topic's shape.
 QString topicLevel(const QString &name)
@@ -27,9 +30,8 @@ QString topicLevel(const QString &name)
 
 std::optional<int> positiveNumber(const QString &text)
 {
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok && value > 0 ? std::optional<int>(value) : std::nullopt;
+    const auto value = grammar::readInteger(text, 1, std::numeric_limits<int>::max());
+    return value ? std::optional<int>(static_cast<int>(*value)) : std::nullopt;
 }
 
 QString readError(const QFile &file)
@@ -56,38 +58,124 @@ std::optional<QByteArray> readPassword(const QString &path, QString &error)
     return line;
 }
 
-bool fileReadable(const QString &path, QString &error)
+// Empty when the file can be read, else why not.
+QString unreadable(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = readError(file);
-        return false;
+    return file.open(QIODevice::ReadOnly) ? QString() : readError(file);
+}
+
+QString readBroker(const QString &url, std::optional<MqttSettings> &settings)
+{
+    const std::optional<MqttUrl> broker = MqttUrl::parse(url);
+    if (!broker) {
+        return QStringLiteral("bad broker URL '%1': expected mqtt://HOST[:PORT] or "
+                              "mqtts://HOST[:PORT]")
+            .arg(url);
     }
-    return true;
+    settings.emplace().broker = *broker;
+    return {};
+}
+
+QString readTopic(const QString &prefix, MqttSettings &settings)
+{
+    const bool wildcards = prefix.contains(QLatin1Char('+')) || prefix.contains(QLatin1Char('#'));
+    if (prefix.isEmpty() || wildcards || prefix.contains(QChar())) {
+        return QStringLiteral("bad topic prefix '%1': no + or # wildcards").arg(prefix);
+    }
+    settings.topicPrefix = prefix;
+    return {};
 }
 } // namespace
 
-void addTo(QCommandLineParser &parser)
+QList<OptionRow> rows(std::optional<MqttSettings> &settings)
 {
-    parser.addOptions({
-        {kUrl,
-         QStringLiteral("Also publish to the MQTT broker at URL: mqtt://HOST[:PORT] or "
-                        "mqtts://HOST[:PORT]."),
-         QStringLiteral("URL")},
-        {kCa,
-         QStringLiteral("Trust the broker certificates signed by the CA certificates in FILE "
-                        "(PEM; mqtts only; default: the system's)."),
-         QStringLiteral("FILE")},
-        {kUser, QStringLiteral("Log in to the broker as NAME."), QStringLiteral("NAME")},
-        {kPasswordFile, QStringLiteral("Read the broker password from the first line of FILE."),
-         QStringLiteral("FILE")},
-        {kTopic, QStringLiteral("Topic prefix (default: kvt318/<host name>/<port's base name>)."),
-         QStringLiteral("PREFIX")},
-        {kStatsInterval, QStringLiteral("Publish the statistics every S seconds (default 60)."),
-         QStringLiteral("S")},
-        {kQueue, QStringLiteral("Keep at most N sweeps while the broker is away (default 1000)."),
-         QStringLiteral("N")},
-    });
+    if (!kCanPublish) {
+        return {};
+    }
+    // The table checks that --mqtt is given before it reads the other rows, and reads --mqtt
+    // first: settings are there when they are read.
+    QList<OptionRow> rows;
+    rows.append({{QStringLiteral("mqtt")},
+                 QStringLiteral("URL"),
+                 QStringLiteral("Also publish to the MQTT broker at URL: mqtt://HOST[:PORT] or "
+                                "mqtts://HOST[:PORT]."),
+                 {},
+                 [&settings](const QStringList &values) {
+                     return readBroker(values.constLast(), settings);
+                 }});
+    rows.append({{QStringLiteral("mqtt-ca")},
+                 QStringLiteral("FILE"),
+                 QStringLiteral("Trust the broker certificates signed by the CA certificates in "
+                                "FILE (PEM; mqtts only; default: the system's)."),
+                 {},
+                 [&settings](const QStringList &values) {
+                     if (!settings->broker.tls) {
+                         return QStringLiteral("--mqtt-ca needs an mqtts:// broker URL");
+                     }
+                     settings->caFile = values.constLast();
+                     return unreadable(settings->caFile);
+                 },
+                 {kMqtt}});
+    rows.append({{QStringLiteral("mqtt-user")},
+                 QStringLiteral("NAME"),
+                 QStringLiteral("Log in to the broker as NAME."),
+                 {},
+                 [&settings](const QStringList &values) {
+                     settings->user = values.constLast();
+                     return QString();
+                 },
+                 {kMqtt}});
+    rows.append({{QStringLiteral("mqtt-password-file")},
+                 QStringLiteral("FILE"),
+                 QStringLiteral("Read the broker password from the first line of FILE."),
+                 {},
+                 [&settings](const QStringList &values) {
+                     QString error;
+                     const std::optional<QByteArray> password =
+                         readPassword(values.constLast(), error);
+                     settings->password = password.value_or(QByteArray());
+                     return error;
+                 },
+                 {kMqtt, {QStringLiteral("mqtt-user")}}});
+    rows.append({{QStringLiteral("mqtt-topic")},
+                 QStringLiteral("PREFIX"),
+                 QStringLiteral("Topic prefix (default: kvt318/<host name>/<port's base name>)."),
+                 {},
+                 [&settings](const QStringList &values) {
+                     return readTopic(values.constLast(), *settings);
+                 },
+                 {kMqtt}});
+    rows.append({{QStringLiteral("mqtt-stats-interval")},
+                 QStringLiteral("S"),
+                 QStringLiteral("Publish the statistics every S seconds (default 60)."),
+                 {},
+                 [&settings](const QStringList &values) {
+                     const std::optional<int> seconds = positiveNumber(values.constLast());
+                     if (!seconds) {
+                         return QStringLiteral("bad --mqtt-stats-interval '%1': a whole number "
+                                               "of seconds above 0")
+                             .arg(values.constLast());
+                     }
+                     settings->statsInterval = std::chrono::seconds(*seconds);
+                     return QString();
+                 },
+                 {kMqtt}});
+    rows.append({{QStringLiteral("mqtt-queue")},
+                 QStringLiteral("N"),
+                 QStringLiteral("Keep at most N sweeps while the broker is away (default 1000)."),
+                 {},
+                 [&settings](const QStringList &values) {
+                     const std::optional<int> limit = positiveNumber(values.constLast());
+                     if (!limit) {
+                         return QStringLiteral("bad --mqtt-queue '%1': a whole number above 0")
+                             .arg(values.constLast());
+                     }
+                     settings->queueLimit = *limit;
+                     return QString();
+                 },
+                 {kMqtt}});
+    return rows;
 }
 
 QString defaultTopicPrefix(const QString &hostName, const QString &portName)
@@ -96,88 +184,11 @@ QString defaultTopicPrefix(const QString &hostName, const QString &portName)
         .arg(topicLevel(hostName), topicLevel(QFileInfo(portName).fileName()));
 }
 
-Result read(const QCommandLineParser &parser, const QString &portName, const QString &hostName)
+void finish(std::optional<MqttSettings> &settings, const QString &portName, const QString &hostName)
 {
-    Result result;
-    if (!parser.isSet(kUrl)) {
-        for (const QString &name : {kCa, kUser, kPasswordFile, kTopic, kStatsInterval, kQueue}) {
-            if (parser.isSet(name)) {
-                result.error = QStringLiteral("--%1 needs --mqtt").arg(name);
-                return result;
-            }
-        }
-        return result;
+    if (settings && settings->topicPrefix.isEmpty()) {
+        settings->topicPrefix = defaultTopicPrefix(hostName, portName);
     }
-#ifndef KVT_WITH_MQTT
-    result.error = QStringLiteral("this build of kvt318-scan cannot publish to MQTT");
-    return result;
-#endif
-    MqttSettings settings;
-    const std::optional<MqttUrl> broker = MqttUrl::parse(parser.value(kUrl));
-    if (!broker) {
-        result.error = QStringLiteral("bad broker URL '%1': expected mqtt://HOST[:PORT] or "
-                                      "mqtts://HOST[:PORT]")
-                           .arg(parser.value(kUrl));
-        return result;
-    }
-    settings.broker = *broker;
-
-    if (parser.isSet(kCa)) {
-        if (!settings.broker.tls) {
-            result.error = QStringLiteral("--mqtt-ca needs an mqtts:// broker URL");
-            return result;
-        }
-        settings.caFile = parser.value(kCa);
-        if (!fileReadable(settings.caFile, result.error)) {
-            return result;
-        }
-    }
-
-    settings.user = parser.value(kUser);
-    if (parser.isSet(kPasswordFile)) {
-        if (settings.user.isEmpty()) {
-            result.error = QStringLiteral("--mqtt-password-file needs --mqtt-user");
-            return result;
-        }
-        const std::optional<QByteArray> password =
-            readPassword(parser.value(kPasswordFile), result.error);
-        if (!password) {
-            return result;
-        }
-        settings.password = *password;
-    }
-
-    settings.topicPrefix =
-        parser.isSet(kTopic) ? parser.value(kTopic) : defaultTopicPrefix(hostName, portName);
-    const bool wildcards = settings.topicPrefix.contains(QLatin1Char('+')) ||
-                           settings.topicPrefix.contains(QLatin1Char('#'));
-    if (settings.topicPrefix.isEmpty() || wildcards || settings.topicPrefix.contains(QChar())) {
-        result.error =
-            QStringLiteral("bad topic prefix '%1': no + or # wildcards").arg(settings.topicPrefix);
-        return result;
-    }
-
-    if (parser.isSet(kStatsInterval)) {
-        const std::optional<int> seconds = positiveNumber(parser.value(kStatsInterval));
-        if (!seconds) {
-            result.error = QStringLiteral("bad --mqtt-stats-interval '%1': a whole number of "
-                                          "seconds above 0")
-                               .arg(parser.value(kStatsInterval));
-            return result;
-        }
-        settings.statsInterval = std::chrono::seconds(*seconds);
-    }
-    if (parser.isSet(kQueue)) {
-        const std::optional<int> limit = positiveNumber(parser.value(kQueue));
-        if (!limit) {
-            result.error = QStringLiteral("bad --mqtt-queue '%1': a whole number above 0")
-                               .arg(parser.value(kQueue));
-            return result;
-        }
-        settings.queueLimit = *limit;
-    }
-    result.settings = settings;
-    return result;
 }
 
 } // namespace mqttoptions

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/optiontable.h"
 #include "programs/scan/mqtturl.h"
 
 #include <QByteArray>
@@ -7,8 +8,6 @@
 
 #include <chrono>
 #include <optional>
-
-class QCommandLineParser;
 
 // What the publisher needs to reach the broker and what to publish there.
 struct MqttSettings
@@ -28,17 +27,14 @@ struct MqttSettings
 // The --mqtt options of kvt318-scan.
 namespace mqttoptions {
 
-void addTo(QCommandLineParser &parser);
+// The rows of the options, reading them and the files they name into settings, which --mqtt
+// sets; none when this build cannot publish.
+QList<OptionRow> rows(std::optional<MqttSettings> &settings);
 
-struct Result
-{
-    std::optional<MqttSettings> settings; // nothing when --mqtt is not given
-    QString error;                        // one line for the user; empty when all is well
-};
-
-// Reads the options and the files they name. The default topic prefix names this computer and
-// the serial port, so that every scanner has topics of its own.
-Result read(const QCommandLineParser &parser, const QString &portName, const QString &hostName);
+// Settings read without a --mqtt-topic get the default prefix, which names this computer and the
+// serial port (or the replayed file), so that every scanner has topics of its own.
+void finish(std::optional<MqttSettings> &settings, const QString &portName,
+            const QString &hostName);
 
 QString defaultTopicPrefix(const QString &hostName, const QString &portName);
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/record/influxlinewriter.h"
+#include "engine/record/filerules.h"
+#include "engine/record/influxtags.h"
 #include "engine/record/recordformat.h"
-#include "engine/record/rotatingfile.h"
 #include "engine/record/tracewriter.h"
 #include "programs/scan/alarmoptions.h"
 #include "programs/scan/metricsserver.h"
@@ -13,8 +13,6 @@
 
 #include <chrono>
 #include <optional>
-
-class QCommandLineParser;
 
 // Everything kvt318-scan is told on its command line.
 struct ScanOptions
@@ -79,11 +77,5 @@ Parsed parse(const QStringList &arguments);
 // --from or --to: ISO 8601 ("2026-12-07T02:00:00Z", seconds and zone optional) or "HH:MM"
 // ("HH:MM:SS") on the day of firstUtcMs, UTC; nothing when it is neither.
 std::optional<qint64> parseTime(const QString &text, qint64 firstUtcMs);
-
-// "90s", "15m", "2h", "1d", or a bare number of seconds; nothing unless a positive length.
-std::optional<std::chrono::milliseconds> parseDuration(const QString &text);
-
-// "100M", "2G", "512K" (powers of 1024) or a bare number of bytes; nothing unless one.
-std::optional<qint64> parseSize(const QString &text);
 
 } // namespace scanoptions

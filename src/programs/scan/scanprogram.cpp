@@ -1,18 +1,22 @@
 #include "programs/scan/scanprogram.h"
 
 #include "core/channelplan.h"
+#include "engine/alarm/alarmcommands.h"
+#include "engine/alarm/alarmlog.h"
+#include "engine/alarm/alarmwatch.h"
 #include "engine/protocol/qtseriallink.h"
 #include "engine/record/recordingreader.h"
 #include "engine/survey/recordingsource.h"
 #include "engine/survey/surveyrun.h"
+#include "programs/scan/alarmlines.h"
 #include "programs/scan/exitcodes.h"
 #include "programs/scan/metricsserver.h"
 #ifdef KVT_WITH_MQTT
+#include "programs/scan/mqttalarms.h"
 #include "programs/scan/mqttpublisher.h"
 #endif
 #include "programs/scan/portsource.h"
 #include "programs/scan/processsignals.h"
-#include "programs/scan/scanalarms.h"
 #include "programs/scan/scanreport.h"
 
 #include <QCoreApplication>
@@ -154,7 +158,10 @@ bool ScanProgram::openSource()
     }
     m_run = std::make_unique<SurveyRun>(std::move(source), channelIndex, m_options.threshold);
     Recorder &recorder = m_run->recorder();
-    if (!isReplay()) {
+    if (isReplay()) {
+        // A replay has time: its records wait for a slow disk rather than fail their file.
+        recorder.setWaitForWriter(true);
+    } else {
         recorder.setLimit(m_options.sweeps);
     }
     const SweepSource &runSource = m_run->source();
@@ -206,23 +213,38 @@ bool ScanProgram::openOutput()
 
 bool ScanProgram::startAlarms()
 {
-    if (m_options.alarms.rules.empty()) {
+    const AlarmSettings &settings = m_options.alarms;
+    if (settings.rules.empty()) {
         return true;
     }
-    AlarmSettings settings = m_options.alarms;
-    settings.logMinFreeBytes = m_options.files.minFreeBytes;
-    m_alarms = new ScanAlarms(settings, m_options.quiet, this);
-    m_alarms->setReadings(m_run->isSingleChannel());
-    if (!m_alarms->open()) {
-        finish(exitcodes::kWriteFailed, m_alarms->errorString());
-        return false;
+    m_alarms = new AlarmWatch(
+        settings.rules,
+        m_run->isSingleChannel() ? AlarmWatch::Input::Readings : AlarmWatch::Input::Sweeps, this);
+    if (!m_options.quiet) {
+        m_alarms->addAction(
+            std::make_unique<AlarmLines>([this](const QString &line) { tell(line); }));
     }
-    connect(m_alarms, &ScanAlarms::said, this, &ScanProgram::tell);
-    connect(m_alarms, &ScanAlarms::noticed, this,
-            [this](const FileNotice &notice) { tell(scanreport::fileNotice(notice)); });
+    if (!settings.command.isEmpty()) {
+        auto commands = std::make_unique<AlarmCommands>(settings.command, settings.commandInterval);
+        m_alarmCommands = commands.get();
+        connect(m_alarmCommands, &AlarmCommands::said, this, &ScanProgram::tell);
+        m_alarms->addAction(std::move(commands));
+    }
+    if (!settings.logPath.isEmpty()) {
+        // The log keeps the records' floor: a full disk pauses both.
+        auto log = std::make_unique<AlarmLog>(settings.logPath, m_options.files.minFreeBytes);
+        if (!log->open()) {
+            finish(exitcodes::kWriteFailed, log->errorString());
+            return false;
+        }
+        m_alarmLog = log.get();
+        connect(m_alarmLog, &AlarmLog::noticed, this,
+                [this](const FileNotice &notice) { tell(scanreport::fileNotice(notice)); });
+        m_alarms->addAction(std::move(log));
+    }
     // Queued: a log that fails is found inside the sweep step, which must return first.
     connect(
-        m_alarms, &ScanAlarms::failed, this,
+        m_alarms, &AlarmWatch::failed, this,
         [this](const QString &reason) { finish(exitcodes::kWriteFailed, reason); },
         Qt::QueuedConnection);
     return true;
@@ -236,7 +258,7 @@ void ScanProgram::startPublishing()
     }
     m_publisher = std::make_unique<MqttPublisher>(*m_options.mqtt, m_run->statistics());
     if (m_alarms != nullptr) {
-        m_alarms->publishTo(m_publisher.get());
+        m_alarms->addAction(std::make_unique<MqttAlarms>(*m_publisher, m_alarms->engine()));
     }
     connect(m_publisher.get(), &MqttPublisher::refused, this, [this](const QString &reason) {
         finish(exitcodes::kBrokerRefused,
@@ -278,7 +300,7 @@ bool ScanProgram::startMetrics()
 void ScanProgram::addConsumers()
 {
     if (m_alarms != nullptr) {
-        // A log that fails says so through failed().
+        // An action that fails says so through failed().
         m_run->addConsumer({[this](const SweepRecord &sweep) { m_alarms->addSweep(sweep); },
                             [this](const Reading &reading) { m_alarms->addReading(reading); },
                             [this](const QString &reason) { m_alarms->end(reason); }});
@@ -298,16 +320,12 @@ void ScanProgram::addConsumers()
 
 bool ScanProgram::consumersTakeMore() const
 {
-    if (!m_run->recorder().hasRoom()) {
-        return false;
-    }
 #ifdef KVT_WITH_MQTT
     // Away, the broker would have the queue drop the oldest sweeps: the replay waits for it.
-    if (m_publisher && (!m_publisher->isConnected() || !m_publisher->hasRoom())) {
-        return false;
-    }
-#endif
+    return !m_publisher || (m_publisher->isConnected() && m_publisher->hasRoom());
+#else
     return true;
+#endif
 }
 
 void ScanProgram::startServiceNotes()
@@ -352,8 +370,8 @@ void ScanProgram::reopenFiles()
     }
     // The output reopens on its writer's thread, between two rows; a failure comes as failed().
     m_run->recorder().reopen();
-    if (m_alarms != nullptr && !m_alarms->reopen()) {
-        finish(exitcodes::kWriteFailed, m_alarms->errorString());
+    if (m_alarmLog != nullptr && !m_alarmLog->reopen()) {
+        finish(exitcodes::kWriteFailed, m_alarmLog->errorString());
     }
 }
 
@@ -397,7 +415,9 @@ void ScanProgram::finish(int exitCode, const QString &message)
             tell(m_alarms->errorString());
             code = code == exitcodes::kFinished ? exitcodes::kWriteFailed : code;
         }
-        m_alarms->finish();
+    }
+    if (m_alarmCommands != nullptr) {
+        m_alarmCommands->finish();
     }
     if (m_swept && !m_options.quiet) {
         std::fputs(qPrintable(scanreport::statisticsTable(m_run->statistics())), stderr);
@@ -471,7 +491,7 @@ QByteArray ScanProgram::metricsText()
 #endif
     if (m_alarms != nullptr) {
         ScanMetrics::Alarms alarms;
-        for (const AlarmEngine::Active &alarm : m_alarms->engine().active()) {
+        for (const AlarmEngine::Active &alarm : m_alarms->active()) {
             ++alarms.raised[static_cast<std::size_t>(alarm.index)];
         }
         alarms.events = m_alarms->eventCounts();

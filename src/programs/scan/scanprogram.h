@@ -13,10 +13,12 @@
 #include <optional>
 
 class QTimer;
+class AlarmCommands;
+class AlarmLog;
+class AlarmWatch;
 class MetricsServer;
 class MqttPublisher;
 class ProcessSignals;
-class ScanAlarms;
 class SurveyRun;
 struct SourceEnd;
 
@@ -41,7 +43,6 @@ public:
 private:
     [[nodiscard]] bool isReplay() const { return !m_options.replayPath.isEmpty(); }
     bool openSource();
-    bool openRecording();
     bool openResults();
     bool openOutput();
     bool startAlarms();
@@ -50,7 +51,8 @@ private:
     void addConsumers();
     // Ready, and the state from now on, for the service manager.
     void startServiceNotes();
-    // A replay hands a sweep on only once every consumer takes it without dropping it.
+    // A replay hands a sweep on only once the broker takes it without dropping it; its records
+    // wait for their disk themselves.
     [[nodiscard]] bool consumersTakeMore() const;
     void onRunStarted();
     void onRunBroken();
@@ -76,8 +78,13 @@ private:
     std::optional<qint64> m_firstUtcMs;
     // The consumers below read the run's statistics: the run goes last.
     std::unique_ptr<SurveyRun> m_run;
-    ScanAlarms *m_alarms = nullptr;
+    AlarmWatch *m_alarms = nullptr;
+    // Owned by the watch.
+    AlarmLog *m_alarmLog = nullptr;
+    AlarmCommands *m_alarmCommands = nullptr;
+#ifdef KVT_WITH_MQTT
     std::unique_ptr<MqttPublisher> m_publisher;
+#endif
     ScanMetrics m_metrics;
     MetricsServer *m_metricsServer = nullptr;
     ProcessSignals *m_signals = nullptr;

@@ -14,6 +14,13 @@ SavePathChooser fileDialog()
     };
 }
 
+SavePathChooser openDialog()
+{
+    return [](QWidget *parent, const QString &title, const QString &folder, const QString &filter) {
+        return QFileDialog::getOpenFileName(parent, title, folder, filter);
+    };
+}
+
 QString proposed(const QString &folder, const QString &suffix)
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));

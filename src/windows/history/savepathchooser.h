@@ -14,6 +14,8 @@ using SavePathChooser = std::function<QString(QWidget *parent, const QString &ti
 namespace savepath {
 
 SavePathChooser fileDialog();
+// The same question for a file to open.
+SavePathChooser openDialog();
 // prefix-YYYYMMDD-HHMMSS.suffix in a standard folder of the user, for now.
 QString proposed(const QString &folder, const QString &suffix);
 

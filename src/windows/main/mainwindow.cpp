@@ -6,7 +6,6 @@
 #include "engine/port/portdiscovery.h"
 #include "engine/port/serialportprobe.h"
 #include "engine/port/systemportsource.h"
-#include "engine/protocol/qtseriallink.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/protocol/timerresolution.h"
 #include "painters/cursorreadout.h"
@@ -53,16 +52,11 @@ void setBackground(QWidget *widget, const QColor &colour)
     widget->setPalette(colours);
 }
 
-std::unique_ptr<SerialLink> realLinkUnlessGiven(std::unique_ptr<SerialLink> link)
-{
-    return link ? std::move(link) : std::make_unique<QtSerialLink>();
-}
-
 } // namespace
 
-MainWindow::MainWindow(Services services, QWidget *parent)
+MainWindow::MainWindow(SweepEngine &engine, Services services, QWidget *parent)
     : QWidget(parent)
-    , m_engine(std::make_unique<SweepEngine>(realLinkUnlessGiven(std::move(services.link))))
+    , m_engine(engine)
     , m_settings(std::make_unique<SettingsFile>(
           services.settingsPath.isEmpty() ? SettingsFile::defaultPath() : services.settingsPath))
 {
@@ -107,15 +101,15 @@ void MainWindow::connectHandlers()
     // A box ticked or cleared by hand changes how the following replies are read.
     for (const RadioMode mode : kRadioModes) {
         connect(c.check1.at(slot(static_cast<int>(mode))), &QCheckBox::clicked, this,
-                [this, mode](bool checked) { m_engine->setMode(mode, checked); });
+                [this, mode](bool checked) { m_engine.setMode(mode, checked); });
     }
     connect(c.check2, &QCheckBox::toggled, this,
-            [this](bool checked) { m_engine->setCursorOnly(checked); });
+            [this](bool checked) { m_engine.setCursorOnly(checked); });
 }
 
 void MainWindow::connectEngine()
 {
-    SweepEngine *engine = m_engine.get();
+    SweepEngine *engine = &m_engine;
     connect(engine, &SweepEngine::runStarted, this, &MainWindow::showRunStarted);
     connect(engine, &SweepEngine::started, this, &MainWindow::showSweepStarted);
     connect(engine, &SweepEngine::stopped, this, &MainWindow::showStopped);
@@ -183,7 +177,7 @@ void MainWindow::SaveSettings()
 void MainWindow::shutdown()
 {
     timerresolution::release();
-    m_engine->stop();
+    m_engine.stop();
     SaveSettings();
 }
 
@@ -263,7 +257,7 @@ void MainWindow::Form_Resize()
     windowlayout::Input input;
     m_laidOutFor = outerSizeTwips();
     input.outerSize = m_laidOutFor;
-    input.channelIndex = m_engine->monitorState().channelIndex;
+    input.channelIndex = m_engine.monitorState().channelIndex;
     const windowlayout::Layout layout = windowlayout::compute(input);
 
     const FormControls &c = m_controls;
@@ -288,28 +282,28 @@ void MainWindow::Form_Resize()
 void MainWindow::Timer1_Timer()
 {
     m_controls.picture1->refresh();
-    m_controls.cursolRssiChText->setText(chart::cursorReadout(m_engine->monitorState()));
+    m_controls.cursolRssiChText->setText(chart::cursorReadout(m_engine.monitorState()));
     showLatestTraffic();
     if (std::exchange(m_stopRequested, false)) {
         m_controls.message->clear();
-        m_engine->completeStopRequest();
+        m_engine.completeStopRequest();
     }
 }
 
 void MainWindow::Command1_Click()
 {
     m_portPanel->hide();
-    if (m_engine->state() != SweepEngine::State::Idle) {
+    if (m_engine.state() != SweepEngine::State::Idle) {
         // The next refresh tick closes the port; until then no new channel is asked for.
         m_stopRequested = true;
-        m_engine->requestStop();
+        m_engine.requestStop();
         return;
     }
     m_stopRequested = false;
     SweepOptions options;
     options.sampleCount = m_controls.aveN->text();
     options.cursorOnly = m_controls.check2->isChecked();
-    m_engine->start(m_controls.comPort->text(), options);
+    m_engine.start(m_controls.comPort->text(), options);
 }
 
 void MainWindow::showRunStarted()
@@ -394,12 +388,13 @@ void MainWindow::setMarkerColour(quint32 value)
 void MainWindow::Picture1_MouseDown(const QPointF &twipsPos)
 {
     const chart::ChartScale scale = m_controls.picture1->scale();
-    m_engine->setCursorChannel(chart::xToChannel(static_cast<float>(twipsPos.x()), scale.channelWidth));
+    m_engine.setCursorChannel(
+        chart::xToChannel(static_cast<float>(twipsPos.x()), scale.channelWidth));
 }
 
 void MainWindow::Frame2_MouseDown()
 {
-    m_engine->setCursorChannel(std::nullopt);
+    m_engine.setCursorChannel(std::nullopt);
 }
 
 chart::ChartContent MainWindow::chartContent() const
@@ -412,7 +407,7 @@ chart::ChartContent MainWindow::chartContent() const
     content.colours.max = c.colorSet.at(4)->color();
     content.colours.cursor = c.colorSet.at(5)->color();
     content.outerHeight = outerSizeTwips().height();
-    content.readings = m_engine->monitorState();
+    content.readings = m_engine.monitorState();
     return content;
 }
 

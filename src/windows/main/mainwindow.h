@@ -2,7 +2,6 @@
 
 #include "engine/port/portprobe.h"
 #include "engine/port/portsource.h"
-#include "engine/protocol/seriallink.h"
 #include "painters/palette.h"
 #include "windows/main/formcontrols.h"
 
@@ -23,18 +22,19 @@ class QTimer;
 struct Reading;
 struct StopReason;
 
-// What the monitor window talks to; tests replace them. Empty members take the real ones.
+// What the monitor window talks to beside its engine; tests replace them. Empty members take
+// the real ones.
 struct MainWindowServices
 {
-    std::unique_ptr<SerialLink> link;
     std::unique_ptr<PortSource> portSource;
     std::unique_ptr<PortProbe> portProbe;
     QString settingsPath;
 };
 
-// Form1, the monitor window: one view of the sweep engine. It shows what the engine reports
-// in its captions, boxes, chart and marker, passes its controls' input to the engine, and
-// wires the port panel and the settings file. It holds none of their logic.
+// Form1, the monitor window: one view of the sweep engine, which it is given and which must
+// outlive it. It shows what the engine reports in its captions, boxes, chart and marker,
+// passes its controls' input to the engine, and wires the port panel and the settings file.
+// It holds none of their logic.
 class MainWindow final : public QWidget
 {
     Q_OBJECT
@@ -42,13 +42,14 @@ class MainWindow final : public QWidget
 public:
     using Services = MainWindowServices;
 
-    explicit MainWindow(MainWindowServices services = {}, QWidget *parent = nullptr);
+    explicit MainWindow(SweepEngine &engine, MainWindowServices services = {},
+                        QWidget *parent = nullptr);
     MainWindow(const MainWindow &) = delete;
     MainWindow &operator=(const MainWindow &) = delete;
     ~MainWindow() override;
 
     [[nodiscard]] const FormControls &controls() const { return m_controls; }
-    [[nodiscard]] SweepEngine &engine() const { return *m_engine; }
+    [[nodiscard]] SweepEngine &engine() const { return m_engine; }
     [[nodiscard]] QTimer &refreshTimer() const { return *m_timer1; }
 
 protected:
@@ -90,7 +91,7 @@ private:
     [[nodiscard]] QSize outerSizeTwips() const;
 
     FormControls m_controls;
-    std::unique_ptr<SweepEngine> m_engine;
+    SweepEngine &m_engine;
     PortSelectionPanel *m_portPanel = nullptr;
     std::unique_ptr<SettingsFile> m_settings;
     QTimer *m_timer1 = nullptr;

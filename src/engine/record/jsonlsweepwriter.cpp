@@ -1,8 +1,0 @@
-#include "engine/record/jsonlsweepwriter.h"
-
-#include "engine/record/sweepjson.h"
-
-bool JsonlSweepWriter::writeSweep(const SweepRecord &sweep)
-{
-    return writeLine(record::sweepJson(sweep) + '\n');
-}

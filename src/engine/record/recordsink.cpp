@@ -1,6 +1,0 @@
-#include "engine/record/recordsink.h"
-
-bool RecordSink::writeReading(const Reading &)
-{
-    return true;
-}

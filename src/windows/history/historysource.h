@@ -1,0 +1,78 @@
+#pragma once
+
+#include "windows/history/savepathchooser.h"
+
+#include <QObject>
+
+#include <memory>
+#include <optional>
+#include <utility>
+
+class ChannelStatistics;
+class QAction;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+class RecordingLoader;
+class RecordingRows;
+class SweepHistory;
+class SweepRows;
+struct RecordingRead;
+
+// What the history window shows: the live history or a recording opened again (File → Open
+// recording…), read in the background with its progress and a cancel button in the status bar.
+class HistorySource : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The window is the file dialog's parent; it places the chooser and the status widgets.
+    HistorySource(const SweepHistory &history, QWidget *window);
+    ~HistorySource() override;
+    HistorySource(const HistorySource &) = delete;
+    HistorySource &operator=(const HistorySource &) = delete;
+
+    [[nodiscard]] QComboBox *chooser() const { return m_chooser; }
+    [[nodiscard]] QAction *openAction() const { return m_open; }
+    [[nodiscard]] QLabel *status() const { return m_status; }
+    [[nodiscard]] QProgressBar *progress() const { return m_progress; }
+    [[nodiscard]] QPushButton *cancelButton() const { return m_cancel; }
+    void setOpenPathChooser(SavePathChooser chooser) { m_openChooser = std::move(chooser); }
+
+    // Reads the recording in the background and shows it once read.
+    void open(const QString &path);
+    [[nodiscard]] bool isLoading() const;
+    [[nodiscard]] bool showsLive() const;
+    [[nodiscard]] const SweepRows &rows() const;
+    // The opened recording's rows while they are shown, else null.
+    [[nodiscard]] const SweepRows *openedRows() const;
+    // Adds the shown rows from the newest to the oldest age, both included, or the whole
+    // opened recording when there is no span; the number of sweeps added.
+    int count(ChannelStatistics &statistics, const std::optional<std::pair<int, int>> &span) const;
+    // The opened recording's name, times and size in the status bar, while it is shown.
+    void showStatus(Qt::TimeSpec clock);
+
+Q_SIGNALS:
+    // The other source is chosen, or the shown recording replaced.
+    void changed();
+    // A recording that could not be read; the reason, to be shown.
+    void failed(const QString &message);
+
+private:
+    void chooseRecording();
+    void showLoaded(const QString &path, const std::shared_ptr<RecordingRead> &read);
+
+    const SweepHistory &m_history;
+    QWidget *m_window = nullptr;
+    SavePathChooser m_openChooser;
+    RecordingLoader *m_loader = nullptr;
+    std::unique_ptr<RecordingRows> m_opened;
+    QString m_openedPath;
+    QComboBox *m_chooser = nullptr;
+    QAction *m_open = nullptr;
+    QLabel *m_status = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QPushButton *m_cancel = nullptr;
+};
