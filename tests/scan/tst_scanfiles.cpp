@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QtTest>
 
 #include <algorithm>
@@ -69,6 +68,40 @@ QList<QByteArray> writeRecording(const QString &path, int sweeps, qint64 stepMs)
     }
     return rows;
 }
+
+// A file system of 2 MiB at a folder, for as long as this lives: filled, it has less than 1 MiB
+// free until it is emptied again.
+class FullDisk
+{
+public:
+    explicit FullDisk(const QString &path)
+        : m_path(path)
+        , m_mounted(::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, "size=2m") ==
+                    0)
+    {}
+    ~FullDisk()
+    {
+        if (m_mounted) {
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+        }
+    }
+    FullDisk(const FullDisk &) = delete;
+    FullDisk &operator=(const FullDisk &) = delete;
+
+    [[nodiscard]] bool isMounted() const { return m_mounted; }
+    [[nodiscard]] bool fill() const
+    {
+        QFile filler(fillerPath());
+        return filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(1'500'000, 'x')) > 0;
+    }
+    [[nodiscard]] bool empty() const { return QFile::remove(fillerPath()); }
+
+private:
+    [[nodiscard]] QString fillerPath() const { return m_path + QStringLiteral("/filler"); }
+
+    QString m_path;
+    bool m_mounted = false;
+};
 
 bool consecutive(const QList<qint64> &sweeps)
 {
@@ -218,14 +251,11 @@ private Q_SLOTS:
     void pausesWhileTheDiskIsFull()
     {
         QTemporaryDir dir;
-        const QByteArray mountPoint = QFile::encodeName(dir.path());
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=2m") != 0) {
+        const FullDisk disk(dir.path());
+        if (!disk.isMounted()) {
             QSKIP("no small file system: mounting a tmpfs needs root");
         }
-        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
-        QFile filler(dir.filePath("filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(1'500'000, 'x')) > 0);
-        filler.close();
+        QVERIFY(disk.fill());
         SimProcess sim;
         QVERIFY(sim.start({"--mode", "04", "--baud", "0"}));
         const QString out = dir.filePath("s.csv");
@@ -236,7 +266,7 @@ private Q_SLOTS:
         // Below the floor from the start: not even the header is written.
         QVERIFY(!QFileInfo::exists(out));
         const qint64 paused = QFileInfo(out).size();
-        QVERIFY(filler.remove());
+        QVERIFY(disk.empty());
         QTRY_VERIFY_WITH_TIMEOUT(scan.says("free again, writing resumed; rows dropped meanwhile: "),
                                  kFinishMs);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > paused + kSomeRows, kFinishMs);
@@ -251,14 +281,11 @@ private Q_SLOTS:
     void replayPausesWhileTheDiskIsFull()
     {
         QTemporaryDir dir;
-        const QByteArray mountPoint = QFile::encodeName(dir.path());
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=2m") != 0) {
+        const FullDisk disk(dir.path());
+        if (!disk.isMounted()) {
             QSKIP("no small file system: mounting a tmpfs needs root");
         }
-        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
-        QFile filler(dir.filePath("filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(1'500'000, 'x')) > 0);
-        filler.close();
+        QVERIFY(disk.fill());
         QTemporaryDir in;
         const qsizetype sweeps = writeRecording(in.filePath("in.csv"), 60, 100).size();
         QVERIFY(sweeps > 0);
@@ -270,7 +297,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(scan.says("alarms.csv: only "), kFinishMs);
         QVERIFY(scan.says("free, below --min-free 1 MiB; rows are dropped until there is room\n"));
         QVERIFY(!QFileInfo::exists(out));
-        QVERIFY(filler.remove());
+        QVERIFY(disk.empty());
         QTRY_VERIFY_WITH_TIMEOUT(scan.says("free again, writing resumed; rows dropped meanwhile: "),
                                  kFinishMs);
         QVERIFY2(scan.endsWell(), scan.said.constData());
