@@ -149,6 +149,21 @@ private Q_SLOTS:
                  raisesAndClears(scan.path("alarms.csv")));
     }
 
+    // With a single channel each of its readings is watched, as a sweep's channels are.
+    void singleChannelRaises()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--baud", "0", "--carrier", "30:-60"}));
+        Scan scan;
+        scan.start({"-q", "--channel", "30", "-o", scan.path("run.csv"), "--alarm", kRule,
+                    "--alarm-log", scan.path("alarms.csv"), sim.devicePath()});
+        QTRY_VERIFY_WITH_TIMEOUT(lines(scan.path("alarms.csv")).join().contains(",raised,30,"),
+                                 kFinishMs);
+        QVERIFY(scan.stop());
+        QCOMPARE(scan.process.exitCode(), 0);
+        QVERIFY(lines(scan.path("alarms.csv")).join().contains(",ended,30,"));
+    }
+
     // A command that never ends is killed with what it started, and the sweep goes on meanwhile.
     void hangingCommandIsKilled()
     {
@@ -170,7 +185,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!alive(child));
         // The sweeps kept their pace while the command hung.
         const QList<QByteArray> rows = lines(scan.path("run.csv"));
-        QVERIFY(rows.size() > 10);
+        QVERIFY2(rows.size() > 10, scan.said.constData());
         for (int row = 2; row < rows.size(); ++row) {
             const auto time = [&](int r) {
                 return QDateTime::fromString(rows[r].split(',')[0], Qt::ISODateWithMs);

@@ -1,12 +1,11 @@
 // kvt318-scan's files over a long run, against the simulator at full speed: rotation and
-// retention, reopening at SIGHUP, and the free-space floor.
+// retention, reopening at SIGHUP, and the free-space floor; and the same files from a replay.
 #include "engine/record/filerules.h"
 #include "simprocess.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QtTest>
 
 #include <algorithm>
@@ -43,6 +42,66 @@ std::optional<QList<qint64>> sweepsIn(const QString &path)
     }
     return sweeps;
 }
+
+// A CSV recording of sweeps `stepMs` apart from 2026-12-07T07:30:00Z, as kvt318-scan writes
+// one; its rows, without the header.
+QList<QByteArray> writeRecording(const QString &path, int sweeps, qint64 stepMs)
+{
+    QByteArray header = "time,sweep";
+    for (int channel = 7; channel <= 46; ++channel) {
+        header += ",ch" + QByteArray::number(channel);
+    }
+    QList<QByteArray> rows;
+    for (int n = 0; n < sweeps; ++n) {
+        const auto time = QDateTime::fromMSecsSinceEpoch(1796628600000 + n * stepMs, Qt::UTC);
+        QByteArray row =
+            time.toString("yyyy-MM-ddTHH:mm:ss.zzz").toLatin1() + "Z," + QByteArray::number(n + 1);
+        for (int channel = 0; channel < kFields - 2; ++channel) {
+            row += ',' + QByteArray::number(-120 + (n + channel) % 50);
+        }
+        rows.append(row);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(header + '\n' + rows.join('\n') + '\n') < 0) {
+        return {};
+    }
+    return rows;
+}
+
+// A file system of 2 MiB at a folder, for as long as this lives: filled, it has less than 1 MiB
+// free until it is emptied again.
+class FullDisk
+{
+public:
+    explicit FullDisk(const QString &path)
+        : m_path(path)
+        , m_mounted(::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, "size=2m") ==
+                    0)
+    {}
+    ~FullDisk()
+    {
+        if (m_mounted) {
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+        }
+    }
+    FullDisk(const FullDisk &) = delete;
+    FullDisk &operator=(const FullDisk &) = delete;
+
+    [[nodiscard]] bool isMounted() const { return m_mounted; }
+    [[nodiscard]] bool fill() const
+    {
+        QFile filler(fillerPath());
+        return filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(1'500'000, 'x')) > 0;
+    }
+    [[nodiscard]] bool empty() const { return QFile::remove(fillerPath()); }
+
+private:
+    [[nodiscard]] QString fillerPath() const { return m_path + QStringLiteral("/filler"); }
+
+    QString m_path;
+    bool m_mounted = false;
+};
 
 bool consecutive(const QList<qint64> &sweeps)
 {
@@ -102,6 +161,50 @@ private Q_SLOTS:
         QVERIFY(consecutive(sweeps));
     }
 
+    // A replay writes the files a live run would have for the same sweeps: each row in the file
+    // of its own second, the oldest deleted beyond --keep.
+    void replayRotates_data()
+    {
+        QTest::addColumn<QString>("keep");
+        QTest::addColumn<int>("files"); // 0: every period's
+        QTest::newRow("every second") << "" << 0;
+        QTest::newRow("--keep 2") << "--keep 2" << 2;
+    }
+    void replayRotates()
+    {
+        QFETCH(QString, keep);
+        QFETCH(int, files);
+        QTemporaryDir in;
+        const QList<QByteArray> rows = writeRecording(in.filePath("in.csv"), 35, 100);
+        QVERIFY(!rows.isEmpty());
+        QTemporaryDir dir;
+        Scan scan(QStringLiteral("-q --replay %1 --rotate 1s %2 -o %3")
+                      .arg(in.filePath("in.csv"), keep, dir.filePath("survey.csv")));
+        QVERIFY2(scan.endsWell(), scan.said.constData());
+
+        QMap<QString, QByteArray> expected;
+        const QByteArray header = contents(in.filePath("in.csv")).split('\n').first() + '\n';
+        for (const QByteArray &row : rows) {
+            const qint64 utcMs =
+                QDateTime::fromString(QString::fromLatin1(row.left(row.indexOf(','))),
+                                      Qt::ISODateWithMs)
+                    .toMSecsSinceEpoch();
+            const std::chrono::seconds second(1);
+            QByteArray &file = expected[rotation::fileName(
+                "survey.csv", rotation::periodStart(utcMs, second), second)];
+            file += (file.isEmpty() ? header : QByteArray()) + row + '\n';
+        }
+        while (files > 0 && expected.size() > files) {
+            expected.erase(expected.begin());
+        }
+        QMap<QString, QByteArray> written;
+        for (const QString &name : QDir(dir.path()).entryList(QDir::Files)) {
+            written[name] = contents(dir.filePath(name));
+        }
+        QCOMPARE(written.keys(), expected.keys());
+        QCOMPARE(written, expected);
+    }
+
     void reopensAtHangup()
     {
         SimProcess sim;
@@ -125,17 +228,34 @@ private Q_SLOTS:
         QVERIFY(contents(log).startsWith("time,event,") && contents(log).contains(",ended,20,"));
     }
 
+    // A replay reopens its records at SIGHUP as a live run does: no sweep lost or written twice.
+    void replayReopensAtHangup()
+    {
+        QTemporaryDir in;
+        const qsizetype sweeps = writeRecording(in.filePath("in.csv"), 40, 100).size();
+        QVERIFY(sweeps > 0);
+        QTemporaryDir dir;
+        const QString out = dir.filePath("s.csv");
+        Scan scan("-q --realtime --replay " + in.filePath("in.csv") + " -o " + out);
+        QTRY_VERIFY_WITH_TIMEOUT(sweepsIn(out).value_or(QList<qint64>()).size() > 2, kFinishMs);
+        QVERIFY(QFile::rename(out, out + ".1"));
+        scan.signal(SIGHUP);
+        QVERIFY2(scan.endsWell(), scan.said.constData());
+        const auto before = sweepsIn(out + ".1");
+        const auto after = sweepsIn(out);
+        QVERIFY(before && after && !before->isEmpty() && !after->isEmpty());
+        QVERIFY(before->first() == 1 && consecutive(*before + *after));
+        QCOMPARE(after->last(), qint64(sweeps));
+    }
+
     void pausesWhileTheDiskIsFull()
     {
         QTemporaryDir dir;
-        const QByteArray mountPoint = QFile::encodeName(dir.path());
-        if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=2m") != 0) {
+        const FullDisk disk(dir.path());
+        if (!disk.isMounted()) {
             QSKIP("no small file system: mounting a tmpfs needs root");
         }
-        const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
-        QFile filler(dir.filePath("filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(1'500'000, 'x')) > 0);
-        filler.close();
+        QVERIFY(disk.fill());
         SimProcess sim;
         QVERIFY(sim.start({"--mode", "04", "--baud", "0"}));
         const QString out = dir.filePath("s.csv");
@@ -146,7 +266,7 @@ private Q_SLOTS:
         // Below the floor from the start: not even the header is written.
         QVERIFY(!QFileInfo::exists(out));
         const qint64 paused = QFileInfo(out).size();
-        QVERIFY(filler.remove());
+        QVERIFY(disk.empty());
         QTRY_VERIFY_WITH_TIMEOUT(scan.says("free again, writing resumed; rows dropped meanwhile: "),
                                  kFinishMs);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > paused + kSomeRows, kFinishMs);
@@ -154,6 +274,37 @@ private Q_SLOTS:
         QVERIFY2(scan.endsWell(), scan.said.constData());
         QCOMPARE(scan.said.count("below --min-free"), 1);
         QVERIFY(sweepsIn(out));
+    }
+
+    // Replayed at the recorded pace onto a full disk, rows are dropped until there is room, as
+    // in a live run; the alarm log keeps the same floor.
+    void replayPausesWhileTheDiskIsFull()
+    {
+        QTemporaryDir dir;
+        const FullDisk disk(dir.path());
+        if (!disk.isMounted()) {
+            QSKIP("no small file system: mounting a tmpfs needs root");
+        }
+        QVERIFY(disk.fill());
+        QTemporaryDir in;
+        const qsizetype sweeps = writeRecording(in.filePath("in.csv"), 60, 100).size();
+        QVERIFY(sweeps > 0);
+        const QString out = dir.filePath("survey.csv");
+        const QString log = dir.filePath("alarms.csv");
+        Scan scan("-q --realtime --min-free 1M --alarm ch=7,above=-130 --alarm-log " + log +
+                  " --replay " + in.filePath("in.csv") + " -o " + out);
+        QTRY_VERIFY_WITH_TIMEOUT(scan.says("survey.csv: only "), kFinishMs);
+        QTRY_VERIFY_WITH_TIMEOUT(scan.says("alarms.csv: only "), kFinishMs);
+        QVERIFY(scan.says("free, below --min-free 1 MiB; rows are dropped until there is room\n"));
+        QVERIFY(!QFileInfo::exists(out));
+        QVERIFY(disk.empty());
+        QTRY_VERIFY_WITH_TIMEOUT(scan.says("free again, writing resumed; rows dropped meanwhile: "),
+                                 kFinishMs);
+        QVERIFY2(scan.endsWell(), scan.said.constData());
+        QCOMPARE(scan.said.count("survey.csv: only "), 1);
+        const auto written = sweepsIn(out);
+        QVERIFY(written && !written->isEmpty() && consecutive(*written));
+        QCOMPARE(written->last(), qint64(sweeps));
     }
 
     // A period's file name, and the names --keep may delete: its own shape only.

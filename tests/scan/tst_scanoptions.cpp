@@ -106,9 +106,7 @@ private Q_SLOTS:
             {"--channel 20", "channel"},
             {"--sample-count 08", "sample-count"},
             {"--reconnect", "reconnect"},
-            {"--stall-timeout 1m", "stall-timeout"},
-            {"-o f --rotate 1h", "rotate"},
-            {"--min-free 1G", "min-free"}};
+            {"--stall-timeout 1m", "stall-timeout"}};
         for (const auto &[option, name] : portOnly) {
             QTest::newRow(option)
                 << QStringLiteral("--replay r.csv %1").arg(QLatin1String(option))
@@ -211,6 +209,10 @@ private Q_SLOTS:
                                        << "recordsAsked" << qint64(1);
         QTest::newRow("records not asked") << "--replay r.csv"
                                            << "recordsAsked" << qint64(0);
+        QTest::newRow("replay rotated") << "--replay r.csv -o f --rotate 1h --keep 2"
+                                        << "keep" << qint64(2);
+        QTest::newRow("replay min-free") << "--replay r.csv --min-free 1G"
+                                         << "minFree" << qint64(1024) * 1024 * 1024;
     }
     void reads()
     {

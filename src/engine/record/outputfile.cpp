@@ -66,7 +66,8 @@ bool OutputFile::open()
 {
     m_claim.wait();
     if (m_rules.rotate) {
-        m_period = rotation::periodStart(QDateTime::currentMSecsSinceEpoch(), *m_rules.rotate);
+        m_period = rotation::periodStart(m_startUtcMs.value_or(QDateTime::currentMSecsSinceEpoch()),
+                                         *m_rules.rotate);
     }
     // A file system already below the floor gets no file, not even a header, until there is
     // room: a service restarted on a full disk must not fail at its first write again.

@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class RecordEncoder;
@@ -38,8 +39,11 @@ public:
 
     // Whether open() would not wait for an earlier output to the same file.
     [[nodiscard]] bool mayOpenNow() const { return m_claim.isServed(); }
-    // Opens the file of the present period with its header, unless its file system is below the
-    // floor (then the first row that finds room opens it).
+    // The rows to come start at utcMs (a recording's first), not now: with rules, the first file
+    // is that of its period.
+    void startAt(qint64 utcMs) { m_startUtcMs = utcMs; }
+    // Opens the file of the present period, or of startAt()'s, with its header, unless its file
+    // system is below the floor (then the first row that finds room opens it).
     [[nodiscard]] bool open();
     // Between an open() that succeeded and close().
     [[nodiscard]] bool isOpen() const { return m_open; }
@@ -83,6 +87,7 @@ private:
     // One for each file opened, so that each starts as a new recording does; none while no file
     // is open.
     std::unique_ptr<RecordEncoder> m_encoder;
+    std::optional<qint64> m_startUtcMs;
     qint64 m_period = 0;
     bool m_open = false;
     std::vector<FileNotice> m_notices;

@@ -16,9 +16,12 @@ Recorder::~Recorder()
 }
 
 bool Recorder::start(const QString &path, RecordFormat format, const WriterSettings &settings,
-                     const FileRules &rules)
+                     const FileRules &rules, std::optional<qint64> firstUtcMs)
 {
     auto file = std::make_unique<OutputFile>(path, format, settings, rules);
+    if (firstUtcMs) {
+        file->startAt(*firstUtcMs);
+    }
     // Opened here, so that a file that cannot be opened is told at once, unless a stopped
     // recording's writer still drains to it: the new writer opens it after that one.
     if (file->mayOpenNow() && !file->open()) {

@@ -66,8 +66,9 @@ public:
     // false when it cannot be opened, with "FILE: reason" in lastError(), and the recording
     // going on goes on. When a stopped recording's writer still drains to the same file, the new
     // one opens it once that is done, and a failure to open it comes through failed().
+    // A rotating file starts at the period of firstUtcMs (a recording's first sweep), or now.
     bool start(const QString &path, RecordFormat format, const WriterSettings &settings = {},
-               const FileRules &rules = {});
+               const FileRules &rules = {}, std::optional<qint64> firstUtcMs = std::nullopt);
     // The rows already queued are still written, then the file is closed.
     void stop();
     // The file is ended and opened again at its name, between two rows (after it was moved).

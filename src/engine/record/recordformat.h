@@ -30,6 +30,8 @@ struct RecordFormatEntry
     RecordFormat format = RecordFormat::Csv;
     // As --format takes it.
     QString name;
+    // What the name stands for, where it is not plain; the help adds it to the name.
+    QString fullName;
     // One line for the help.
     QString help;
     // A row per reading rather than per complete sweep.

@@ -1,9 +1,9 @@
 #include "engine/port/portlinks.h"
 #include "engine/port/systemportdevices.h"
+#include "programs/scan/exitcodes.h"
 #include "programs/scan/portlisting.h"
-#include "programs/scan/replayer.h"
-#include "programs/scan/scanner.h"
 #include "programs/scan/scanoptions.h"
+#include "programs/scan/scanprogram.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -12,7 +12,6 @@
 #include <memory>
 
 namespace {
-constexpr int kBadUsage = 2;
 
 QStringList argumentsOf(int argc, char **argv)
 {
@@ -50,7 +49,7 @@ int main(int argc, char **argv)
                    "       kvt318-scan [options] --replay FILE\n"
                    "Run 'kvt318-scan --help' for the options and exit codes.\n",
                    stderr);
-        return kBadUsage;
+        return exitcodes::kBadUsage;
     case scanoptions::Action::ListPorts: {
         const QCoreApplication app(argc, argv);
         return listPorts();
@@ -67,14 +66,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
-    if (!parsed.options.replayPath.isEmpty()) {
-        Replayer replayer(parsed.options);
-        replayer.start();
-        return replayer.exitCode() ? *replayer.exitCode() : QCoreApplication::exec();
-    }
-    Scanner scanner(parsed.options);
-    if (!scanner.start()) {
-        return Scanner::kWriteFailed;
-    }
-    return scanner.exitCode() ? *scanner.exitCode() : QCoreApplication::exec();
+    ScanProgram program(parsed.options);
+    program.start();
+    return program.exitCode() ? *program.exitCode() : QCoreApplication::exec();
 }

@@ -85,6 +85,11 @@ void MqttPublisher::handleSessionEvent(int event, const QString &reason)
     }
 }
 
+bool MqttPublisher::hasRoom() const
+{
+    return !m_queue->isFull();
+}
+
 qint64 MqttPublisher::droppedSweeps() const
 {
     return m_queue->dropped();

@@ -39,6 +39,8 @@ public:
 
     [[nodiscard]] qint64 droppedSweeps() const;
     [[nodiscard]] bool isConnected() const { return m_connected; }
+    // Whether the next sweep queued pushes out none: a sender with time waits until then.
+    [[nodiscard]] bool hasRoom() const;
 
 Q_SIGNALS:
     void connected();

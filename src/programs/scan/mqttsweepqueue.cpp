@@ -48,6 +48,12 @@ bool MqttSweepQueue::isEmpty() const
     return m_payloads.empty();
 }
 
+bool MqttSweepQueue::isFull() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_payloads.size() >= m_capacity;
+}
+
 qint64 MqttSweepQueue::dropped() const
 {
     const std::lock_guard lock(m_mutex);

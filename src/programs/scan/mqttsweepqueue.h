@@ -20,6 +20,8 @@ public:
     // Empties the queue, counting what it held as dropped; returns how many that was.
     qint64 dropAll();
     [[nodiscard]] bool isEmpty() const;
+    // Whether the next push would push out the oldest.
+    [[nodiscard]] bool isFull() const;
     // Sweeps pushed out since the start.
     [[nodiscard]] qint64 dropped() const;
 

@@ -4,6 +4,7 @@
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
 #include "engine/record/recordtime.h"
+#include "engine/record/sweeprecord.h"
 
 namespace {
 constexpr double kMsPerSecond = 1000.0;
@@ -32,6 +33,14 @@ void ScanMetrics::addReading(const Reading &reading)
 {
     if (reading.index >= 0 && reading.index < MonitorState::kChannelCount) {
         m_latest[static_cast<std::size_t>(reading.index)] = reading.dbm;
+    }
+}
+
+void ScanMetrics::addSweep(const SweepRecord &sweep)
+{
+    for (int index = 0; index < MonitorState::kChannelCount; ++index) {
+        addReading(
+            Reading{index, sweep.dbm[static_cast<std::size_t>(index)], sweep.utcMs, sweep.mode});
     }
 }
 

@@ -10,6 +10,7 @@
 
 class ChannelStatistics;
 struct Reading;
+struct SweepRecord;
 
 // What kvt318-scan tells Prometheus, and its text exposition format: whether it sweeps, the
 // sweeps so far and the time of the last one, per channel the latest level, the held maximum
@@ -22,6 +23,7 @@ public:
 
     void setUp(bool up) { m_up = up; }
     void addReading(const Reading &reading);
+    void addSweep(const SweepRecord &sweep);
     // Complete sweeps so far (readings with a single channel), and when the last one ended.
     void setSweeps(qint64 count, std::optional<qint64> lastUtcMs);
     // Rows of the recording file handed to the system; behind the sweeps, the disk lags.

@@ -47,26 +47,20 @@ const QString kExitCodes = QStringLiteral(
     "  6  the MQTT broker refused the connection at the start (login or TLS)\n"
     "  7  the --metrics address cannot be listened on (in use, no permission)");
 
-// The record formats, the default first, each with what the help adds to its name: the one list
-// the help and the usage errors name.
-struct FormatName
-{
-    const char *name;
-    const char *note;
-};
-constexpr FormatName kFormats[] = {{"csv", " (default)"},
-                                   {"long", ""},
-                                   {"jsonl", ""},
-                                   {"rtl_power", ""},
-                                   {"influx", " (InfluxDB line protocol)"}};
-
-// "csv, long, jsonl, rtl_power or influx", with the help's notes when asked for.
+// "csv, long, jsonl, rtl_power or influx", from the table of formats, with the help's notes
+// when asked for: which is the default, and what a name stands for.
 QString formatList(bool withNotes)
 {
+    const std::vector<RecordFormatEntry> &formats = record::formats();
     QStringList names;
-    for (const FormatName &format : kFormats) {
-        names.append(QLatin1String(format.name) +
-                     (withNotes ? QLatin1String(format.note) : QLatin1String()));
+    for (const RecordFormatEntry &format : formats) {
+        QString name = format.name;
+        if (withNotes && &format == &formats.front()) {
+            name += QStringLiteral(" (default)");
+        } else if (withNotes && !format.fullName.isEmpty()) {
+            name += QStringLiteral(" (%1)").arg(format.fullName);
+        }
+        names.append(name);
     }
     const QString last = names.takeLast();
     return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
@@ -175,7 +169,7 @@ QList<OptionRow> runRows(ScanOptions &options)
     rows.append({{QStringLiteral("format")},
                  QStringLiteral("FORMAT"),
                  QStringLiteral("Record format: %1.").arg(formatList(true)),
-                 QStringLiteral("csv"),
+                 record::formats().front().name,
                  [&options](const QStringList &values) { return readFormat(values, options); }});
     rows.append({{QStringLiteral("integrate")},
                  QStringLiteral("D"),
@@ -423,8 +417,7 @@ QList<OptionRow> fileRows(ScanOptions &options)
                  [&options](const QStringList &values) { return readRotate(values, options); },
                  {},
                  {{QStringLiteral("output"), QStringLiteral("-"),
-                   QStringLiteral("--%1 needs an output file (-o FILE), not standard output")},
-                  kPortOnly}});
+                   QStringLiteral("--%1 needs an output file (-o FILE), not standard output")}}});
     rows.append({{QStringLiteral("keep")},
                  QStringLiteral("N"),
                  QStringLiteral("With --rotate: keep the newest N rotated files of the output, "
@@ -457,9 +450,7 @@ QList<OptionRow> fileRows(ScanOptions &options)
                      }
                      options.files.minFreeBytes = *minFree;
                      return QString();
-                 },
-                 {},
-                 {kPortOnly}});
+                 }});
     return rows;
 }
 

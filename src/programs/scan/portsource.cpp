@@ -1,4 +1,4 @@
-#include "programs/scan/scanrun.h"
+#include "programs/scan/portsource.h"
 
 #include "core/channelplan.h"
 #include "engine/port/portfollower.h"
@@ -21,8 +21,9 @@ QString moduleSaid(const QString &said)
 
 } // namespace
 
-ScanRun::ScanRun(const ScanOptions &options, std::unique_ptr<SerialLink> link, QObject *parent)
-    : QObject(parent)
+PortSource::PortSource(const ScanOptions &options, std::unique_ptr<SerialLink> link,
+                       QObject *parent)
+    : SweepSource(parent)
     , m_port(options.port)
     , m_engine(std::make_unique<SweepEngine>(std::move(link)))
     , m_reopenTimer(new QTimer(this))
@@ -40,14 +41,15 @@ ScanRun::ScanRun(const ScanOptions &options, std::unique_ptr<SerialLink> link, Q
     m_reopenTimer->setSingleShot(true);
     m_reopenTimer->setInterval(kReconnectInterval);
 
-    connect(m_engine.get(), &SweepEngine::started, this, &ScanRun::onStarted);
-    connect(m_engine.get(), &SweepEngine::stopped, this, &ScanRun::onStopped);
-    connect(m_reopenTimer, &QTimer::timeout, this, &ScanRun::reopen);
+    connect(m_engine.get(), &SweepEngine::started, this, &PortSource::onStarted);
+    connect(m_engine.get(), &SweepEngine::stopped, this, &PortSource::onStopped);
+    connect(m_engine.get(), &SweepEngine::readingStored, this, &PortSource::reading);
+    connect(m_reopenTimer, &QTimer::timeout, this, &PortSource::reopen);
 }
 
-ScanRun::~ScanRun() = default;
+PortSource::~PortSource() = default;
 
-std::optional<RadioMode> ScanRun::mode() const
+std::optional<RadioMode> PortSource::mode() const
 {
     for (const RadioMode mode : {RadioMode::AirMonitor, RadioMode::LoRa, RadioMode::Fsk}) {
         if (m_engine->modes().contains(mode)) {
@@ -57,13 +59,14 @@ std::optional<RadioMode> ScanRun::mode() const
     return std::nullopt;
 }
 
-void ScanRun::start()
+void PortSource::start()
 {
     const std::optional<QString> port = portname::resolve(m_port);
     if (!port) {
-        end(OpenFailed, QStringLiteral("'%1' names no serial port; give a name such as COM3 or "
-                                       "/dev/ttyUSB0")
-                            .arg(m_port));
+        end(SourceEnd::Kind::CannotOpen,
+            QStringLiteral("'%1' names no serial port; give a name such as COM3 or "
+                           "/dev/ttyUSB0")
+                .arg(m_port));
         return;
     }
     m_follower = std::make_unique<PortFollower>(*port, std::make_unique<SystemPortDevices>());
@@ -71,50 +74,53 @@ void ScanRun::start()
     open();
 }
 
-void ScanRun::open()
+void PortSource::open()
 {
     const PortFollower::Choice choice = m_follower->choose();
     m_device = choice.device;
     if (!choice.note.isEmpty()) {
-        Q_EMIT portMoved(choice.note);
+        Q_EMIT said(choice.note);
     }
     m_engine->start(m_device, m_sweepOptions);
 }
 
-void ScanRun::stop()
+void PortSource::stop()
 {
     if (m_phase == Phase::Ended) {
         return;
     }
     m_reopenTimer->stop();
     m_engine->stop();
-    end(Finished, {});
+    end(SourceEnd::Kind::Done, {});
 }
 
-void ScanRun::onStarted()
+void PortSource::onStarted()
 {
     if (m_phase != Phase::Connecting && m_phase != Phase::Reconnecting) {
         return;
     }
+    if (m_phase == Phase::Reconnecting) {
+        Q_EMIT said(QStringLiteral("%1: sweeping again").arg(m_port));
+    }
     m_phase = Phase::Sweeping;
     m_swept = true;
     m_follower->opened();
-    Q_EMIT sweeping();
+    Q_EMIT runStarted();
 }
 
-void ScanRun::onStopped(const StopReason &reason)
+void PortSource::onStopped(const StopReason &reason)
 {
     if (m_phase == Phase::Ended || m_phase == Phase::Idle) {
         return;
     }
-    int code = PortFailed;
+    SourceEnd::Kind kind = SourceEnd::Kind::Failed;
     QString message;
     switch (reason.kind) {
     case StopReason::Kind::UserStop:
         return;
     case StopReason::Kind::PortOpenFailed:
         // Only a first start ends on it; a reopening goes on trying.
-        code = OpenFailed;
+        kind = SourceEnd::Kind::CannotOpen;
         message = reason.openFailure.reason;
         if (m_device != device()) {
             message = QStringLiteral("%1: %2").arg(device(), message);
@@ -124,19 +130,20 @@ void ScanRun::onStopped(const StopReason &reason)
         message = QStringLiteral("%1: the port failed: %2").arg(device(), reason.detail);
         break;
     case StopReason::Kind::NoAnswer:
-        code = NoModule;
+        kind = SourceEnd::Kind::NotUnderstood;
         message = QStringLiteral("%1: no module answered @FV").arg(device());
         break;
     case StopReason::Kind::UnsupportedModel:
-        code = NoModule;
+        kind = SourceEnd::Kind::NotUnderstood;
         message =
             QStringLiteral("%1: unsupported module%2").arg(device(), moduleSaid(reason.detail));
         break;
     case StopReason::Kind::UnsupportedMode:
         // Reopening would find the module in the same mode.
-        end(NoModule, QStringLiteral("%1: the module is in a mode other than FSK, LoRa or Air "
-                                     "Monitor%2")
-                          .arg(device(), moduleSaid(reason.detail)));
+        end(SourceEnd::Kind::NotUnderstood,
+            QStringLiteral("%1: the module is in a mode other than FSK, LoRa or Air "
+                           "Monitor%2")
+                .arg(device(), moduleSaid(reason.detail)));
         return;
     case StopReason::Kind::Stalled: {
         const std::chrono::duration<double> stall =
@@ -148,34 +155,35 @@ void ScanRun::onStopped(const StopReason &reason)
     }
     }
     if (!m_reconnect || !m_swept) {
-        end(code, message);
+        end(kind, message);
         return;
     }
     if (m_phase != Phase::Reconnecting) {
         m_phase = Phase::Reconnecting;
-        Q_EMIT interrupted(message);
+        Q_EMIT said(message + QStringLiteral("; reopening it once a second"));
+        Q_EMIT runBroken(message);
     }
     m_reopenTimer->start();
 }
 
-void ScanRun::reopen()
+void PortSource::reopen()
 {
     if (m_phase == Phase::Reconnecting && m_engine->state() == SweepEngine::State::Idle) {
         open();
     }
 }
 
-void ScanRun::end(int exitCode, const QString &message)
+void PortSource::end(SourceEnd::Kind kind, const QString &message)
 {
     if (m_phase == Phase::Ended) {
         return;
     }
     m_phase = Phase::Ended;
     m_reopenTimer->stop();
-    Q_EMIT ended(exitCode, message);
+    Q_EMIT ended(SourceEnd{kind, message});
 }
 
-QString ScanRun::device() const
+QString PortSource::device() const
 {
     return portname::resolve(m_port).value_or(m_port);
 }
