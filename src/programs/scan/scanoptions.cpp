@@ -66,6 +66,17 @@ QString formatList(bool withNotes)
     return names.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
 }
 
+// An option of one format's own needs that format: the format table says which.
+QList<OptionCondition> formatOwning(const QString &option)
+{
+    for (const RecordFormatEntry &format : record::formats()) {
+        if (format.options.contains(option)) {
+            return {{QStringLiteral("format"), format.name}};
+        }
+    }
+    return {};
+}
+
 const OptionCondition kReplay{QStringLiteral("replay")};
 const OptionCondition kPortOnly{
     QStringLiteral("replay"), {}, QStringLiteral("--%1 is for a port, not --replay")};
@@ -177,14 +188,14 @@ QList<OptionRow> runRows(ScanOptions &options)
                                 "power in it (default 1s)."),
                  QStringLiteral("1s"),
                  [&options](const QStringList &values) { return readIntegrate(values, options); },
-                 {{QStringLiteral("format"), QStringLiteral("rtl_power")}}});
+                 formatOwning(QStringLiteral("integrate"))});
     rows.append({{QStringLiteral("influx-tag")},
                  QStringLiteral("KEY=VALUE"),
                  QStringLiteral("With --format influx: add the tag KEY=VALUE to every line "
                                 "(repeatable)."),
                  {},
                  [&options](const QStringList &values) { return readInfluxTags(values, options); },
-                 {{QStringLiteral("format"), QStringLiteral("influx")}}});
+                 formatOwning(QStringLiteral("influx-tag"))});
     rows.append({{QStringLiteral("n"), QStringLiteral("sweeps")},
                  QStringLiteral("N"),
                  QStringLiteral("Stop after N complete sweeps (with --channel, N readings)."),
