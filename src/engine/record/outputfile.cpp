@@ -64,15 +64,31 @@ QString OutputFile::openError(const QString &path)
 
 bool OutputFile::open()
 {
+    if (std::exchange(m_openedAhead, false)) {
+        m_open = !m_encoder || writeDueHeader();
+        return m_open;
+    }
+    startPeriod();
+    // A file system already below the floor gets no file, not even a header, until there is
+    // room: a service restarted on a full disk must not fail at its first write again.
+    m_open = !m_guard.admits(currentPath(), m_notices, true) || openFile();
+    return m_open;
+}
+
+bool OutputFile::openAhead()
+{
+    startPeriod();
+    m_openedAhead = !m_guard.admits(currentPath(), m_notices, true) || openDescriptor();
+    return m_openedAhead;
+}
+
+void OutputFile::startPeriod()
+{
     m_claim.wait();
     if (m_rules.rotate) {
         m_period = rotation::periodStart(m_startUtcMs.value_or(QDateTime::currentMSecsSinceEpoch()),
                                          *m_rules.rotate);
     }
-    // A file system already below the floor gets no file, not even a header, until there is
-    // room: a service restarted on a full disk must not fail at its first write again.
-    m_open = !m_guard.admits(currentPath(), m_notices, true) || openFile();
-    return m_open;
 }
 
 bool OutputFile::write(const SweepRecord &sweep)
@@ -145,6 +161,11 @@ QString OutputFile::currentPath() const
 
 bool OutputFile::openFile()
 {
+    return openDescriptor() && writeDueHeader();
+}
+
+bool OutputFile::openDescriptor()
+{
     const QString path = currentPath();
     if (!openForAppending(m_file, path)) {
         return fail(m_file.errorString());
@@ -152,9 +173,13 @@ bool OutputFile::openFile()
     m_encoder = m_format.makeEncoder(m_settings);
     // Appending to an earlier recording of the same format: its header is already there.
     // Standard output always starts with one, whatever it is redirected to.
-    const bool headerDue =
-        path == QLatin1String("-") || m_file.isSequential() || m_file.size() == 0;
-    if (headerDue && !writeBytes(m_encoder->header())) {
+    m_headerDue = path == QLatin1String("-") || m_file.isSequential() || m_file.size() == 0;
+    return true;
+}
+
+bool OutputFile::writeDueHeader()
+{
+    if (std::exchange(m_headerDue, false) && !writeBytes(m_encoder->header())) {
         m_encoder.reset();
         m_file.close();
         return false;

@@ -45,6 +45,10 @@ public:
     // Opens the file of the present period, or of startAt()'s, with its header, unless its file
     // system is below the floor (then the first row that finds room opens it).
     [[nodiscard]] bool open();
+    // What open() does but the header, so that a file that cannot be opened is known at once on
+    // a thread that must not wait for the disk; the open() that follows, on the thread that
+    // writes, adds the header.
+    [[nodiscard]] bool openAhead();
     // Between an open() that succeeded and close().
     [[nodiscard]] bool isOpen() const { return m_open; }
     // A record of the kind the format does not take is no row.
@@ -69,7 +73,10 @@ public:
 private:
     template <typename Record> bool writeRecord(qint64 utcMs, const Record &record);
     [[nodiscard]] QString currentPath() const;
+    void startPeriod();
     bool openFile();
+    bool openDescriptor();
+    bool writeDueHeader();
     bool closeFile();
     bool writeBytes(const QByteArray &bytes);
     bool syncFile();
@@ -90,6 +97,9 @@ private:
     std::optional<qint64> m_startUtcMs;
     qint64 m_period = 0;
     bool m_open = false;
+    // openAhead() has done all but the header.
+    bool m_openedAhead = false;
+    bool m_headerDue = false;
     std::vector<FileNotice> m_notices;
     QString m_error;
 };

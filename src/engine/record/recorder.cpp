@@ -23,8 +23,9 @@ bool Recorder::start(const QString &path, RecordFormat format, const WriterSetti
         file->startAt(*firstUtcMs);
     }
     // Opened here, so that a file that cannot be opened is told at once, unless a stopped
-    // recording's writer still drains to it: the new writer opens it after that one.
-    if (file->mayOpenNow() && !file->open()) {
+    // recording's writer still drains to it: the new writer opens it after that one. The header
+    // is the writer's, so that a slow disk never holds up this thread.
+    if (file->mayOpenNow() && !file->openAhead()) {
         m_lastError = file->errorString();
         return false;
     }
