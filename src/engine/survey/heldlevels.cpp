@@ -7,9 +7,11 @@
 
 void HeldLevels::addSweep(const SweepRecord &sweep)
 {
-    for (int index = 0; index < MonitorState::kChannelCount; ++index) {
-        add(index, sweep.dbm[static_cast<std::size_t>(index)]);
-    }
+    // One pass over whole arrays: a replay hands on hundreds of thousands of sweeps a second.
+    m_state.latest = sweep.dbm;
+    std::transform(m_state.highest.begin(), m_state.highest.end(), sweep.dbm.begin(),
+                   m_state.highest.begin(),
+                   [](qint16 held, qint16 dbm) { return std::max(held, dbm); });
 }
 
 void HeldLevels::addReading(const Reading &reading)
