@@ -140,7 +140,7 @@ void Recorder::addSweep(const SweepRecord &sweep)
             }
         }
     }
-    m_assembler.addSweep(sweep);
+    recordSweep(m_assembler.numbered(sweep));
 }
 
 QString Recorder::path() const

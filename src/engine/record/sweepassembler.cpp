@@ -34,9 +34,9 @@ void SweepAssembler::startRun()
     m_filled.reset();
 }
 
-void SweepAssembler::addSweep(const SweepRecord &sweep)
+SweepRecord SweepAssembler::numbered(const SweepRecord &sweep)
 {
     SweepRecord numbered = sweep;
     numbered.sweep = ++m_completed;
-    Q_EMIT sweepCompleted(numbered);
+    return numbered;
 }

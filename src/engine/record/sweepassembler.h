@@ -18,8 +18,8 @@ public:
     explicit SweepAssembler(QObject *parent = nullptr);
 
     void addReading(const Reading &reading);
-    // A sweep complete already (a recording's): numbered on and handed on as an assembled one.
-    void addSweep(const SweepRecord &sweep);
+    // A sweep complete already (a recording's), numbered on as an assembled one would be.
+    [[nodiscard]] SweepRecord numbered(const SweepRecord &sweep);
     // A new run: the unfinished sweep of the previous one is dropped; numbering goes on.
     void startRun();
     // A new recording: the next complete sweep is number 1.
