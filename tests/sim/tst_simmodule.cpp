@@ -1,6 +1,8 @@
 #include "module-sim/bandscene.h"
 #include "module-sim/lineassembler.h"
+#include "module-sim/outboundwire.h"
 #include "module-sim/simoptions.h"
+#include "module-sim/wiretiming.h"
 
 #include <QTest>
 
@@ -18,6 +20,8 @@ private Q_SLOTS:
     void carrierDuty();
     void lineEnds_data();
     void lineEnds();
+    void wireDelivery_data();
+    void wireDelivery();
     void rejectsBadOptions_data();
     void rejectsBadOptions();
 };
@@ -102,6 +106,62 @@ void TestSimModule::lineEnds()
     QCOMPARE(seenAt, completedAt);
 }
 
+void TestSimModule::wireDelivery_data()
+{
+    QTest::addColumn<int>("delivery");
+    QTest::addColumn<int>("latencyMs");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<int>("pieces");
+    using kvtsim::Delivery;
+    // Two replies of 8 bytes back to back: 4.2 ms of wire at 19200 baud.
+    QTest::newRow("bytes") << int(Delivery::Bytes) << 0 << 19200 << 16;
+    QTest::newRow("a reply at once") << int(Delivery::Reply) << 0 << 19200 << 2;
+    QTest::newRow("reply, unpaced") << int(Delivery::Reply) << 0 << 0 << 2;
+    QTest::newRow("timer longer than both") << int(Delivery::LatencyTimer) << 16 << 19200 << 1;
+    // A byte every 0.52 ms: the timer started by one byte takes the next one too.
+    QTest::newRow("1 ms timer") << int(Delivery::LatencyTimer) << 1 << 19200 << 8;
+}
+
+void TestSimModule::wireDelivery()
+{
+    QFETCH(int, delivery);
+    QFETCH(int, latencyMs);
+    QFETCH(int, baud);
+    kvtsim::WireFaults faults;
+    faults.delivery = kvtsim::Delivery(delivery);
+    faults.latency = milliseconds(latencyMs);
+    faults.baud = baud;
+    kvtsim::OutboundWire wire(faults, 1);
+    const Clock::time_point start{};
+    const std::string bytes = "*RS=A4\r\n*RS=9F\r\n";
+    wire.send({bytes.substr(0, 8), true}, start);
+    wire.send({bytes.substr(8), true}, start);
+
+    const Clock::duration perByte = baud > 0 ? kvtsim::byteDuration(baud) : Clock::duration{};
+    std::string delivered;
+    std::vector<std::string> replies;
+    int pieces = 0;
+    Clock::time_point lastDue = start;
+    while (const std::optional<Clock::time_point> due = wire.nextDue()) {
+        const std::string piece(wire.dueBytes());
+        const auto firstIn = start + perByte * long(delivered.size() + 1);
+        const auto lastIn = start + perByte * long(delivered.size() + piece.size());
+        // Never before its bytes are off the wire, never held past the timer, and in order.
+        QVERIFY(*due >= lastIn && *due >= lastDue);
+        QVERIFY(*due <= std::max(lastIn, firstIn + faults.latency));
+        lastDue = *due;
+        delivered += piece;
+        ++pieces;
+        for (const kvtsim::Reply &reply : wire.consume(piece.size())) {
+            replies.push_back(reply.bytes);
+        }
+    }
+    QCOMPARE(delivered, bytes);
+    QCOMPARE(replies, (std::vector<std::string>{bytes.substr(0, 8), bytes.substr(8)}));
+    QTEST(pieces, "pieces");
+    QCOMPARE(wire.pendingBytes(), std::size_t{0});
+}
+
 void TestSimModule::rejectsBadOptions_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -120,6 +180,9 @@ void TestSimModule::rejectsBadOptions_data()
     QTest::newRow("blank before number") << QStringList{"--noise", " -100"};
     QTest::newRow("not a number") << QStringList{"--jitter", "nan"};
     QTest::newRow("positional") << QStringList{"/dev/ttyS0"};
+    QTest::newRow("latency timer of 0") << QStringList{"--packets", "0"};
+    QTest::newRow("latency timer past 16") << QStringList{"--packets", "17"};
+    QTest::newRow("packets of a word") << QStringList{"--packets", "line"};
 }
 
 void TestSimModule::rejectsBadOptions()

@@ -15,6 +15,8 @@ constexpr int kLongestGapUs = 6000;
 constexpr int kLargestByte = 255;
 // Garbage never holds a reply tag's first character, so it cannot fake a reply.
 constexpr int kTagStart = '*';
+// A full-speed USB packet less the adapter's two status bytes: a full buffer goes at once.
+constexpr std::size_t kPacketPayload = 62;
 } // namespace
 
 OutboundWire::OutboundWire(WireFaults faults, std::uint64_t seed)
@@ -43,23 +45,47 @@ void OutboundWire::send(Reply reply, Clock::time_point readyAt)
     } else {
         queue(reply.bytes, earliest);
     }
-    m_pieces.back().endsReply = true;
+    ++m_pieces.back().repliesEnded;
     m_inFlight.push_back(std::move(reply));
 }
 
 void OutboundWire::queue(const std::string &bytes, Clock::time_point earliest)
 {
     m_pendingBytes += bytes.size();
-    if (m_faults.baud <= 0) {
-        m_lineFree = std::max(earliest, m_lineFree);
-        m_pieces.push_back({m_lineFree, bytes, false});
+    // A byte is there when its stop bit has gone out.
+    const Clock::duration perByte =
+        m_faults.baud > 0 ? byteDuration(m_faults.baud) : Clock::duration{};
+    if (m_faults.delivery == Delivery::LatencyTimer) {
+        for (const char byte : bytes) {
+            m_lineFree = std::max(earliest, m_lineFree) + perByte;
+            packet(byte, m_lineFree);
+        }
         return;
     }
-    // A byte is there when its stop bit has gone out.
-    const Clock::duration perByte = byteDuration(m_faults.baud);
+    if (m_faults.baud <= 0 || m_faults.delivery == Delivery::Reply) {
+        m_lineFree =
+            std::max(earliest, m_lineFree) + perByte * static_cast<Clock::rep>(bytes.size());
+        m_pieces.push_back({m_lineFree, bytes, 0});
+        return;
+    }
     for (const char byte : bytes) {
         m_lineFree = std::max(earliest, m_lineFree) + perByte;
-        m_pieces.push_back({m_lineFree, std::string(1, byte), false});
+        m_pieces.push_back({m_lineFree, std::string(1, byte), 0});
+    }
+}
+
+void OutboundWire::packet(char byte, Clock::time_point arrival)
+{
+    // The timer runs from a packet's first byte; until it expires, or the packet is full, the
+    // packet takes what comes in.
+    if (m_pieces.empty() || arrival > m_pieces.back().due ||
+        m_pieces.back().bytes.size() >= kPacketPayload) {
+        m_pieces.push_back({arrival + m_faults.latency, {}, 0});
+    }
+    Piece &open = m_pieces.back();
+    open.bytes.push_back(byte);
+    if (open.bytes.size() >= kPacketPayload) {
+        open.due = arrival;
     }
 }
 
@@ -79,26 +105,26 @@ std::string_view OutboundWire::dueBytes() const
     return std::string_view(m_pieces.front().bytes).substr(m_frontWritten);
 }
 
-std::optional<Reply> OutboundWire::consume(std::size_t count)
+std::vector<Reply> OutboundWire::consume(std::size_t count)
 {
     if (m_pieces.empty()) {
-        return std::nullopt;
+        return {};
     }
     Piece &front = m_pieces.front();
     const std::size_t taken = std::min(count, front.bytes.size() - m_frontWritten);
     m_frontWritten += taken;
     m_pendingBytes -= taken;
     if (m_frontWritten < front.bytes.size()) {
-        return std::nullopt;
+        return {};
     }
-    const bool endsReply = front.endsReply;
+    const int ended = front.repliesEnded;
     m_pieces.pop_front();
     m_frontWritten = 0;
-    if (!endsReply) {
-        return std::nullopt;
+    std::vector<Reply> done;
+    for (int i = 0; i < ended; ++i) {
+        done.push_back(std::move(m_inFlight.front()));
+        m_inFlight.pop_front();
     }
-    Reply done = std::move(m_inFlight.front());
-    m_inFlight.pop_front();
     return done;
 }
 

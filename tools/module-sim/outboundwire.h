@@ -13,6 +13,17 @@
 
 namespace kvtsim {
 
+// How the bytes that came off the wire reach the terminal.
+enum class Delivery {
+    // Each byte once its stop bit is in, as a port on the machine's own UART.
+    Bytes,
+    // A reply (or a --split chunk) in one piece once its last byte is in, as a USB adapter
+    // that sends its packet at the end of a burst.
+    Reply,
+    // What came in within each latency timer, as a USB adapter that flushes on its timer.
+    LatencyTimer,
+};
+
 struct WireFaults
 {
     bool split = false;
@@ -20,6 +31,9 @@ struct WireFaults
     // 0: no pacing.
     int baud = 0;
     int garbageBytes = 0;
+    Delivery delivery = Delivery::Bytes;
+    // The adapter's latency timer, for Delivery::LatencyTimer.
+    Clock::duration latency{};
 };
 
 // The module's sending side: turns replies into pieces of bytes, each due at a time, with the
@@ -36,9 +50,9 @@ public:
     std::optional<Clock::time_point> nextDue() const;
     // The unwritten bytes of the next piece.
     std::string_view dueBytes() const;
-    // Marks `count` bytes of the next piece as written. Returns the reply (garbage included)
-    // whose last byte that was.
-    std::optional<Reply> consume(std::size_t count);
+    // Marks `count` bytes of the next piece as written. Returns the replies (garbage included)
+    // whose last bytes those were, in order.
+    std::vector<Reply> consume(std::size_t count);
     std::size_t pendingBytes() const { return m_pendingBytes; }
 
 private:
@@ -46,12 +60,14 @@ private:
     {
         Clock::time_point due;
         std::string bytes;
-        bool endsReply = false;
+        int repliesEnded = 0;
     };
 
     std::string garbage();
     std::vector<std::string> chunks(const std::string &bytes);
     void queue(const std::string &bytes, Clock::time_point earliest);
+    // Adds a byte that is in at `arrival` to the adapter's open packet, or opens one.
+    void packet(char byte, Clock::time_point arrival);
 
     WireFaults m_faults;
     RandomSource m_random;

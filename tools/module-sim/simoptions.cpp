@@ -19,6 +19,9 @@ constexpr long long kLongestDelayMs = 60'000;
 constexpr long long kFastestBaud = 10'000'000;
 constexpr long long kMostGarbage = 4096;
 constexpr std::size_t kModeCodeLength = 2;
+// The latency timers USB serial adapters offer.
+constexpr long long kShortestLatencyMs = 1;
+constexpr long long kLongestLatencyMs = 16;
 
 class OptionError : public std::runtime_error
 {
@@ -106,6 +109,23 @@ std::optional<std::string> parseModeCode(const std::string &text)
                           "\"");
     }
     return text;
+}
+
+void parsePackets(const std::string &text, SimOptions &options)
+{
+    if (text == "reply") {
+        options.delivery = Delivery::Reply;
+        return;
+    }
+    try {
+        options.latency = std::chrono::milliseconds(
+            parseInteger("--packets", text, kShortestLatencyMs, kLongestLatencyMs));
+    } catch (const OptionError &) {
+        throw OptionError("--packets wants reply or a latency timer of " +
+                          std::to_string(kShortestLatencyMs) + " to " +
+                          std::to_string(kLongestLatencyMs) + " ms, not \"" + text + "\"");
+    }
+    options.delivery = Delivery::LatencyTimer;
 }
 
 std::string parseModel(const std::string &text)
@@ -204,6 +224,8 @@ void applyOption(ArgumentWalker &walker, SimOptions &options)
             std::chrono::milliseconds(parseInteger(name, walker.value(), 0, kLongestDelayMs));
     } else if (name == "--baud") {
         options.baud = static_cast<int>(parseInteger(name, walker.value(), 0, kFastestBaud));
+    } else if (name == "--packets") {
+        parsePackets(walker.value(), options);
     } else if (name == "--stall-after") {
         options.stallAfter =
             parseInteger(name, walker.value(), 0, std::numeric_limits<long long>::max());
@@ -283,6 +305,13 @@ Faults:
                          both ways: a command counts as received when its last
                          byte would have arrived, and replies leave at that
                          rate; 0 (default) is as fast as possible
+  --packets reply|MS     hand the replies to the terminal in packets, as a
+                         USB serial adapter does, instead of each byte as
+                         its stop bit arrives: "reply", each reply (each
+                         chunk with --split) at once when its last byte is
+                         in; MS, 1 to 16, whatever came in within the
+                         adapter's latency timer of MS ms from a packet's
+                         first byte (62 bytes at most a packet)
   --stall-after N        answer nothing at all once N measurements have been
                          answered (0: a silent module)
   --hangup-after N       once the Nth measurement reply has been written and

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bandscene.h"
+#include "outboundwire.h"
 
 #include <chrono>
 #include <cstdint>
@@ -32,6 +33,8 @@ struct SimOptions
     std::optional<long long> stallAfter;
     std::optional<long long> hangupAfter;
     int garbageBytes = 0;
+    Delivery delivery = Delivery::Bytes;
+    std::chrono::milliseconds latency{0};
 };
 
 struct ParseOutcome

@@ -73,6 +73,8 @@ WireFaults wireFaults(const SimOptions &options)
     faults.delay = options.delay;
     faults.baud = options.baud;
     faults.garbageBytes = options.garbageBytes;
+    faults.delivery = options.delivery;
+    faults.latency = options.latency;
     return faults;
 }
 
@@ -214,8 +216,8 @@ void Simulator::writeDueReplies(Clock::time_point now)
             }
             return;
         }
-        if (std::optional<Reply> reply = m_wire.consume(static_cast<std::size_t>(count))) {
-            replyWritten(*reply, writing);
+        for (const Reply &reply : m_wire.consume(static_cast<std::size_t>(count))) {
+            replyWritten(reply, writing);
         }
     }
 }
