@@ -116,7 +116,8 @@ public:
         }
         return m_port.writeLine(line);
     }
-    QByteArray readAll() override { return m_port.readAll(); }
+    qint64 read(char *data, qint64 maxSize) override { return m_port.read(data, maxSize); }
+    void setReadThreshold(qsizetype count) override { m_port.setReadThreshold(count); }
     QString errorString() const override { return m_port.errorString(); }
     QSerialPort::SerialPortError openError() const override { return m_port.openError(); }
 

@@ -171,6 +171,7 @@ private Q_SLOTS:
         row(kFsk, "split", {"*RA=-0", "85dBm", "\r\n"}, -85);
         row(kLora, "leading text, half to even", {"\xff?*RA=", "-85.5dBm\r\n"}, -86);
         row(kFsk, "half to even, up", {"*RA=-84.5dBm\r\n"}, -84);
+        row(kFsk, "unit split", {"*RA=-85d", "Bm\r", "\n"}, -85);
         row(kFsk, "just over a half", {"*RA=-84.5001dBm\r\n"}, -85);
         row(kFsk, "empty value", {"*RA=dBm\r\n"}, 0);
         row(kFsk, "blanks anywhere", {"*RA= \t- 7\n5dBm\r\n"}, -75);
@@ -182,6 +183,7 @@ private Q_SLOTS:
         row(kFsk, "rounds below 16 bits", {"*RA=-32768.6dBm\r\n"}, -32768);
         row(kFsk, "exponent overflow", {"*RA=-1e99999999999999999999dBm\r\n"}, -32768);
         row(kAir, "split", {"*RS=A", "4"}, -92);
+        row(kAir, "tag split, behind the last line end", {"\r\n*R", "S=", "A", "4\r\n"}, -92);
         row(kAir, "lower case", {"*RS=ff\r\n"}, -1);
         row(kAir, "stops at non-hex", {"*RS=4Z"}, -252);
         row(kAir, "leading text, no digit", {"zz*RS=Z4\r\n"}, -256);
@@ -203,16 +205,21 @@ private Q_SLOTS:
             // "@RA" waits for the channel reply's line end, then out the pause.
             rig.link->feed("noise*CH=07");
             QCOMPARE(rig.last(), QByteArray("@CH07"));
+            QCOMPARE(rig.link->readThreshold, 2);
             rig.link->feed("\r\n");
             QCOMPARE(rig.last(), QByteArray("@RA"));
             QVERIFY(rig.sentAt.last() - rig.receivedAt >= 20ms);
             QCOMPARE(rig.received, QStringLiteral("noise*CH=07\r\n"));
         }
         const qsizetype sent = rig.link->written.size();
+        qsizetype toCome = chunks.join().size();
         for (const QByteArray &chunk : chunks) {
             QCOMPARE(rig.link->written.size(), sent);
             QCOMPARE(rig.rssi(0), kNoReading);
+            // A port told to wait for more than the rest of the reply would never report it.
+            QVERIFY(rig.link->readThreshold >= 1 && rig.link->readThreshold <= toCome);
             rig.link->feed(chunk);
+            toCome -= chunk.size();
         }
         // Each command empties the receive buffer: it holds the answer alone, 4096 bytes at most.
         QCOMPARE(rig.received, QString::fromLatin1(chunks.join().right(4096)));

@@ -1,5 +1,7 @@
 #include "scriptedlink.h"
 
+#include <algorithm>
+
 void ScriptedLink::selectPort(const QString &systemName)
 {
     selectedPort = systemName;
@@ -41,11 +43,12 @@ bool ScriptedLink::writeLine(const QByteArray &line)
     return true;
 }
 
-QByteArray ScriptedLink::readAll()
+qint64 ScriptedLink::read(char *data, qint64 maxSize)
 {
-    QByteArray bytes;
-    bytes.swap(m_pending);
-    return bytes;
+    const qsizetype count = std::min(m_pending.size(), qsizetype(maxSize));
+    std::copy_n(m_pending.constData(), count, data);
+    m_pending.remove(0, count);
+    return count;
 }
 
 QString ScriptedLink::errorString() const

@@ -18,7 +18,8 @@ public:
     [[nodiscard]] bool isOpen() const override;
     void close() override;
     [[nodiscard]] bool writeLine(const QByteArray &line) override;
-    QByteArray readAll() override;
+    qint64 read(char *data, qint64 maxSize) override;
+    void setReadThreshold(qsizetype count) override { readThreshold = count; }
     [[nodiscard]] QString errorString() const override;
     [[nodiscard]] QSerialPort::SerialPortError openError() const override;
 
@@ -30,6 +31,8 @@ public:
     QString selectedPort;
     QByteArrayList written;
     int closeCount = 0;
+    // The latest threshold the engine set; this link delivers every feed at once regardless.
+    qsizetype readThreshold = 1;
     bool failOpen = false;
     bool failWrite = false;
     // Fed one for each line written, in order, once the event loop runs again: a module's

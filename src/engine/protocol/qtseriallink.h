@@ -16,7 +16,10 @@ public:
     [[nodiscard]] bool isOpen() const override;
     void close() override;
     [[nodiscard]] bool writeLine(const QByteArray &line) override;
-    QByteArray readAll() override;
+    qint64 read(char *data, qint64 maxSize) override;
+    // On Unix the terminal's VMIN: the system wakes the program only once that many bytes
+    // wait, not for each byte of a reply.
+    void setReadThreshold(qsizetype count) override;
     [[nodiscard]] QString errorString() const override;
     [[nodiscard]] QSerialPort::SerialPortError openError() const override;
 
@@ -26,4 +29,7 @@ private:
     QSerialPort *m_port = nullptr;
     bool m_inUse = false;
     QSerialPort::SerialPortError m_openError = QSerialPort::NoError;
+    qsizetype m_readThreshold = 1;
+    // Why the latest write straight to the device failed; empty after an open.
+    QString m_writeError;
 };

@@ -2,6 +2,8 @@
 
 #include "engine/protocol/lenientnumber.h"
 
+#include <algorithm>
+
 namespace reply {
 
 namespace {
@@ -13,6 +15,33 @@ constexpr qsizetype kHexDigits = 2;
 constexpr int kByteOffset = 256;
 
 const QLatin1String kLineEnd("\r\n");
+const QLatin1String kRssiEnd("dBm\r\n");
+
+// The longest end of `text` that is how `wanted` begins, shorter than `wanted`.
+qsizetype begunAtEnd(QStringView text, QLatin1String wanted)
+{
+    qsizetype begun = std::min(wanted.size() - 1, text.size());
+    while (begun > 0 && !text.endsWith(wanted.left(begun))) {
+        --begun;
+    }
+    return begun;
+}
+
+// Bytes still to come before `tag` and then `digits` characters and `end` can stand in the
+// buffer, where the first occurrence of the tag counts.
+qsizetype stillToCome(const QString &buffer, QLatin1String tag, qsizetype digits,
+                      QLatin1String end = {})
+{
+    const qsizetype at = buffer.indexOf(tag);
+    if (at < 0) {
+        return tag.size() - begunAtEnd(buffer, tag) + digits + end.size();
+    }
+    const QStringView behind = QStringView(buffer).mid(at + tag.size());
+    if (end.isEmpty()) {
+        return digits - behind.size();
+    }
+    return end.size() - begunAtEnd(behind, end);
+}
 
 } // namespace
 
@@ -67,6 +96,19 @@ std::optional<qint16> airMonitorReading(const QString &buffer)
     }
     const int byte = lenient::readHex(QStringView(buffer).mid(tag + kTagLength, kHexDigits));
     return static_cast<qint16>(byte - kByteOffset);
+}
+
+qsizetype bytesAwaited(const QString &buffer, RadioModes modes)
+{
+    qsizetype awaited = kShortestReply;
+    if (modes.contains(RadioMode::Fsk) || modes.contains(RadioMode::LoRa)) {
+        awaited = std::min({awaited, stillToCome(buffer, QLatin1String("*CH="), 0, kLineEnd),
+                            stillToCome(buffer, QLatin1String("*RA="), 0, kRssiEnd)});
+    }
+    if (modes.contains(RadioMode::AirMonitor)) {
+        awaited = std::min(awaited, stillToCome(buffer, QLatin1String("*RS="), kHexDigits));
+    }
+    return std::max<qsizetype>(awaited, 1);
 }
 
 } // namespace reply

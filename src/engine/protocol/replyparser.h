@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/radiomode.h"
+#include "engine/protocol/radiomodes.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -30,5 +30,13 @@ std::optional<qint16> rssiReading(const QString &buffer);
 
 // "*RS=" and two hexadecimal digits, whatever follows: the byte less 256, in dBm.
 std::optional<qint16> airMonitorReading(const QString &buffer);
+
+// The module's shortest reply line, "*ER" and CR LF.
+constexpr qsizetype kShortestReply = 5;
+
+// The fewest bytes that, added to the buffer, could make one of the replies read in these
+// modes complete: fewer cannot, so reading them can wait. At most kShortestReply, so that a
+// reply of any other kind is read as soon as it can be whole too; at least 1.
+qsizetype bytesAwaited(const QString &buffer, RadioModes modes);
 
 } // namespace reply

@@ -22,8 +22,11 @@ public:
     virtual void close() = 0;
     // Queues one whole line for sending, in order.
     [[nodiscard]] virtual bool writeLine(const QByteArray &line) = 0;
-    // All bytes received and not yet read.
-    virtual QByteArray readAll() = 0;
+    // Up to maxSize of the bytes received and not yet read, into data; how many.
+    virtual qint64 read(char *data, qint64 maxSize) = 0;
+    // The receive signal may wait until this many bytes have arrived since the last read,
+    // from now until the next call; 1 after an open.
+    virtual void setReadThreshold(qsizetype count) = 0;
     [[nodiscard]] virtual QString errorString() const = 0;
     // Why the last open() failed, for telling a missing device from a denied or busy one.
     [[nodiscard]] virtual QSerialPort::SerialPortError openError() const = 0;

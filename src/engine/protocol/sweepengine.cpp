@@ -10,12 +10,19 @@
 #include <QDateTime>
 #include <QTimer>
 
+#include <array>
+#include <chrono>
 #include <thread>
 #include <utility>
 
 namespace {
 
 enum ConnectStep { AskModel = 1, CheckModel = 2, ReadMode = 3, BeginSweep = 4 };
+
+// The receive buffer holds a flood's newest bytes and one read's worth beside them, and keeps
+// that room from one reply to the next.
+constexpr qint64 kReadChunk = 512;
+constexpr qsizetype kRxBufRoom = SweepEngine::kRxBufLimit + kReadChunk;
 
 // A sleeping thread wakes up to about 0.2 ms late on an idle Linux machine; the pause spins
 // only its last stretch.
@@ -47,6 +54,7 @@ SweepEngine::SweepEngine(std::unique_ptr<SerialLink> link, QObject *parent)
     , m_stallTimer(new QTimer(this))
 {
     Q_ASSERT(m_link);
+    m_rxBuf.reserve(kRxBufRoom);
     m_connectTimer->setObjectName(QStringLiteral("StartTimer"));
     m_connectTimer->setInterval(kConnectStepInterval);
     m_connectTimer->setTimerType(Qt::PreciseTimer);
@@ -84,6 +92,13 @@ void SweepEngine::start(const QString &portName, const SweepOptions &options)
         m_link->selectPort(*device);
         if (m_link->open()) {
             m_options = options;
+            for (int i = 0; i < channelplan::kChannelCount; ++i) {
+                const QString field = channelField(i);
+                const auto at = static_cast<std::size_t>(i);
+                m_airCommands.at(at) = makeCommand(command::airMonitor(field, options.sampleCount));
+                m_channelCommands.at(at) = makeCommand(command::selectChannel(field));
+            }
+            m_readRssi = makeCommand(command::readRssi());
             m_cursorOnly = options.cursorOnly;
             m_state = State::Connecting;
             m_stopRequested = false;
@@ -150,7 +165,7 @@ void SweepEngine::onConnectStep()
     ++m_connectStep;
     switch (m_connectStep) {
     case AskModel:
-        send(command::identify());
+        send(makeCommand(command::identify()));
         break;
     case CheckModel:
         checkModel();
@@ -169,7 +184,7 @@ void SweepEngine::checkModel()
     switch (reply::checkModel(m_rxBuf)) {
     case reply::ModelCheck::Accepted:
         m_identification = m_rxBuf.trimmed();
-        send(command::queryMode());
+        send(makeCommand(command::queryMode()));
         return;
     case reply::ModelCheck::Unsupported:
         qCDebug(lcSerial) << "unsupported device:" << m_rxBuf;
@@ -192,7 +207,7 @@ void SweepEngine::readMode()
         }
     }
     m_modeReply = m_rxBuf.trimmed();
-    m_rxBuf.clear();
+    emptyRxBuf();
     setModes(modes);
 }
 
@@ -200,7 +215,7 @@ void SweepEngine::beginSweep()
 {
     m_connectTimer->stop();
     m_readings.channelIndex = 0;
-    m_rxBuf.clear();
+    emptyRxBuf();
     if (m_modes.isEmpty() && m_options.stopOnUnknownMode) {
         finish({StopReason::Kind::UnsupportedMode, {}, m_modeReply});
         return;
@@ -215,19 +230,22 @@ void SweepEngine::beginSweep()
         return;
     }
     armStallTimer();
+    updateReadThreshold();
     Q_EMIT started(m_modes, m_identification);
 }
 
 void SweepEngine::onBytesReceived()
 {
-    const QByteArray bytes = m_link->readAll();
-    if (bytes.isEmpty() || m_state == State::Idle) {
-        return;
+    std::array<char, kReadChunk> chunk{};
+    bool arrived = false;
+    for (qint64 count = 0; (count = m_link->read(chunk.data(), kReadChunk)) > 0;) {
+        if (m_state != State::Idle) {
+            appendReceived(chunk.data(), count);
+            arrived = true;
+        }
     }
-    // One character per byte, so that positions are byte positions and nothing is replaced.
-    m_rxBuf += QString::fromLatin1(bytes);
-    if (m_rxBuf.size() > kRxBufLimit) {
-        m_rxBuf.remove(0, m_rxBuf.size() - kRxBufLimit);
+    if (!arrived) {
+        return;
     }
     Q_EMIT received(m_rxBuf);
 
@@ -237,13 +255,37 @@ void SweepEngine::onBytesReceived()
     if (m_modes.contains(RadioMode::AirMonitor)) {
         readAirMonitor();
     }
+    updateReadThreshold();
+}
+
+void SweepEngine::appendReceived(const char *bytes, qint64 count)
+{
+    // One character per byte, so that positions are byte positions and nothing is replaced.
+    m_rxBuf.append(QLatin1String(bytes, static_cast<qsizetype>(count)));
+    if (m_rxBuf.size() > kRxBufLimit) {
+        m_rxBuf.remove(0, m_rxBuf.size() - kRxBufLimit);
+    }
+    m_rxSinceEmptied = true;
+}
+
+void SweepEngine::emptyRxBuf()
+{
+    if (m_rxSinceEmptied) {
+        m_rxBeforeEmptied.swap(m_rxBuf);
+        m_rxSinceEmptied = false;
+    }
+    // Keeps the room, unless a reader of the text held a share of it.
+    m_rxBuf.resize(0);
+    if (m_rxBuf.capacity() < kRxBufRoom) {
+        m_rxBuf.reserve(kRxBufRoom);
+    }
 }
 
 bool SweepEngine::readFskLoRa()
 {
     if (reply::hasChannelSet(m_rxBuf)) {
         busyPause(kRssiReadPause);
-        if (!send(command::readRssi())) {
+        if (!send(m_readRssi)) {
             return false;
         }
     }
@@ -292,21 +334,25 @@ void SweepEngine::storeReading(qint16 value, SweepKind kind)
     }
 }
 
-QString SweepEngine::nextCommand(SweepKind kind) const
+SweepEngine::Command SweepEngine::makeCommand(const QString &text)
 {
-    const QString field = channelField(m_readings.channelIndex);
-    return kind == SweepKind::AirMonitor ? command::airMonitor(field, m_options.sampleCount)
-                                         : command::selectChannel(field);
+    return {text, command::toLine(text)};
 }
 
-bool SweepEngine::send(const QString &command)
+const SweepEngine::Command &SweepEngine::nextCommand(SweepKind kind) const
 {
-    m_rxBuf.clear();
-    Q_EMIT commandSent(command);
+    const auto at = static_cast<std::size_t>(m_readings.channelIndex);
+    return kind == SweepKind::AirMonitor ? m_airCommands.at(at) : m_channelCommands.at(at);
+}
+
+bool SweepEngine::send(const Command &command)
+{
+    emptyRxBuf();
+    Q_EMIT commandSent(command.text);
     if (m_state == State::Idle) {
         return false;
     }
-    if (m_link->writeLine(command::toLine(command))) {
+    if (m_link->writeLine(command.line)) {
         return true;
     }
     qCDebug(lcSerial) << "write failed:" << m_link->errorString();
@@ -326,14 +372,25 @@ void SweepEngine::onPortFailed()
 
 void SweepEngine::onStalled()
 {
-    if (m_state == State::Sweeping) {
-        finish({StopReason::Kind::Stalled, {}, {}});
+    if (m_state != State::Sweeping || !m_options.stallTimeout) {
+        return;
     }
+    const auto quiet = std::chrono::steady_clock::now() - m_lastReadingAt;
+    if (quiet < *m_options.stallTimeout) {
+        m_stallTimer->start(
+            std::chrono::ceil<std::chrono::milliseconds>(*m_options.stallTimeout - quiet));
+        return;
+    }
+    finish({StopReason::Kind::Stalled, {}, {}});
 }
 
 void SweepEngine::armStallTimer()
 {
-    if (m_options.stallTimeout && m_state == State::Sweeping) {
+    if (!m_options.stallTimeout || m_state != State::Sweeping) {
+        return;
+    }
+    m_lastReadingAt = std::chrono::steady_clock::now();
+    if (!m_stallTimer->isActive()) {
         m_stallTimer->start(*m_options.stallTimeout);
     }
 }
@@ -344,7 +401,18 @@ void SweepEngine::setModes(RadioModes modes)
         return;
     }
     m_modes = modes;
+    updateReadThreshold();
     Q_EMIT modesChanged(m_modes);
+}
+
+void SweepEngine::updateReadThreshold()
+{
+    if (!m_link->isOpen()) {
+        return;
+    }
+    // Connecting, or reading no reply, every byte is taken as it comes.
+    const bool parsing = m_state == State::Sweeping && !m_modes.isEmpty();
+    m_link->setReadThreshold(parsing ? reply::bytesAwaited(m_rxBuf, m_modes) : 1);
 }
 
 void SweepEngine::finish(const StopReason &reason)

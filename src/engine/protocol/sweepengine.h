@@ -1,13 +1,16 @@
 #pragma once
 
+#include "core/channelplan.h"
 #include "engine/protocol/monitorstate.h"
 #include "engine/protocol/radiomodes.h"
 #include "engine/protocol/reading.h"
 #include "engine/protocol/stopreason.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -78,6 +81,11 @@ public:
     [[nodiscard]] State state() const { return m_state; }
     [[nodiscard]] RadioModes modes() const { return m_modes; }
     [[nodiscard]] const MonitorState &monitorState() const { return m_readings; }
+    // The receive buffer as the latest receive event left it, as received() last said it.
+    [[nodiscard]] const QString &receivedText() const
+    {
+        return m_rxSinceEmptied ? m_rxBuf : m_rxBeforeEmptied;
+    }
 
 Q_SIGNALS:
     // The port is open and a new run begins connecting; its readings follow.
@@ -97,6 +105,14 @@ Q_SIGNALS:
 
 private:
     enum class SweepKind { FskLoRa, AirMonitor };
+    // A command as Send shows it and as it goes on the wire.
+    struct Command
+    {
+        QString text;
+        QByteArray line;
+    };
+    using ChannelCommands = std::array<Command, channelplan::kChannelCount>;
+    static Command makeCommand(const QString &text);
 
     void onConnectStep();
     void onBytesReceived();
@@ -113,9 +129,15 @@ private:
     void storeReading(qint16 value, SweepKind kind);
     // Empties the receive buffer, so that it collects only the answer, then writes the
     // command. False when the run is over, the write having failed or not.
-    bool send(const QString &command);
-    [[nodiscard]] QString nextCommand(SweepKind kind) const;
+    bool send(const Command &command);
+    void emptyRxBuf();
+    void appendReceived(const char *bytes, qint64 count);
+    [[nodiscard]] const Command &nextCommand(SweepKind kind) const;
     void setModes(RadioModes modes);
+    // Lets the link wait for as many bytes as a reply still needs before it reports them.
+    void updateReadThreshold();
+    // Every reading moves the stall deadline; the timer itself is restarted only when it
+    // fires early, not for each reading.
     void armStallTimer();
     void finish(const StopReason &reason);
 
@@ -129,7 +151,15 @@ private:
     bool m_cursorOnly = false;
     bool m_stopRequested = false;
     int m_connectStep = 0;
+    // The commands of a sweep, made once a run: a reading costs no allocation.
+    ChannelCommands m_airCommands;
+    ChannelCommands m_channelCommands;
+    Command m_readRssi;
+    std::chrono::steady_clock::time_point m_lastReadingAt;
     QString m_rxBuf;
+    // What the receive buffer held when it was last emptied, with bytes in it.
+    QString m_rxBeforeEmptied;
+    bool m_rxSinceEmptied = false;
     QString m_identification;
     QString m_modeReply;
 };

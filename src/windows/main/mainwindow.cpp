@@ -114,13 +114,13 @@ void MainWindow::connectEngine()
     connect(engine, &SweepEngine::started, this, &MainWindow::showSweepStarted);
     connect(engine, &SweepEngine::stopped, this, &MainWindow::showStopped);
     connect(engine, &SweepEngine::modesChanged, this, &MainWindow::showModes);
-    connect(engine, &SweepEngine::readingStored, this, &MainWindow::moveSweepMarker);
-    // Shown at the next refresh tick: replies arrive a byte at a time, and laying out and
-    // painting the boxes for every byte cost more than the rest of the exchange together.
+    // The marker, Send and RxDataDisp are shown at the next refresh tick: a widget moved or
+    // a box set for every reading would be laid out and painted well over a hundred times a
+    // second, for a refresh three times a second.
+    connect(engine, &SweepEngine::readingStored, this,
+            [this](const Reading &reading) { m_measuredIndex = reading.index; });
     connect(engine, &SweepEngine::commandSent, this,
             [this](const QString &command) { m_sent = command; });
-    connect(engine, &SweepEngine::received, this,
-            [this](const QString &text) { m_received = text; });
 }
 
 void MainWindow::Form_Load()
@@ -284,6 +284,7 @@ void MainWindow::Timer1_Timer()
     m_controls.picture1->refresh();
     m_controls.cursolRssiChText->setText(chart::cursorReadout(m_engine.monitorState()));
     showLatestTraffic();
+    moveSweepMarker();
     if (std::exchange(m_stopRequested, false)) {
         m_controls.message->clear();
         m_engine.completeStopRequest();
@@ -419,18 +420,23 @@ void MainWindow::setPortControlsEnabled(bool enabled)
 
 void MainWindow::showLatestTraffic()
 {
-    if (m_controls.rxDataDisp->text() != m_received) {
-        m_controls.rxDataDisp->setText(m_received);
+    const QString &received = m_engine.receivedText();
+    if (m_controls.rxDataDisp->text() != received) {
+        m_controls.rxDataDisp->setText(received);
     }
     if (m_controls.send->text() != m_sent) {
         m_controls.send->setText(m_sent);
     }
 }
 
-// Under the channel just measured, not the one asked for next.
-void MainWindow::moveSweepMarker(const Reading &reading)
+// Under the channel measured last, not the one asked for next.
+void MainWindow::moveSweepMarker()
 {
-    const float left = windowlayout::sweepMarkerLeft(
-        reading.index, m_controls.picture1->scale().channelWidth, windowlayout::kPicture1Pos.x());
+    if (!m_measuredIndex) {
+        return;
+    }
+    const float left =
+        windowlayout::sweepMarkerLeft(*m_measuredIndex, m_controls.picture1->scale().channelWidth,
+                                      windowlayout::kPicture1Pos.x());
     m_controls.picture2->move(twips::toPixels(left), m_controls.picture2->y());
 }

@@ -19,7 +19,6 @@ class RadioModes;
 class SettingsFile;
 class SweepEngine;
 class QTimer;
-struct Reading;
 struct StopReason;
 
 // What the monitor window talks to beside its engine; tests replace them. Empty members take
@@ -81,7 +80,7 @@ private:
     void showSweepStarted();
     void showStopped(const StopReason &reason);
     void showModes(RadioModes modes);
-    void moveSweepMarker(const Reading &reading);
+    void moveSweepMarker();
     // RxDataDisp and Send as the latest exchange left them, at each refresh tick.
     void showLatestTraffic();
     void setPortControlsEnabled(bool enabled);
@@ -101,8 +100,9 @@ private:
     // A stop asked for with the button, carried out at the next refresh tick.
     bool m_stopRequested = false;
     bool m_outerSizeSettled = false;
-    QString m_received; // the receive buffer as the latest receive event left it
-    QString m_sent;     // the latest command
+    QString m_sent; // the latest command
+    // The channel of the latest reading, under which the marker stands from the next tick.
+    std::optional<int> m_measuredIndex;
     QSize m_laidOutFor; // the outer size, in twips, of the latest layout
     // A stored Left or Top without the other, in pixels, applied once the window system has
     // placed the window.
