@@ -2,7 +2,8 @@
 // against the module simulator. Prints one "name value unit" line per figure on standard
 // output (bench/run collects them); progress and failures go to standard error.
 //
-// Usage: protocol-bench   (the simulator from KVT318_SIM, else the one built beside it)
+// Usage: protocol-bench [paced]   (the simulator from KVT318_SIM, else the one built beside it;
+//                                 "paced": the sweeps at the module's baud rate alone)
 #include "engine/protocol/qtseriallink.h"
 #include "engine/protocol/sweepengine.h"
 #include "processusage.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -40,9 +42,18 @@ constexpr double kMillisPerSecond = 1e3;
 const QStringList kBand = {"--seed", "318",       "--carrier",  "12:-62",    "--carrier",
                            "19:-88", "--carrier", "30:-47:0.4", "--carrier", "41:-75"};
 
-QStringList simulatorOptions(const char *mode, int baud)
+// How the simulator hands the paced bytes over: each as its stop bit arrives, as a UART on the
+// machine's board does, or each reply at once, as a USB serial adapter does.
+struct Delivery
 {
-    return kBand + QStringList{"--mode", mode, "--baud", QString::number(baud)};
+    const char *prefix;
+    QStringList options;
+};
+const std::array<Delivery, 2> kDeliveries = {{{"", {}}, {"_packets", {"--packets", "reply"}}}};
+
+QStringList simulatorOptions(const char *mode, int baud, const QStringList &delivery = {})
+{
+    return kBand + QStringList{"--mode", mode, "--baud", QString::number(baud)} + delivery;
 }
 
 void report(const QByteArray &name, double value, const char *unit)
@@ -62,7 +73,8 @@ bool failed(const WindowSweep::Result &result, const char *what)
 }
 
 // Paced at the module's baud rate: the rate, the wire's ideal rate and their ratio, also with
-// the tail of each reply that the monitor need not wait for; CPU in all and per exchange.
+// the tail of each reply that the monitor need not wait for; CPU and wake-ups in all and per
+// exchange.
 void reportPaced(const char *prefix, const WindowSweep::Result &result, milliseconds pause,
                  qsizetype overlappedReplyTail = 0)
 {
@@ -94,7 +106,83 @@ void reportPaced(const char *prefix, const WindowSweep::Result &result, millisec
     if (exchanges > 0) {
         report(name + "_cpu_per_exchange", kMicrosPerSecond * result.cpuSeconds / double(exchanges),
                "us/exch");
+        report(name + "_wakeups_per_exchange", double(result.wakeUps) / double(exchanges), "/exch");
     }
+}
+
+// The idle window, and sweeps as fast as the terminal allows: CPU per exchange when the
+// replies come all at once, the FSK channel period and the pause before "@RA". False when a
+// sweep failed.
+bool reportIdleAndUnpaced(WindowSweep &sweep)
+{
+    bool ok = true;
+    std::fprintf(stderr, "protocol-bench: idle window\n");
+    WindowSweep::spin(kIdleWarmUp);
+    const double idleCpu = sweep.idleCpuSeconds(kIdleStretch);
+    report("idle_cpu", kPercent * idleCpu / std::chrono::duration<double>(kIdleStretch).count(),
+           "%core");
+
+    std::fprintf(stderr, "protocol-bench: Air Monitor, --baud 0\n");
+    const WindowSweep::Result air = sweep.run(simulatorOptions("04", 0), kUnpacedAirStretch);
+    if (failed(air, "Air Monitor, --baud 0")) {
+        ok = false;
+    } else {
+        const QList<SweepLog::Measurement> measured = air.measured();
+        report("am_unpaced_rate", sweepfigures::perSecond(measured), "exch/s");
+        // What the window alone would allow: its CPU time per exchange.
+        report("am_unpaced_monitor_cpu",
+               air.cpuSeconds * kMicrosPerSecond / double(measured.size()), "us/exch");
+    }
+
+    std::fprintf(stderr, "protocol-bench: FSK, --baud 0\n");
+    const WindowSweep::Result fsk = sweep.run(simulatorOptions("01", 0), kUnpacedFskStretch);
+    if (failed(fsk, "FSK, --baud 0")) {
+        ok = false;
+    } else {
+        const sweepfigures::Spread period =
+            sweepfigures::spread(sweepfigures::periodsMs(fsk.measured()));
+        report("fsk_unpaced_period_median", period.median, "ms");
+        report("fsk_unpaced_period_over_floor", period.median - double(kRssiReadPause.count()),
+               "ms");
+        const sweepfigures::Spread pause =
+            sweepfigures::spread(sweepfigures::toMs(fsk.log.rssiReadPauses()));
+        report("pause_min", pause.min, "ms");
+        report("pause_median", pause.median, "ms");
+        report("pause_p99", pause.p99, "ms");
+        report("pause_count", double(fsk.log.rssiReadPauses().size()), "pauses");
+    }
+    return ok;
+}
+
+// The sweeps at the module's baud rate, with the bytes handed over each way. False when a
+// sweep failed.
+bool reportPacedDeliveries(WindowSweep &sweep)
+{
+    bool ok = true;
+    for (const Delivery &delivery : kDeliveries) {
+        const QByteArray air = QByteArray("am_paced") + delivery.prefix;
+        std::fprintf(stderr, "protocol-bench: Air Monitor, --baud %d %s\n", kModuleBaud,
+                     qPrintable(delivery.options.join(' ')));
+        const WindowSweep::Result pacedAir =
+            sweep.run(simulatorOptions("04", kModuleBaud, delivery.options), kPacedAirStretch);
+        if (failed(pacedAir, air.constData())) {
+            ok = false;
+        } else {
+            reportPaced(air.constData(), pacedAir, milliseconds{0}, kAirReplyLineEnd);
+        }
+
+        const QByteArray fsk = QByteArray("fsk_paced") + delivery.prefix;
+        std::fprintf(stderr, "protocol-bench: FSK, --baud %d %s\n", kModuleBaud,
+                     qPrintable(delivery.options.join(' ')));
+        const WindowSweep::Result pacedFsk =
+            sweep.run(simulatorOptions("01", kModuleBaud, delivery.options), kPacedFskStretch);
+        if (failed(pacedFsk, fsk.constData())) {
+            ok = false;
+        } else {
+            reportPaced(fsk.constData(), pacedFsk, kRssiReadPause);
+        }
+    }
+    return ok;
 }
 
 } // namespace
@@ -115,62 +203,10 @@ int main(int argc, char *argv[])
     MainWindow window(engine, std::move(services));
     window.show();
     WindowSweep sweep(window);
-    int status = 0;
 
-    std::fprintf(stderr, "protocol-bench: idle window\n");
-    WindowSweep::spin(kIdleWarmUp);
-    const double idleCpu = sweep.idleCpuSeconds(kIdleStretch);
-    report("idle_cpu", kPercent * idleCpu / std::chrono::duration<double>(kIdleStretch).count(),
-           "%core");
-
-    std::fprintf(stderr, "protocol-bench: Air Monitor, --baud 0\n");
-    const WindowSweep::Result air = sweep.run(simulatorOptions("04", 0), kUnpacedAirStretch);
-    if (failed(air, "Air Monitor, --baud 0")) {
-        status = 1;
-    } else {
-        const QList<SweepLog::Measurement> measured = air.measured();
-        report("am_unpaced_rate", sweepfigures::perSecond(measured), "exch/s");
-        // What the window alone would allow: its CPU time per exchange.
-        report("am_unpaced_monitor_cpu",
-               air.cpuSeconds * kMicrosPerSecond / double(measured.size()), "us/exch");
-    }
-
-    std::fprintf(stderr, "protocol-bench: FSK, --baud 0\n");
-    const WindowSweep::Result fsk = sweep.run(simulatorOptions("01", 0), kUnpacedFskStretch);
-    if (failed(fsk, "FSK, --baud 0")) {
-        status = 1;
-    } else {
-        const sweepfigures::Spread period =
-            sweepfigures::spread(sweepfigures::periodsMs(fsk.measured()));
-        report("fsk_unpaced_period_median", period.median, "ms");
-        report("fsk_unpaced_period_over_floor", period.median - double(kRssiReadPause.count()),
-               "ms");
-        const sweepfigures::Spread pause =
-            sweepfigures::spread(sweepfigures::toMs(fsk.log.rssiReadPauses()));
-        report("pause_min", pause.min, "ms");
-        report("pause_median", pause.median, "ms");
-        report("pause_p99", pause.p99, "ms");
-        report("pause_count", double(fsk.log.rssiReadPauses().size()), "pauses");
-    }
-
-    std::fprintf(stderr, "protocol-bench: Air Monitor, --baud %d\n", kModuleBaud);
-    const WindowSweep::Result pacedAir =
-        sweep.run(simulatorOptions("04", kModuleBaud), kPacedAirStretch);
-    if (failed(pacedAir, "Air Monitor, paced")) {
-        status = 1;
-    } else {
-        reportPaced("am_paced", pacedAir, milliseconds{0}, kAirReplyLineEnd);
-    }
-
-    std::fprintf(stderr, "protocol-bench: FSK, --baud %d\n", kModuleBaud);
-    const WindowSweep::Result pacedFsk =
-        sweep.run(simulatorOptions("01", kModuleBaud), kPacedFskStretch);
-    if (failed(pacedFsk, "FSK, paced")) {
-        status = 1;
-    } else {
-        reportPaced("fsk_paced", pacedFsk, kRssiReadPause);
-    }
-
+    const bool pacedOnly = argc > 1 && QByteArray(argv[1]) == "paced";
+    const bool unpacedOk = pacedOnly || reportIdleAndUnpaced(sweep);
+    const bool pacedOk = reportPacedDeliveries(sweep);
     report("peak_rss", processusage::peakResidentMiB(), "MiB");
-    return status;
+    return unpacedOk && pacedOk ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // an output whose every write takes 500 ms beside one that takes none, its resident memory over
 // a long unpaced run; and in-process, what recording one sweep costs in each format.
 // Usage: scan-bench [SWEEPS]   (the memory run's length, default 100000)
+//        scan-bench cpu        (the CPU figures alone)
 // Prints "name value" lines.
 #include "engine/protocol/reading.h"
 #include "engine/record/channelstatistics.h"
@@ -47,10 +48,16 @@ void print(const char *name, double value)
     std::fflush(stdout);
 }
 
-double childCpuSeconds()
+rusage children()
 {
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);
+    return usage;
+}
+
+double childCpuSeconds()
+{
+    const rusage usage = children();
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
@@ -61,18 +68,20 @@ QString scanProgram()
                                                       : qEnvironmentVariable("KVT318_SCAN");
 }
 
-// CPU share of one core that kvt318-scan takes sweeping a paced module; the simulator, still
-// running, is not in the children's figure yet.
-void pacedCpu(const char *name, const QString &mode)
+// CPU share of one core that kvt318-scan takes sweeping a paced module, and its wake-ups
+// (voluntary context switches) per command; the simulator, still running, is not in the
+// children's figures yet. `delivery` names how the simulator hands its bytes over.
+void pacedCpu(const std::string &name, const QString &mode, const QStringList &delivery = {})
 {
     SimProcess sim;
-    if (!sim.start({"--baud", "19200", "--mode", mode})) {
+    if (!sim.start(QStringList{"--baud", "19200", "--mode", mode} + delivery)) {
         std::fprintf(stderr, "scan-bench: the simulator did not start\n");
         return;
     }
     QProcess scan;
     scan.setStandardOutputFile(QProcess::nullDevice());
     const double cpuBefore = childCpuSeconds();
+    const long wakeUpsBefore = children().ru_nvcsw;
     QElapsedTimer wall;
     wall.start();
     scan.start(scanProgram(), {"-q", "--duration", QString::number(kPacedSeconds), "--format",
@@ -83,7 +92,23 @@ void pacedCpu(const char *name, const QString &mode)
         return;
     }
     const double seconds = static_cast<double>(wall.elapsed()) / 1000.0;
-    print(name, 100.0 * (childCpuSeconds() - cpuBefore) / seconds);
+    const double cpu = childCpuSeconds() - cpuBefore;
+    print(name.c_str(), 100.0 * cpu / seconds);
+    const auto commands = static_cast<double>(sim.commands().size());
+    if (commands > 0) {
+        print((name + "_us_per_exchange").c_str(), 1e6 * cpu / commands);
+        print((name + "_wakeups_per_exchange").c_str(),
+              static_cast<double>(children().ru_nvcsw - wakeUpsBefore) / commands);
+    }
+}
+
+void pacedCpuBothDeliveries()
+{
+    const QStringList packets{"--packets", "reply"};
+    pacedCpu("scan_cpu_am_paced_pct", QStringLiteral("04"));
+    pacedCpu("scan_cpu_fsk_paced_pct", QStringLiteral("01"));
+    pacedCpu("scan_cpu_am_paced_packets_pct", QStringLiteral("04"), packets);
+    pacedCpu("scan_cpu_fsk_paced_packets_pct", QStringLiteral("01"), packets);
 }
 
 // A named pipe already full, from which a thread takes one row's bytes every half second: each
@@ -269,12 +294,15 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("KVT318_SIM")) {
         qputenv("KVT318_SIM", KVT318_SIM_PATH);
     }
+    if (argc > 1 && QByteArray(argv[1]) == "cpu") {
+        pacedCpuBothDeliveries();
+        return 0;
+    }
     const qint64 sweeps = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100000;
     recorderCost("recorder_us_per_sweep_csv", RecordFormat::Csv);
     recorderCost("recorder_us_per_sweep_jsonl", RecordFormat::Jsonl);
     recorderCost("recorder_us_per_sweep_long", RecordFormat::Long);
-    pacedCpu("scan_cpu_am_paced_pct", QStringLiteral("04"));
-    pacedCpu("scan_cpu_fsk_paced_pct", QStringLiteral("01"));
+    pacedCpuBothDeliveries();
     slowOutputRate();
     memoryOverLongRun(sweeps > 0 ? sweeps : 100000);
     return 0;

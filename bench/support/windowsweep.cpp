@@ -100,8 +100,10 @@ WindowSweep::Result WindowSweep::run(const QStringList &simulatorOptions, millis
 
     result.fromMicros = monotonicMicros();
     const double cpuBefore = processusage::cpuSeconds();
+    const long long wakeUpsBefore = processusage::wakeUps();
     spin(stretch);
     result.cpuSeconds = processusage::cpuSeconds() - cpuBefore;
+    result.wakeUps = processusage::wakeUps() - wakeUpsBefore;
     result.toMicros = monotonicMicros();
 
     m_window.controls().command1->click();

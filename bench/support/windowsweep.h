@@ -11,7 +11,8 @@ class MainWindow;
 
 // Drives the real monitor window as a user would: names a fresh simulator's terminal in
 // Com_Port, clicks start, lets the sweep run, clicks stop. Gives back the simulator's log and
-// the stretch that was measured, on the log's clock, with this process's CPU time over it.
+// the stretch that was measured, on the log's clock, with this process's CPU time and wake-ups
+// over it.
 class WindowSweep
 {
 public:
@@ -23,6 +24,8 @@ public:
         qint64 fromMicros = 0;
         qint64 toMicros = 0;
         double cpuSeconds = 0.0;
+        // This process's voluntary context switches over the stretch.
+        long long wakeUps = 0;
 
         [[nodiscard]] double seconds() const;
         // The measurements whose replies left the simulator inside the stretch.

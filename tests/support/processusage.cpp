@@ -33,6 +33,11 @@ double cpuSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+long long wakeUps()
+{
+    return self().ru_nvcsw;
+}
+
 double peakResidentMiB()
 {
     // Linux reports ru_maxrss in KiB.
