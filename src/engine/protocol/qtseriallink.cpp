@@ -76,6 +76,8 @@ void QtSerialLink::close()
 {
     m_inUse = false;
     if (m_port->isOpen()) {
+        // The next program to open the device finds it as reading every byte.
+        setReadThreshold(1);
         m_port->close();
         qCDebug(lcSerial) << "closed" << m_port->portName();
     }
