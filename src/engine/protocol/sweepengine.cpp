@@ -24,20 +24,12 @@ enum ConnectStep { AskModel = 1, CheckModel = 2, ReadMode = 3, BeginSweep = 4 };
 constexpr qint64 kReadChunk = 512;
 constexpr qsizetype kRxBufRoom = SweepEngine::kRxBufLimit + kReadChunk;
 
-// A sleeping thread wakes up to about 0.2 ms late on an idle Linux machine; the pause spins
-// only its last stretch.
-constexpr std::chrono::microseconds kWakeUpMargin{400};
-
 // Holds the thread on purpose: nothing else may run before "@RA" goes out, and a timer could
-// not promise the pause to the millisecond. Sleeping most of it keeps the core free.
-void busyPause(std::chrono::steady_clock::duration pause)
+// not promise the pause to the millisecond. A sleeping thread never wakes early and, on an idle
+// machine, late by a fraction of a millisecond, so the whole pause is slept and costs no CPU.
+void holdThread(std::chrono::steady_clock::duration pause)
 {
-    const auto until = std::chrono::steady_clock::now() + pause;
-    if (pause > kWakeUpMargin) {
-        std::this_thread::sleep_until(until - kWakeUpMargin);
-    }
-    while (std::chrono::steady_clock::now() < until) {
-    }
+    std::this_thread::sleep_until(std::chrono::steady_clock::now() + pause);
 }
 
 QString channelField(int index)
@@ -284,7 +276,7 @@ void SweepEngine::emptyRxBuf()
 bool SweepEngine::readFskLoRa()
 {
     if (reply::hasChannelSet(m_rxBuf)) {
-        busyPause(kRssiReadPause);
+        holdThread(kRssiReadPause);
         if (!send(m_readRssi)) {
             return false;
         }
