@@ -355,10 +355,6 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <translation>記録を開く(&amp;O)…</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
-    </message>
-    <message>
         <source>Open recording</source>
         <translation>記録を開く</translation>
     </message>
@@ -373,6 +369,13 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     <message>
         <source>%1 damaged lines skipped</source>
         <translation>破損した %1 行を読み飛ばしました</translation>
+    </message>
+</context>
+<context>
+    <name>LoadProgress</name>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
     </message>
 </context>
 <context>

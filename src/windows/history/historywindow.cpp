@@ -7,6 +7,7 @@
 #include "windows/history/clocktext.h"
 #include "windows/history/exportcontrols.h"
 #include "windows/history/historysource.h"
+#include "windows/history/loadprogress.h"
 #include "windows/history/monitoractions.h"
 #include "windows/history/occupancyview.h"
 #include "windows/history/recordingcontrols.h"
@@ -59,6 +60,7 @@ HistoryWindow::HistoryWindow(SweepHistory &history, HistoryStatistics &statistic
                               [this]() -> const ChannelStatistics & { return exactStatistics(); },
                               [this] { return m_baseline->baseline(); }},
                              std::move(chooser), this))
+    , m_loadProgress(new LoadProgress(this))
     , m_refreshTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("historyWindow"));
@@ -177,8 +179,10 @@ void HistoryWindow::buildStatusBar()
     statusBar()->addWidget(m_recording->status(), 1);
     statusBar()->addWidget(m_source->status(), 1);
     statusBar()->addWidget(m_spanStatus);
-    statusBar()->addPermanentWidget(m_source->progress());
-    statusBar()->addPermanentWidget(m_source->cancelButton());
+    m_loadProgress->follow(m_source->read());
+    m_loadProgress->follow(m_baseline->read());
+    statusBar()->addPermanentWidget(m_loadProgress->bar());
+    statusBar()->addPermanentWidget(m_loadProgress->cancelButton());
     statusBar()->addPermanentWidget(m_rate);
 }
 
@@ -254,7 +258,7 @@ void HistoryWindow::setOpenPathChooser(const SavePathChooser &chooser)
 
 bool HistoryWindow::isLoading() const
 {
-    return m_source->isLoading();
+    return m_source->isLoading() || m_baseline->isLoading();
 }
 
 const ChannelStatistics &HistoryWindow::shownStatistics() const

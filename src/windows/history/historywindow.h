@@ -9,6 +9,7 @@ class BaselineControls;
 class ExportControls;
 class HistorySource;
 class HistoryStatistics;
+class LoadProgress;
 class MonitorActions;
 class OccupancyView;
 class QAction;
@@ -45,6 +46,7 @@ public:
     void compareWith(const QString &path);
     // Asks which file to open; the file dialog by default.
     void setOpenPathChooser(const SavePathChooser &chooser);
+    // A recording or a baseline is being read.
     [[nodiscard]] bool isLoading() const;
 
 protected:
@@ -72,6 +74,7 @@ private:
     RecordingControls *m_recording = nullptr;
     BaselineControls *m_baseline = nullptr;
     ExportControls *m_exports = nullptr;
+    LoadProgress *m_loadProgress = nullptr;
     // The figures of a span or of the opened recording, at the threshold shown.
     ChannelStatistics m_spanStatistics;
     bool m_spanCounted = false;
