@@ -77,6 +77,18 @@
         <source>From the command line: for this session only</source>
         <translation>コマンドラインから指定: このセッションのみ有効</translation>
     </message>
+    <message>
+        <source>%1 channel %2 (%3 MHz) raised at %4 dBm (%5)</source>
+        <translation>%1 チャネル %2 (%3 MHz) が %4 dBm で発報 (%5)</translation>
+    </message>
+    <message>
+        <source>%1 channel %2 (%3 MHz) cleared at %4 dBm after %5 s, peak %6 dBm (%7)</source>
+        <translation>%1 チャネル %2 (%3 MHz) が %4 dBm で解除、継続 %5 秒、ピーク %6 dBm (%7)</translation>
+    </message>
+    <message>
+        <source>%1 channel %2 (%3 MHz) ended at %4 dBm after %5 s, peak %6 dBm: %7 (%8)</source>
+        <translation>%1 チャネル %2 (%3 MHz) が %4 dBm で終了、継続 %5 秒、ピーク %6 dBm: %7 (%8)</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>

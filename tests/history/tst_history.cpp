@@ -28,6 +28,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include <algorithm>
@@ -394,7 +395,7 @@ private Q_SLOTS:
         }
     }
 
-    // Last: the translation stays installed for the rest of the program.
+    // The program's translation, as it installs it.
     void titleInJapaneseUnderAJapaneseLocale()
     {
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
@@ -402,6 +403,12 @@ private Q_SLOTS:
         m_program->showHistory();
         HistoryWindow *window = m_program->historyWindow();
         QCOMPARE(window->windowTitle(), QStringLiteral("KVT-318 履歴"));
+        m_program->addSessionAlarms({QStringLiteral("ch=30,above=-90")});
+        QList<qint16> carrier(kChannels, -120);
+        carrier[23] = -70;
+        storeReadings(0, kChannels, kStartMs, carrier);
+        const QString raised = window->findChild<QListWidget *>("AlarmEvents")->item(0)->text();
+        QVERIFY2(raised.contains(QStringLiteral("チャネル 30")), qPrintable(raised));
         // The window's parts keep their texts' translations.
         const auto action = [window](const char *name) {
             return window->findChild<QAction *>(QLatin1String(name))->text();
@@ -411,6 +418,10 @@ private Q_SLOTS:
         QCOMPARE(action("compareWith"), QStringLiteral("比較対象(&P)…"));
         QCOMPARE(action("exportTraceMedian"), QStringLiteral("中央値(&D)…"));
         QLocale::setDefault(QLocale::c());
+        for (QTranslator *translator :
+             QCoreApplication::instance()->findChildren<QTranslator *>()) {
+            QCoreApplication::removeTranslator(translator);
+        }
     }
 
     // A rule added and edited in the pane raises on a carrier and clears after it; a rule that
