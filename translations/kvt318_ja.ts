@@ -285,6 +285,10 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <source>%1 sweeps</source>
         <translation>%1 スイープ</translation>
     </message>
+    <message>
+        <source>Stat&amp;istics</source>
+        <translation>統計(&amp;I)</translation>
+    </message>
 </context>
 <context>
     <name>BaselineControls</name>
