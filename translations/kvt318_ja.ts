@@ -77,6 +77,18 @@
         <source>From the command line: for this session only</source>
         <translation>コマンドラインから指定: このセッションのみ有効</translation>
     </message>
+    <message>
+        <source>%1 channel %2 (%3 MHz) raised at %4 dBm (%5)</source>
+        <translation>%1 チャネル %2 (%3 MHz) が %4 dBm で発報 (%5)</translation>
+    </message>
+    <message>
+        <source>%1 channel %2 (%3 MHz) cleared at %4 dBm after %5 s, peak %6 dBm (%7)</source>
+        <translation>%1 チャネル %2 (%3 MHz) が %4 dBm で解除、継続 %5 秒、ピーク %6 dBm (%7)</translation>
+    </message>
+    <message>
+        <source>%1 channel %2 (%3 MHz) ended at %4 dBm after %5 s, peak %6 dBm: %7 (%8)</source>
+        <translation>%1 チャネル %2 (%3 MHz) が %4 dBm で終了、継続 %5 秒、ピーク %6 dBm: %7 (%8)</translation>
+    </message>
 </context>
 <context>
     <name>CommandLine</name>
@@ -273,6 +285,10 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <source>%1 sweeps</source>
         <translation>%1 スイープ</translation>
     </message>
+    <message>
+        <source>Stat&amp;istics</source>
+        <translation>統計(&amp;I)</translation>
+    </message>
 </context>
 <context>
     <name>BaselineControls</name>
@@ -355,10 +371,6 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <translation>記録を開く(&amp;O)…</translation>
     </message>
     <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
-    </message>
-    <message>
         <source>Open recording</source>
         <translation>記録を開く</translation>
     </message>
@@ -373,6 +385,13 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     <message>
         <source>%1 damaged lines skipped</source>
         <translation>破損した %1 行を読み飛ばしました</translation>
+    </message>
+</context>
+<context>
+    <name>LoadProgress</name>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 #include "engine/history/sweephistory.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/record/outputfile.h"
+#include "painters/waterfallpainter.h"
 #include "programs/monitor/alarmstore.h"
 #include "programs/monitor/monitorprogram.h"
 #include "programs/monitor/translations.h"
@@ -18,16 +19,22 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDockWidget>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QSplitter>
+#include <QStyleOptionHeader>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
 #include <algorithm>
@@ -54,6 +61,15 @@ QList<qint64> rowTimes(const SweepHistory &history)
         times.append(history.at(age).runStart ? -1 : history.at(age).utcMs);
     }
     return times;
+}
+
+QList<int> sectionSizes(const QHeaderView &header)
+{
+    QList<int> sizes;
+    for (int section = 0; section < header.count(); ++section) {
+        sizes.append(header.sectionSize(section));
+    }
+    return sizes;
 }
 
 // Pixels in the alarm marks' colour.
@@ -89,8 +105,7 @@ class TestHistory : public QObject
         }
     }
 
-private Q_SLOTS:
-    void init()
+    void startProgram()
     {
         MonitorProgram::Services services;
         auto link = std::make_unique<ScriptedLink>();
@@ -98,13 +113,18 @@ private Q_SLOTS:
         services.link = std::move(link);
         services.window.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
         services.alarmStorePath = m_dir.filePath("alarms.ini");
+        services.arrangementPath = m_dir.filePath("history.ini");
         m_program = std::make_unique<MonitorProgram>(std::move(services));
         m_window = &m_program->window();
     }
+
+private Q_SLOTS:
+    void init() { startProgram(); }
     void cleanup()
     {
         m_window = nullptr;
         m_program.reset();
+        QFile::remove(m_dir.filePath("history.ini"));
     }
 
     void ringIsBoundedAndOrdered_data()
@@ -255,8 +275,10 @@ private Q_SLOTS:
             return model->index(5, column).data().toString();
         };
         QCOMPARE(channel12(StatisticsModel::Occupancy), QStringLiteral("50.0"));
+        // Read in the background, the window answering meanwhile.
         window->compareWith(path);
-        QCOMPARE(channel12(StatisticsModel::BaselineOccupancy), QStringLiteral("50.0"));
+        QVERIFY(window->isLoading());
+        QTRY_COMPARE(channel12(StatisticsModel::BaselineOccupancy), QStringLiteral("50.0"));
 
         // The older ten sweeps, below the newer ten; the oldest row is the run's separator.
         auto *waterfall = window->findChild<WaterfallView *>(QStringLiteral("waterfall"));
@@ -392,14 +414,155 @@ private Q_SLOTS:
         }
     }
 
-    // Last: the translation stays installed for the rest of the program.
+    // At its default size, in either language and with or without a baseline, the window shows
+    // every heading and value of the table whole and leaves the waterfall and the bars most of
+    // the width; the empty waterfall's hint keeps clear of the times and the legend.
+    void defaultSizeShowsEverything_data()
+    {
+        QTest::addColumn<QString>("translation"); // empty: English
+        QTest::addColumn<bool>("baseline");
+        for (const QString &translation : {QString(), QStringLiteral(":/i18n/kvt318_ja")}) {
+            const char *language = translation.isEmpty() ? "English" : "Japanese";
+            QTest::addRow("%s", language) << translation << false;
+            QTest::addRow("%s, with a baseline", language) << translation << true;
+        }
+    }
+    void defaultSizeShowsEverything()
+    {
+        QFETCH(QString, translation);
+        QFETCH(bool, baseline);
+        QTranslator translator;
+        QVERIFY(translation.isEmpty() || translator.load(translation));
+        QCoreApplication::installTranslator(&translator);
+        const auto uninstall =
+            qScopeGuard([&translator] { QCoreApplication::removeTranslator(&translator); });
+        QFile summary(m_dir.filePath(QStringLiteral("summary.csv")));
+        QVERIFY(summary.open(QIODevice::WriteOnly));
+        summary.write("channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,"
+                      "last_above\n7,429.2500,9,-60,-60.0,-60,100.0,1,9.0,\n");
+        summary.close();
+        m_program->showHistory();
+        HistoryWindow *window = m_program->historyWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(window->width() <= 1024 && window->height() <= 768);
+
+        auto *waterfall = window->findChild<WaterfallView *>();
+        const QImage hinted = waterfall->viewport()->grab().toImage();
+        waterfall->setPlaceholder(QString());
+        const QImage bare = waterfall->viewport()->grab().toImage();
+        QVERIFY(hinted != bare);
+        const chart::WaterfallGeometry parts(waterfall->viewport()->rect());
+        QCOMPARE(hinted.copy(parts.legend), bare.copy(parts.legend));
+        QCOMPARE(hinted.copy(parts.times), bare.copy(parts.times));
+        QVERIFY(waterfall->width() >= window->width() / 2);
+        QVERIFY(window->findChild<OccupancyView *>()->width() >= window->width() / 2);
+
+        // Figures as wide as they come: the lowest level, full occupancy, a clock time.
+        window->findChild<QSpinBox *>(QStringLiteral("threshold"))->setValue(-140);
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        for (const qint16 dbm : QList<qint16>{-140, -139, -139}) {
+            storeReadings(0, kChannels, now, QList<qint16>(kChannels, dbm));
+        }
+        if (baseline) {
+            window->compareWith(summary.fileName());
+        }
+        auto *table = window->findChild<QTableView *>(QStringLiteral("statistics"));
+        const QAbstractItemModel *model = table->model();
+        QTRY_COMPARE(model->index(0, StatisticsModel::Mean).data().toString(), "-139.3");
+        QTRY_COMPARE(model->columnCount(), baseline ? int(StatisticsModel::Count)
+                                                    : int(StatisticsModel::BaselineOccupancy));
+        QHeaderView *header = table->horizontalHeader();
+        const QStyle *style = table->style();
+        const int cellPadding = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        const int textHeight = header->height() - 2 * style->pixelMetric(QStyle::PM_HeaderMargin);
+        for (int column = 0; column < model->columnCount(); ++column) {
+            const int width = header->sectionSize(column);
+            const int left = header->sectionViewportPosition(column);
+            QVERIFY(left >= 0 && left + width <= header->viewport()->width());
+            QStyleOptionHeader option;
+            option.initFrom(header);
+            option.rect = QRect(0, 0, width, header->height());
+            option.sortIndicator = QStyleOptionHeader::SortUp;
+            const int room = style->subElementRect(QStyle::SE_HeaderLabel, &option, header).width();
+            const QString heading = model->headerData(column, Qt::Horizontal).toString();
+            const QRect wrapped = header->fontMetrics().boundingRect(QRect(0, 0, room, 1000),
+                                                                     Qt::TextWordWrap, heading);
+            QVERIFY2(wrapped.width() <= room && wrapped.height() <= textHeight &&
+                         (header->textElideMode() == Qt::ElideNone ||
+                          header->fontMetrics().horizontalAdvance(heading) <= room),
+                     qPrintable(heading));
+            for (int row = 0; row < model->rowCount(); ++row) {
+                const QString text = model->index(row, column).data().toString();
+                QVERIFY2(table->fontMetrics().horizontalAdvance(text) + cellPadding <= width,
+                         qPrintable(heading + QLatin1String(": ") + text));
+            }
+        }
+    }
+
+    // The window's size, the Alarms pane's place, the splitter and the column widths come back
+    // at the next start, from the program's own settings rather than the main window's file.
+    void arrangementKeptAcrossRestart_data()
+    {
+        QTest::addColumn<bool>("closedFirst");
+        QTest::newRow("window closed first") << true;
+        QTest::newRow("window open as the program ends") << false;
+    }
+    void arrangementKeptAcrossRestart()
+    {
+        QFETCH(bool, closedFirst);
+        m_program->showHistory();
+        HistoryWindow *window = m_program->historyWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto *dock = window->findChild<QDockWidget *>(QStringLiteral("AlarmsDock"));
+        const QSize size(1000, 700);
+        window->resize(size);
+        window->addDockWidget(Qt::LeftDockWidgetArea, dock);
+        dock->show();
+        QTRY_VERIFY(window->size() == size && dock->x() < window->centralWidget()->x());
+        auto *splitter = window->findChild<QSplitter *>(QStringLiteral("surveySplitter"));
+        splitter->setSizes({splitter->height() / 5, splitter->height() / 5, splitter->height()});
+        const QList<int> split = splitter->sizes();
+        QHeaderView *header = window->findChild<QTableView *>()->horizontalHeader();
+        header->resizeSection(StatisticsModel::Mean,
+                              header->sectionSize(StatisticsModel::Mean) + 40);
+        const QList<int> widths = sectionSizes(*header);
+        if (closedFirst) {
+            QVERIFY(window->close());
+        }
+        m_program.reset();
+
+        startProgram();
+        m_program->showHistory();
+        window = m_program->historyWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        dock = window->findChild<QDockWidget *>(QStringLiteral("AlarmsDock"));
+        QCOMPARE(window->size(), size);
+        QVERIFY(!dock->isHidden());
+        QCOMPARE(window->dockWidgetArea(dock), Qt::LeftDockWidgetArea);
+        QTRY_COMPARE(window->findChild<QSplitter *>(QStringLiteral("surveySplitter"))->sizes(),
+                     split);
+        QCOMPARE(sectionSizes(*window->findChild<QTableView *>()->horizontalHeader()), widths);
+        QFile settings(m_dir.filePath(QStringLiteral("monitor.ini")));
+        QVERIFY(settings.open(QIODevice::ReadOnly));
+        QVERIFY(!settings.readAll().contains("history"));
+    }
+
+    // The program's translation, as it installs it.
     void titleInJapaneseUnderAJapaneseLocale()
     {
         QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
         translations::install(*QCoreApplication::instance());
+        // A rule from the command line opens the Alarms pane with the window.
+        m_program->addSessionAlarms({QStringLiteral("ch=30,above=-90")});
         m_program->showHistory();
         HistoryWindow *window = m_program->historyWindow();
         QCOMPARE(window->windowTitle(), QStringLiteral("KVT-318 履歴"));
+        QVERIFY(!window->findChild<QDockWidget *>("AlarmsDock")->isHidden());
+        QList<qint16> carrier(kChannels, -120);
+        carrier[23] = -70;
+        storeReadings(0, kChannels, kStartMs, carrier);
+        const QString raised = window->findChild<QListWidget *>("AlarmEvents")->item(0)->text();
+        QVERIFY2(raised.contains(QStringLiteral("チャネル 30")), qPrintable(raised));
         // The window's parts keep their texts' translations.
         const auto action = [window](const char *name) {
             return window->findChild<QAction *>(QLatin1String(name))->text();
@@ -409,6 +572,10 @@ private Q_SLOTS:
         QCOMPARE(action("compareWith"), QStringLiteral("比較対象(&P)…"));
         QCOMPARE(action("exportTraceMedian"), QStringLiteral("中央値(&D)…"));
         QLocale::setDefault(QLocale::c());
+        for (QTranslator *translator :
+             QCoreApplication::instance()->findChildren<QTranslator *>()) {
+            QCoreApplication::removeTranslator(translator);
+        }
     }
 
     // A rule added and edited in the pane raises on a carrier and clears after it; a rule that
@@ -421,6 +588,8 @@ private Q_SLOTS:
         auto *rules = pane->findChild<QTableWidget *>("AlarmRules");
         auto *active = pane->findChild<QTableWidget *>("ActiveAlarms");
         auto *events = pane->findChild<QListWidget *>("AlarmEvents");
+        auto *dock = m_program->historyWindow()->findChild<QDockWidget *>("AlarmsDock");
+        QVERIFY(dock->isHidden());
         QTest::mouseClick(pane->findChild<QPushButton *>("AddAlarmRule"), Qt::LeftButton);
         QCOMPARE(rules->rowCount(), 1);
         const QString added = rules->item(0, 1)->text();
@@ -433,6 +602,7 @@ private Q_SLOTS:
         carrier[23] = -70;
         storeReadings(0, kChannels, kStartMs, carrier);
         QCOMPARE(active->rowCount(), 1);
+        QVERIFY(!dock->isHidden());
         QCOMPARE(active->item(0, 0)->text(), "30");
         QCOMPARE(active->item(0, 2)->text(), "-70");
         QVERIFY(alarmPixels(*m_program->historyWindow()->findChild<OccupancyView *>()) > 0);

@@ -50,6 +50,7 @@ class TestHistoryE2e : public QObject
         QVERIFY(m_sim.start(simOptions));
         MonitorProgram::Services services;
         services.window.settingsPath = m_dir.filePath(QStringLiteral("monitor.ini"));
+        services.arrangementPath = m_dir.filePath(QStringLiteral("history.ini"));
         m_program = std::make_unique<MonitorProgram>(std::move(services));
         m_window = &m_program->window();
         // As the program does with its command line.

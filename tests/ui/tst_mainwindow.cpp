@@ -59,6 +59,31 @@ QByteArray firstLine(QProcess &process)
     return process.readLine().trimmed();
 }
 
+// Moves a window once it is first exposed, as a window manager that places windows late does.
+class LatePlacer : public QObject
+{
+public:
+    LatePlacer(QWindow *window, QPoint to)
+        : m_to(to)
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *window = qobject_cast<QWindow *>(watched);
+        if (event->type() == QEvent::Expose && window->isExposed()) {
+            window->removeEventFilter(this);
+            QTimer::singleShot(0, window, [window, to = m_to] { window->setPosition(to); });
+        }
+        return false;
+    }
+
+private:
+    QPoint m_to;
+};
+
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -286,13 +311,16 @@ void TestMainWindow::loneStoredCoordinate_data()
     QTest::addColumn<QByteArray>("record");
     QTest::addColumn<QString>("server"); // empty: this test's own platform, without a manager
     QTest::addColumn<int>("runs");       // enough to catch a race with the window manager
+    QTest::addColumn<QPoint>("late");    // where the window is moved once exposed, if anywhere
     const QByteArray top("Form1_Top    ,1500  ,x\r\n");
     const QByteArray left("Form1_Top    ,abc  ,x\r\nForm1_Left   ,999999  ,x\r\n");
-    QTest::newRow("Top only") << top << QString() << 1;
-    QTest::newRow("Left only") << left << QString() << 1;
-    QTest::newRow("Left only, X without a manager") << left << kBareX << 2;
-    QTest::newRow("Top only, openbox") << top << kOpenbox << 10;
-    QTest::newRow("Left only, openbox") << left << kOpenbox << 10;
+    QTest::newRow("Top only") << top << QString() << 1 << QPoint();
+    QTest::newRow("Left only") << left << QString() << 1 << QPoint();
+    QTest::newRow("Top only, placed late") << top << QString() << 1 << QPoint(40, 30);
+    QTest::newRow("Left only, placed late") << left << QString() << 1 << QPoint(40, 30);
+    QTest::newRow("Left only, X without a manager") << left << kBareX << 2 << QPoint();
+    QTest::newRow("Top only, openbox") << top << kOpenbox << 10 << QPoint();
+    QTest::newRow("Left only, openbox") << left << kOpenbox << 10 << QPoint();
 }
 
 void TestMainWindow::loneStoredCoordinate()
@@ -300,6 +328,7 @@ void TestMainWindow::loneStoredCoordinate()
     QFETCH(QByteArray, record);
     QFETCH(QString, server);
     QFETCH(int, runs);
+    QFETCH(QPoint, late);
     if (!server.isEmpty() && qEnvironmentVariable(kServerVariable) != server) {
         if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
             QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty()) {
@@ -357,6 +386,11 @@ void TestMainWindow::loneStoredCoordinate()
     m_window = makeWindow();
     // The other coordinate is not made up before the window system has placed the window.
     QVERIFY(!m_window->testAttribute(Qt::WA_Moved));
+    std::unique_ptr<LatePlacer> placer;
+    if (!late.isNull()) {
+        m_window->winId();
+        placer = std::make_unique<LatePlacer>(m_window->windowHandle(), late);
+    }
     showWindow();
     // The other coordinate stays the window system's: openbox centres the window as it first
     // maps it, framed; without a manager the frame stays at 0, 0.
@@ -368,6 +402,10 @@ void TestMainWindow::loneStoredCoordinate()
     if (server == kOpenbox) {
         expected = QPoint(centring.width() / 2, centring.height() / 2);
     }
+    if (!late.isNull()) {
+        // Where the window manager put the client area.
+        expected = late - QPoint(handle->frameMargins().left(), handle->frameMargins().top());
+    }
     const bool left = record.contains("Form1_Left");
     if (left) {
         expected.setX(room.width());
@@ -375,6 +413,8 @@ void TestMainWindow::loneStoredCoordinate()
         expected.setY(twips::toPixels(1500));
     }
     QTRY_COMPARE(m_window->pos(), expected);
+    // The outer size is the design's, the frame included, in every run.
+    QCOMPARE(m_window->size(), outer.shrunkBy(handle->frameMargins()));
 
     // Applied once: where the user then moves the window, it stays.
     QSignalSpy moved(handle, left ? &QWindow::xChanged : &QWindow::yChanged);

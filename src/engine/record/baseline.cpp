@@ -9,7 +9,7 @@ namespace record {
 
 namespace {
 
-constexpr qint64 kLongestSummary = 64 * 1024;
+constexpr qint64 kLongestSummary = qint64{64} * 1024;
 constexpr int kChannelColumn = 0;
 constexpr int kSamplesColumn = 2;
 constexpr int kMeanColumn = 4;
@@ -60,7 +60,8 @@ Baseline baselineOf(const ChannelStatistics &statistics)
     return baseline;
 }
 
-BaselineRead readBaseline(const QString &path, qint16 thresholdDbm)
+BaselineRead readBaseline(const QString &path, qint16 thresholdDbm,
+                          const RecordingReader::Progress &progress)
 {
     BaselineRead result;
     QFile file(path);
@@ -74,7 +75,11 @@ BaselineRead readBaseline(const QString &path, qint16 thresholdDbm)
         result.baseline = summary;
         return result;
     }
-    const RecordingRead read = RecordingReader::read(file, path);
+    const RecordingRead read = RecordingReader::read(file, path, progress);
+    if (read.status == RecordingRead::Status::Cancelled) {
+        result.cancelled = true;
+        return result;
+    }
     if (read.status != RecordingRead::Status::Read) {
         result.error = read.status == RecordingRead::Status::NotRecording
                            ? path + QStringLiteral(": neither a recording nor a summary of kvt318")

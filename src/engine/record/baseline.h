@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/channelplan.h"
+#include "engine/record/recordingreader.h"
 
 #include <QString>
 
@@ -31,10 +32,13 @@ struct BaselineRead
     QString error;
     // True when the file could not be opened at all, as against not being a survey.
     bool openFailed = false;
+    // The read was given up on; no baseline and nothing to say.
+    bool cancelled = false;
 };
 
 Baseline baselineOf(const ChannelStatistics &statistics);
 // A summary CSV that --summary wrote, or a recording counted at this threshold.
-BaselineRead readBaseline(const QString &path, qint16 thresholdDbm);
+BaselineRead readBaseline(const QString &path, qint16 thresholdDbm,
+                          const RecordingReader::Progress &progress = {});
 
 } // namespace record

@@ -46,6 +46,8 @@ MonitorProgram::MonitorProgram(Services services, QObject *parent)
     , m_alarmStore(services.alarmStorePath.isEmpty()
                        ? std::make_unique<AlarmStore>()
                        : std::make_unique<AlarmStore>(services.alarmStorePath))
+    , m_arrangementPath(services.arrangementPath.isEmpty() ? HistoryWindow::defaultArrangementPath()
+                                                           : services.arrangementPath)
 {
     m_actions->attachTo(m_window.get());
     auto notifier = std::make_unique<AlarmNotifier>();
@@ -131,7 +133,9 @@ void MonitorProgram::addSessionAlarms(const QStringList &rules)
     const QString error = m_alarms->setRules(all);
     if (!error.isEmpty()) {
         report(error);
+        return;
     }
+    m_sessionAlarms = m_sessionAlarms || !rules.isEmpty();
 }
 
 void MonitorProgram::saveAlarms()
@@ -147,15 +151,18 @@ void MonitorProgram::saveAlarms()
     }
 }
 
-void MonitorProgram::addAlarmsPane()
+QDockWidget *MonitorProgram::addAlarmsPane()
 {
     auto *pane = new AlarmsPane(*m_alarms);
     const AlarmStore::Contents stored = m_alarmStore->load();
     pane->setNotify(stored.notify, stored.sound);
-    auto *dock = new QDockWidget(tr("Alarms"), m_historyWindow.get());
-    dock->setObjectName(QStringLiteral("AlarmsDock"));
-    dock->setWidget(pane);
-    m_historyWindow->addDockWidget(Qt::RightDockWidgetArea, dock);
+    QDockWidget *dock = m_historyWindow->addPane(pane, tr("Alarms"), QStringLiteral("AlarmsDock"));
+    // Out of the survey views' way until it has something to say.
+    connect(m_alarms, &AlarmWatch::happened, dock, [dock](const AlarmEvent &event) {
+        if (event.kind == AlarmEvent::Kind::Raised) {
+            dock->show();
+        }
+    });
     connect(pane, &AlarmsPane::rulesEdited, this, &MonitorProgram::saveAlarms);
     connect(m_alarms, &AlarmWatch::happened, this, &MonitorProgram::showAlarmMarks);
     connect(m_alarms, &AlarmWatch::rulesChanged, this, &MonitorProgram::showAlarmMarks);
@@ -164,6 +171,7 @@ void MonitorProgram::addAlarmsPane()
         m_notifier->setEnabled(notify, sound);
         saveAlarms();
     });
+    return dock;
 }
 
 void MonitorProgram::showAlarmMarks()
@@ -189,7 +197,11 @@ void MonitorProgram::showHistory()
                                                           *m_actions, m_chooser);
         // Closing the monitor window ends the program, whatever else is open.
         m_historyWindow->setAttribute(Qt::WA_QuitOnClose, false);
-        addAlarmsPane();
+        QDockWidget *alarms = addAlarmsPane();
+        m_historyWindow->keepArrangementIn(m_arrangementPath);
+        if (m_sessionAlarms || !m_alarms->active().empty()) {
+            alarms->show();
+        }
     }
     m_historyWindow->show();
     m_historyWindow->raise();

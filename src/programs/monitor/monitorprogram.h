@@ -12,6 +12,7 @@ class AlarmNotifier;
 class AlarmStore;
 class AlarmWatch;
 class HelpWindow;
+class QDockWidget;
 class HistoryStatistics;
 class HistoryWindow;
 class MonitorActions;
@@ -26,6 +27,8 @@ struct MonitorProgramServices
     MainWindowServices window;
     // Alarm rules are kept in this file (the user's by default).
     QString alarmStorePath;
+    // The history window's arrangement is kept in this file (the user's by default).
+    QString arrangementPath;
 };
 
 // kvt318-monitor once its command line is read: the sweep engine and the window that shows
@@ -51,7 +54,8 @@ public:
 
     // Records from the next complete sweep on; false with the reason on standard error.
     bool startRecording(const QString &path);
-    // Alarm rules for this session only, each readable.
+    // Alarm rules for this session only, each readable; the Alarms pane opens with the history
+    // window.
     void addSessionAlarms(const QStringList &rules);
     // Opens the history window, or raises it when it is open.
     void showHistory();
@@ -76,7 +80,7 @@ private:
     void showRecordingFailure(const QString &message);
     void loadAlarms();
     void saveAlarms();
-    void addAlarmsPane();
+    QDockWidget *addAlarmsPane();
     void showAlarmMarks();
     static void report(const QString &message);
 
@@ -93,6 +97,8 @@ private:
     // Owned by the watch.
     AlarmNotifier *m_notifier = nullptr;
     std::unique_ptr<AlarmStore> m_alarmStore;
+    QString m_arrangementPath;
+    bool m_sessionAlarms = false;
     // Top-level windows of their own, made when first asked for.
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<HelpWindow> m_helpWindow;

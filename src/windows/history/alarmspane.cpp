@@ -200,9 +200,46 @@ void AlarmsPane::showActive()
     }
 }
 
+QString AlarmsPane::eventText(const AlarmEvent &event)
+{
+    const QString time = record::recordTime(event.utcMs);
+    const int channel = channelplan::channelNumber(event.index);
+    const QString mhz = record::channelMhz(event.index);
+    const QString seconds =
+        QString::number(static_cast<double>(event.durationMs.value_or(0)) / kMsPerSecond, 'f', 3);
+    switch (event.kind) {
+    case AlarmEvent::Kind::Raised:
+        return tr("%1 channel %2 (%3 MHz) raised at %4 dBm (%5)")
+            .arg(time)
+            .arg(channel)
+            .arg(mhz)
+            .arg(event.dbm)
+            .arg(event.rule);
+    case AlarmEvent::Kind::Cleared:
+        return tr("%1 channel %2 (%3 MHz) cleared at %4 dBm after %5 s, peak %6 dBm (%7)")
+            .arg(time)
+            .arg(channel)
+            .arg(mhz)
+            .arg(event.dbm)
+            .arg(seconds)
+            .arg(event.peakDbm)
+            .arg(event.rule);
+    case AlarmEvent::Kind::Ended:
+        return tr("%1 channel %2 (%3 MHz) ended at %4 dBm after %5 s, peak %6 dBm: %7 (%8)")
+            .arg(time)
+            .arg(channel)
+            .arg(mhz)
+            .arg(event.dbm)
+            .arg(seconds)
+            .arg(event.peakDbm)
+            .arg(event.reason, event.rule);
+    }
+    return {};
+}
+
 void AlarmsPane::addEvent(const AlarmEvent &event)
 {
-    m_events->insertItem(0, alarms::eventLine(event));
+    m_events->insertItem(0, eventText(event));
     while (m_events->count() > static_cast<int>(AlarmWatch::kEventsKept)) {
         delete m_events->takeItem(m_events->count() - 1);
     }

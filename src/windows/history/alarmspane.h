@@ -38,6 +38,7 @@ private:
     void removeRule();
     void showActive();
     void addEvent(const AlarmEvent &event);
+    [[nodiscard]] static QString eventText(const AlarmEvent &event);
 
     AlarmWatch &m_watch;
     QTableWidget *m_rules = nullptr;

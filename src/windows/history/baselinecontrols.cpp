@@ -1,15 +1,19 @@
 #include "windows/history/baselinecontrols.h"
 
 #include "engine/history/historystatistics.h"
+#include "engine/record/backgroundread.h"
 
 #include <QAction>
 #include <QWidget>
+
+#include <memory>
 
 BaselineControls::BaselineControls(const HistoryStatistics &statistics, QWidget *window)
     : QObject(window)
     , m_statistics(statistics)
     , m_window(window)
     , m_chooser(savepath::openDialog())
+    , m_read(new BackgroundRead(this))
     , m_compare(new QAction(tr("Com&pare with…"), this))
     , m_clear(new QAction(tr("C&lear baseline"), this))
 {
@@ -32,7 +36,25 @@ void BaselineControls::choose()
 
 void BaselineControls::compareWith(const QString &path)
 {
-    const record::BaselineRead read = record::readBaseline(path, m_statistics.threshold());
+    auto read = std::make_shared<record::BaselineRead>();
+    m_read->start(
+        [path, read,
+         threshold = m_statistics.threshold()](const RecordingReader::Progress &progress) {
+            *read = record::readBaseline(path, threshold, progress);
+        },
+        [this, read] { showRead(*read); });
+}
+
+bool BaselineControls::isLoading() const
+{
+    return m_read->isRunning();
+}
+
+void BaselineControls::showRead(const record::BaselineRead &read)
+{
+    if (read.cancelled) {
+        return;
+    }
     if (!read.baseline) {
         Q_EMIT failed(read.error);
         return;
@@ -44,6 +66,7 @@ void BaselineControls::compareWith(const QString &path)
 
 void BaselineControls::clear()
 {
+    m_read->cancel();
     Q_EMIT changed(nullptr);
     m_baseline.reset();
     m_clear->setEnabled(false);

@@ -2,7 +2,7 @@
 
 #include "engine/history/recordingrows.h"
 #include "engine/history/sweephistory.h"
-#include "engine/record/recordingloader.h"
+#include "engine/record/backgroundread.h"
 #include "windows/history/clocktext.h"
 
 #include <QAction>
@@ -11,12 +11,9 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
-#include <QProgressBar>
-#include <QPushButton>
 
 namespace {
 
-constexpr int kPermille = 1000;
 constexpr int kLive = 0;
 constexpr int kOpened = 1;
 
@@ -27,30 +24,19 @@ HistorySource::HistorySource(const SweepHistory &history, QWidget *window)
     , m_history(history)
     , m_window(window)
     , m_openChooser(savepath::openDialog())
-    , m_loader(new RecordingLoader(this))
+    , m_read(new BackgroundRead(this))
     , m_chooser(new QComboBox)
     , m_open(new QAction(tr("&Open recording…"), this))
     , m_status(new QLabel)
-    , m_progress(new QProgressBar)
-    , m_cancel(new QPushButton(tr("Cancel")))
 {
     m_chooser->setObjectName(QStringLiteral("source"));
     m_chooser->addItem(tr("Live"));
     m_open->setObjectName(QStringLiteral("openRecording"));
     m_open->setShortcut(QKeySequence::Open);
     m_status->setObjectName(QStringLiteral("sourceStatus"));
-    m_progress->setObjectName(QStringLiteral("loadProgress"));
-    m_progress->setRange(0, kPermille);
-    m_progress->setTextVisible(false);
-    m_cancel->setObjectName(QStringLiteral("cancelLoad"));
-    m_progress->hide();
-    m_cancel->hide();
 
     connect(m_open, &QAction::triggered, this, &HistorySource::chooseRecording);
     connect(m_chooser, &QComboBox::currentIndexChanged, this, &HistorySource::changed);
-    connect(m_cancel, &QPushButton::clicked, m_loader, &RecordingLoader::cancel);
-    connect(m_loader, &RecordingLoader::progressed, m_progress, &QProgressBar::setValue);
-    connect(m_loader, &RecordingLoader::loaded, this, &HistorySource::showLoaded);
 }
 
 HistorySource::~HistorySource() = default;
@@ -66,15 +52,17 @@ void HistorySource::chooseRecording()
 
 void HistorySource::open(const QString &path)
 {
-    m_progress->setValue(0);
-    m_progress->show();
-    m_cancel->show();
-    m_loader->load(path);
+    auto read = std::make_shared<RecordingRead>();
+    m_read->start(
+        [path, read](const RecordingReader::Progress &progress) {
+            *read = RecordingReader::readFile(path, progress);
+        },
+        [this, path, read] { showLoaded(path, read); });
 }
 
 bool HistorySource::isLoading() const
 {
-    return m_loader->isLoading();
+    return m_read->isRunning();
 }
 
 bool HistorySource::showsLive() const
@@ -94,8 +82,6 @@ const SweepRows *HistorySource::openedRows() const
 
 void HistorySource::showLoaded(const QString &path, const std::shared_ptr<RecordingRead> &read)
 {
-    m_progress->hide();
-    m_cancel->hide();
     switch (read->status) {
     case RecordingRead::Status::Cancelled:
         return;

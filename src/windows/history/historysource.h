@@ -8,27 +8,26 @@
 #include <optional>
 #include <utility>
 
+class BackgroundRead;
 class ChannelStatistics;
 class QAction;
 class QComboBox;
 class QLabel;
-class QProgressBar;
-class QPushButton;
 class QWidget;
-class RecordingLoader;
 class RecordingRows;
 class SweepHistory;
 class SweepRows;
 struct RecordingRead;
 
 // What the history window shows: the live history or a recording opened again (File → Open
-// recording…), read in the background with its progress and a cancel button in the status bar.
+// recording…), read in the background.
 class HistorySource : public QObject
 {
     Q_OBJECT
 
 public:
-    // The window is the file dialog's parent; it places the chooser and the status widgets.
+    // The window is the file dialog's parent; it places the chooser and the status label, and
+    // shows the read's progress.
     HistorySource(const SweepHistory &history, QWidget *window);
     ~HistorySource() override;
     HistorySource(const HistorySource &) = delete;
@@ -37,8 +36,7 @@ public:
     [[nodiscard]] QComboBox *chooser() const { return m_chooser; }
     [[nodiscard]] QAction *openAction() const { return m_open; }
     [[nodiscard]] QLabel *status() const { return m_status; }
-    [[nodiscard]] QProgressBar *progress() const { return m_progress; }
-    [[nodiscard]] QPushButton *cancelButton() const { return m_cancel; }
+    [[nodiscard]] BackgroundRead *read() const { return m_read; }
     void setOpenPathChooser(SavePathChooser chooser) { m_openChooser = std::move(chooser); }
 
     // Reads the recording in the background and shows it once read.
@@ -67,12 +65,10 @@ private:
     const SweepHistory &m_history;
     QWidget *m_window = nullptr;
     SavePathChooser m_openChooser;
-    RecordingLoader *m_loader = nullptr;
+    BackgroundRead *m_read = nullptr;
     std::unique_ptr<RecordingRows> m_opened;
     QString m_openedPath;
     QComboBox *m_chooser = nullptr;
     QAction *m_open = nullptr;
     QLabel *m_status = nullptr;
-    QProgressBar *m_progress = nullptr;
-    QPushButton *m_cancel = nullptr;
 };

@@ -7,28 +7,33 @@
 #include "windows/history/clocktext.h"
 #include "windows/history/exportcontrols.h"
 #include "windows/history/historysource.h"
+#include "windows/history/loadprogress.h"
 #include "windows/history/monitoractions.h"
 #include "windows/history/occupancyview.h"
 #include "windows/history/recordingcontrols.h"
 #include "windows/history/statisticsmodel.h"
+#include "windows/history/statisticstable.h"
 #include "windows/history/waterfallview.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
+#include <QSettings>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
-#include <QTableView>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -38,10 +43,15 @@
 namespace {
 
 constexpr std::chrono::seconds kFigureRefreshInterval{1};
-constexpr QSize kStartSize(820, 760);
-// Room for a column title wrapped onto a second line.
-constexpr int kHeaderLines = 3;
-constexpr int kHeaderPadding = 8;
+// Fits a 1024 × 768 screen with a window manager's frame and a panel.
+constexpr QSize kStartSize(960, 680);
+// The waterfall, the occupancy bars and the views below them.
+const QList<int> kStartSplit = {330, 140, 210};
+
+const QString kGeometryKey = QStringLiteral("history/geometry");
+const QString kStateKey = QStringLiteral("history/state");
+const QString kSplitterKey = QStringLiteral("history/splitter");
+const QString kColumnsKey = QStringLiteral("history/columns");
 
 } // namespace
 
@@ -59,6 +69,7 @@ HistoryWindow::HistoryWindow(SweepHistory &history, HistoryStatistics &statistic
                               [this]() -> const ChannelStatistics & { return exactStatistics(); },
                               [this] { return m_baseline->baseline(); }},
                              std::move(chooser), this))
+    , m_loadProgress(new LoadProgress(this))
     , m_refreshTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("historyWindow"));
@@ -73,7 +84,13 @@ HistoryWindow::HistoryWindow(SweepHistory &history, HistoryStatistics &statistic
     resize(kStartSize);
 }
 
-HistoryWindow::~HistoryWindow() = default;
+HistoryWindow::~HistoryWindow()
+{
+    // Still open as the program ends.
+    if (isVisible()) {
+        saveArrangement();
+    }
+}
 
 QWidget *HistoryWindow::buildCentralWidget()
 {
@@ -109,29 +126,79 @@ QWidget *HistoryWindow::buildCentralWidget()
     occupancyLayout->addWidget(m_occupancy, 1);
 
     m_model = new StatisticsModel(m_statistics.statistics(), this);
-    auto *sorted = new QSortFilterProxyModel(this);
-    sorted->setSourceModel(m_model);
-    sorted->setSortRole(Qt::UserRole);
-    m_table = new QTableView;
-    m_table->setObjectName(QStringLiteral("statistics"));
-    m_table->setModel(sorted);
-    m_table->setSortingEnabled(true);
-    m_table->sortByColumn(StatisticsModel::Channel, Qt::AscendingOrder);
-    m_table->verticalHeader()->hide();
-    // The columns share the window's width; the header texts wrap rather than widen them.
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_table->horizontalHeader()->setDefaultAlignment(
-        Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
-    m_table->horizontalHeader()->setMinimumHeight(kHeaderLines * m_table->fontMetrics().height() +
-                                                  kHeaderPadding);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table = new StatisticsTable(m_model);
+    m_views = new QTabWidget;
+    m_views->setObjectName(QStringLiteral("views"));
+    m_views->setDocumentMode(true);
+    m_views->addTab(m_table, tr("Stat&istics"));
 
-    auto *splitter = new QSplitter(Qt::Vertical);
-    splitter->addWidget(waterfallPanel);
-    splitter->addWidget(occupancyPanel);
-    splitter->addWidget(m_table);
-    splitter->setSizes({400, 160, 200});
-    return splitter;
+    m_splitter = new QSplitter(Qt::Vertical);
+    m_splitter->setObjectName(QStringLiteral("surveySplitter"));
+    m_splitter->addWidget(waterfallPanel);
+    m_splitter->addWidget(occupancyPanel);
+    m_splitter->addWidget(m_views);
+    m_splitter->setSizes(kStartSplit);
+    return m_splitter;
+}
+
+void HistoryWindow::addView(QWidget *view, const QString &title)
+{
+    m_views->addTab(view, title);
+}
+
+QDockWidget *HistoryWindow::addPane(QWidget *pane, const QString &title, const QString &name)
+{
+    auto *dock = new QDockWidget(title, this);
+    dock->setObjectName(name);
+    dock->setWidget(pane);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+    dock->hide();
+    m_viewMenu->addAction(dock->toggleViewAction());
+    return dock;
+}
+
+QString HistoryWindow::defaultArrangementPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/kvt318-monitor/history.ini");
+}
+
+void HistoryWindow::keepArrangementIn(const QString &path)
+{
+    m_arrangementPath = path;
+    const QSettings kept(path, QSettings::IniFormat);
+    // Each part on its own: one that cannot be read leaves that part as it is.
+    restoreGeometry(kept.value(kGeometryKey).toByteArray());
+    restoreState(kept.value(kStateKey).toByteArray());
+    m_splitter->restoreState(kept.value(kSplitterKey).toByteArray());
+    QList<int> widths;
+    for (const QString &text : kept.value(kColumnsKey).toStringList()) {
+        widths.append(std::max(0, text.toInt()));
+    }
+    if (!widths.isEmpty()) {
+        m_table->setUserWidths(widths);
+    }
+}
+
+void HistoryWindow::saveArrangement() const
+{
+    if (m_arrangementPath.isEmpty()) {
+        return;
+    }
+    QDir().mkpath(QFileInfo(m_arrangementPath).absolutePath());
+    QSettings kept(m_arrangementPath, QSettings::IniFormat);
+    kept.setValue(kGeometryKey, saveGeometry());
+    kept.setValue(kStateKey, saveState());
+    kept.setValue(kSplitterKey, m_splitter->saveState());
+    QStringList widths;
+    for (const int width : m_table->userWidths()) {
+        widths.append(QString::number(width));
+    }
+    if (widths.isEmpty()) {
+        kept.remove(kColumnsKey);
+    } else {
+        kept.setValue(kColumnsKey, widths);
+    }
 }
 
 void HistoryWindow::buildMenus(const MonitorActions &actions)
@@ -150,6 +217,7 @@ void HistoryWindow::buildMenus(const MonitorActions &actions)
     file->addAction(tr("&Close"), QKeySequence::Close, this, &QWidget::close);
 
     QMenu *view = menuBar()->addMenu(tr("&View"));
+    m_viewMenu = view;
     view->addAction(actions.resetMaxHold);
     m_clearHistory = view->addAction(tr("&Clear history"));
     m_clearHistory->setObjectName(QStringLiteral("clearHistory"));
@@ -161,6 +229,8 @@ void HistoryWindow::buildMenus(const MonitorActions &actions)
     clearSpan->setShortcut(Qt::Key_Escape);
     addAction(clearSpan);
     connect(clearSpan, &QAction::triggered, m_waterfall, &WaterfallView::clearSelection);
+    // The panes follow.
+    view->addSeparator();
 
     QMenu *help = menuBar()->addMenu(tr("&Help"));
     help->addAction(actions.showHelp);
@@ -177,8 +247,10 @@ void HistoryWindow::buildStatusBar()
     statusBar()->addWidget(m_recording->status(), 1);
     statusBar()->addWidget(m_source->status(), 1);
     statusBar()->addWidget(m_spanStatus);
-    statusBar()->addPermanentWidget(m_source->progress());
-    statusBar()->addPermanentWidget(m_source->cancelButton());
+    m_loadProgress->follow(m_source->read());
+    m_loadProgress->follow(m_baseline->read());
+    statusBar()->addPermanentWidget(m_loadProgress->bar());
+    statusBar()->addPermanentWidget(m_loadProgress->cancelButton());
     statusBar()->addPermanentWidget(m_rate);
 }
 
@@ -213,6 +285,7 @@ void HistoryWindow::hideEvent(QHideEvent *event)
 {
     QMainWindow::hideEvent(event);
     m_refreshTimer->stop();
+    saveArrangement();
 }
 
 void HistoryWindow::refreshFigures()
@@ -254,7 +327,7 @@ void HistoryWindow::setOpenPathChooser(const SavePathChooser &chooser)
 
 bool HistoryWindow::isLoading() const
 {
-    return m_source->isLoading();
+    return m_source->isLoading() || m_baseline->isLoading();
 }
 
 const ChannelStatistics &HistoryWindow::shownStatistics() const

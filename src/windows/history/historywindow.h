@@ -9,16 +9,21 @@ class BaselineControls;
 class ExportControls;
 class HistorySource;
 class HistoryStatistics;
+class LoadProgress;
 class MonitorActions;
 class OccupancyView;
 class QAction;
+class QDockWidget;
 class QLabel;
+class QMenu;
 class QSpinBox;
-class QTableView;
+class QSplitter;
+class QTabWidget;
 class QTimer;
 class Recorder;
 class RecordingControls;
 class StatisticsModel;
+class StatisticsTable;
 class SweepHistory;
 class WaterfallView;
 
@@ -26,6 +31,9 @@ class WaterfallView;
 // channel with its threshold, the per-channel statistics, and recording to a file. It shows
 // the live history or a recording opened again; a span dragged across the waterfall narrows
 // the figures and exports to it, and another survey can be set beside them as a baseline.
+// The waterfall and the occupancy take the whole width; the table shares the lower part with
+// other views as tabs, and panes kept for when they are wanted open as docks from the View
+// menu. The user's arrangement of it all is kept for the next start.
 class HistoryWindow : public QMainWindow
 {
     Q_OBJECT
@@ -45,13 +53,26 @@ public:
     void compareWith(const QString &path);
     // Asks which file to open; the file dialog by default.
     void setOpenPathChooser(const SavePathChooser &chooser);
+    // A recording or a baseline is being read.
     [[nodiscard]] bool isLoading() const;
+
+    // Another view of the figures, as a tab beside the statistics table.
+    void addView(QWidget *view, const QString &title);
+    // A pane that opens, closed at first, from the View menu; name identifies it in the kept
+    // arrangement.
+    QDockWidget *addPane(QWidget *pane, const QString &title, const QString &name);
+    // Restores the arrangement kept in this settings file, and keeps it there when the window
+    // is closed.
+    void keepArrangementIn(const QString &path);
+    // The user's, in their configuration folder.
+    [[nodiscard]] static QString defaultArrangementPath();
 
 protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void saveArrangement() const;
     void buildMenus(const MonitorActions &actions);
     QWidget *buildCentralWidget();
     void buildStatusBar();
@@ -72,6 +93,8 @@ private:
     RecordingControls *m_recording = nullptr;
     BaselineControls *m_baseline = nullptr;
     ExportControls *m_exports = nullptr;
+    LoadProgress *m_loadProgress = nullptr;
+    QString m_arrangementPath;
     // The figures of a span or of the opened recording, at the threshold shown.
     ChannelStatistics m_spanStatistics;
     bool m_spanCounted = false;
@@ -81,10 +104,13 @@ private:
     QLabel *m_rate = nullptr;
     QAction *m_utc = nullptr;
     QAction *m_clearHistory = nullptr;
+    QMenu *m_viewMenu = nullptr;
+    QSplitter *m_splitter = nullptr;
+    QTabWidget *m_views = nullptr;
     WaterfallView *m_waterfall = nullptr;
     OccupancyView *m_occupancy = nullptr;
     QSpinBox *m_threshold = nullptr;
     StatisticsModel *m_model = nullptr;
-    QTableView *m_table = nullptr;
+    StatisticsTable *m_table = nullptr;
     QTimer *m_refreshTimer = nullptr;
 };

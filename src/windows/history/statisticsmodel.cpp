@@ -4,10 +4,22 @@
 #include "engine/record/baseline.h"
 #include "engine/record/channelstatistics.h"
 #include "engine/record/recordtime.h"
+#include "painters/colormap.h"
 
 #include <QDateTime>
 
 namespace {
+
+// Counts and lengths far beyond any survey's, for the width of their columns.
+constexpr qint64 kWidestCount = 99'999;
+constexpr qint64 kWidestBurstMs = 99'999'900;
+constexpr double kWidestChange = -150.0;
+constexpr double kFullPct = 100.0;
+
+QString comparedText(double value, bool change)
+{
+    return (change && value > 0 ? QStringLiteral("+") : QString()) + QString::number(value, 'f', 1);
+}
 
 QVariant displayed(const ChannelSummary &summary, int column, Qt::TimeSpec clock)
 {
@@ -139,10 +151,8 @@ QVariant StatisticsModel::data(const QModelIndex &index, int role) const
         const QVariant value =
             m_baseline != nullptr ? compared(summary, index.column()) : QVariant();
         if (role == Qt::DisplayRole && value.isValid()) {
-            const bool change = index.column() == OccupancyChange || index.column() == MeanChange;
-            const double number = value.toDouble();
-            return (change && number > 0 ? QStringLiteral("+") : QString()) +
-                   QString::number(number, 'f', 1);
+            return comparedText(value.toDouble(),
+                                index.column() == OccupancyChange || index.column() == MeanChange);
         }
         return role == Qt::UserRole ? value : QVariant();
     }
@@ -193,6 +203,25 @@ QVariant StatisticsModel::headerData(int section, Qt::Orientation orientation, i
     default:
         return {};
     }
+}
+
+QString StatisticsModel::widestText(int column)
+{
+    if (column >= BaselineOccupancy) {
+        const bool change = column == OccupancyChange || column == MeanChange;
+        return comparedText(
+            change ? kWidestChange : static_cast<double>(chart::colormap::kLowestDbm), change);
+    }
+    ChannelSummary widest;
+    widest.index = MonitorState::kChannelCount - 1;
+    widest.samples = 1;
+    widest.min = widest.max = static_cast<qint16>(chart::colormap::kLowestDbm);
+    widest.mean = chart::colormap::kLowestDbm;
+    widest.occupancyPct = kFullPct;
+    widest.bursts = kWidestCount;
+    widest.longestBurstMs = kWidestBurstMs;
+    widest.lastAboveUtcMs = 0;
+    return displayed(widest, column, Qt::UTC).toString();
 }
 
 void StatisticsModel::refresh()

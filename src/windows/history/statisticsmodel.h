@@ -49,6 +49,10 @@ public:
     // Every cell may have changed.
     void refresh();
 
+    // The longest text a cell of the column can show, for sizing the column before the
+    // figures arrive.
+    [[nodiscard]] static QString widestText(int column);
+
 private:
     [[nodiscard]] QVariant compared(const ChannelSummary &summary, int column) const;
 

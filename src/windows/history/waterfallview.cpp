@@ -199,8 +199,10 @@ void WaterfallView::paintEvent(QPaintEvent * /*event*/)
     paintOn(painter, viewport()->rect(), verticalScrollBar()->value());
     paintAlarmTimes(painter);
     if (rows().rowCount() == 0 && !m_placeholder.isEmpty()) {
+        // Between the times and the legend, so that it never runs into either.
         painter.setPen(palette().color(QPalette::PlaceholderText));
-        painter.drawText(viewport()->rect(), Qt::AlignCenter | Qt::TextWordWrap, m_placeholder);
+        painter.drawText(chart::WaterfallGeometry(viewport()->rect()).cells,
+                         Qt::AlignCenter | Qt::TextWordWrap, m_placeholder);
     }
     if (m_selection) {
         const chart::WaterfallGeometry geometry(viewport()->rect());

@@ -190,14 +190,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (m_placementWatch == nullptr) {
+        // The window system frames and places the window only after this event.
+        m_placementWatch = new PlacementWatch(windowHandle(), this);
+        connect(m_placementWatch, &PlacementWatch::placed, this, &MainWindow::finishPlacement);
+    }
     settleOuterSize();
     followOuterSize();
-    if ((m_storedLeft || m_storedTop) && m_placementWatch == nullptr) {
-        // The window system places the window only after this event.
-        m_placementWatch = new PlacementWatch(windowHandle(), this);
-        connect(m_placementWatch, &PlacementWatch::placed, this,
-                &MainWindow::applyStoredCoordinate);
-    }
 }
 
 void MainWindow::moveEvent(QMoveEvent *event)
@@ -214,21 +213,32 @@ void MainWindow::resizeEvent(QResizeEvent *event)
     Form_Resize();
 }
 
-// A window manager adds its frame only after the window is shown; the start-up size is an
-// outer size, so it is set again once the frame is known.
+// A window manager adds its frame only after the window is shown, and its margins may become
+// known in parts; the start-up size is an outer size, so it is set again whenever they change
+// until the window is placed.
 void MainWindow::settleOuterSize()
 {
     if (m_outerSizeSettled || !isVisible() || windowHandle() == nullptr) {
         return;
     }
-    const std::optional<QSize> client = outersize::settledClientSize(
-        twips::toPixels(QSize(designsizes::kStartWidth, designsizes::kStartHeight)),
-        windowHandle()->frameMargins());
-    if (!client) {
+    const QMargins frame = windowHandle()->frameMargins();
+    if (frame == m_settledFrame) {
         return;
     }
+    const std::optional<QSize> client = outersize::settledClientSize(
+        twips::toPixels(QSize(designsizes::kStartWidth, designsizes::kStartHeight)), frame);
+    if (client) {
+        m_settledFrame = frame;
+        resize(*client);
+    }
+}
+
+void MainWindow::finishPlacement()
+{
+    settleOuterSize();
+    // From now on the size is the user's.
     m_outerSizeSettled = true;
-    resize(*client);
+    applyStoredCoordinate();
 }
 
 // The layout follows the outer size, which also changes when a frame arrives around an
@@ -242,6 +252,9 @@ void MainWindow::followOuterSize()
 
 void MainWindow::applyStoredCoordinate()
 {
+    if (!m_storedLeft && !m_storedTop) {
+        return;
+    }
     move(m_storedLeft.value_or(x()), m_storedTop.value_or(y()));
     m_storedLeft.reset();
     m_storedTop.reset();

@@ -5,6 +5,7 @@
 #include "painters/palette.h"
 #include "windows/main/formcontrols.h"
 
+#include <QMargins>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -74,6 +75,7 @@ private:
     void SaveSettings();
     void settleOuterSize();
     void followOuterSize();
+    void finishPlacement();
     void applyStoredCoordinate();
     // The engine's news, as the controls show it.
     void showRunStarted();
@@ -99,7 +101,10 @@ private:
     std::array<int, kSwatchCount + 1> m_colorNo{};
     // A stop asked for with the button, carried out at the next refresh tick.
     bool m_stopRequested = false;
+    // Set once the window is placed: from then on its size is the user's.
     bool m_outerSizeSettled = false;
+    // The frame the start-up size was last set for.
+    QMargins m_settledFrame;
     QString m_sent; // the latest command
     // The channel of the latest reading, under which the marker stands from the next tick.
     std::optional<int> m_measuredIndex;

@@ -1,16 +1,17 @@
-#include "engine/record/recordingloader.h"
+#include "engine/record/backgroundread.h"
 
 #include <QThread>
 #include <QTimer>
 
 #include <chrono>
+#include <utility>
 
 namespace {
 constexpr std::chrono::milliseconds kProgressInterval{100};
 constexpr qint64 kPermille = 1000;
 } // namespace
 
-RecordingLoader::RecordingLoader(QObject *parent)
+BackgroundRead::BackgroundRead(QObject *parent)
     : QObject(parent)
     , m_progressTimer(new QTimer(this))
 {
@@ -22,46 +23,47 @@ RecordingLoader::RecordingLoader(QObject *parent)
     });
 }
 
-RecordingLoader::~RecordingLoader()
+BackgroundRead::~BackgroundRead()
 {
     stopThread();
 }
 
-void RecordingLoader::load(const QString &path)
+void BackgroundRead::start(Work work, std::function<void()> done)
 {
     stopThread();
-    auto result = std::make_shared<RecordingRead>();
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     m_permille = std::make_shared<std::atomic<int>>(0);
-    m_thread = QThread::create([path, result, cancel = m_cancel, permille = m_permille] {
-        *result = RecordingReader::readFile(path, [&cancel, &permille](qint64 done, qint64 total) {
+    m_thread = QThread::create([work = std::move(work), cancel = m_cancel, permille = m_permille] {
+        work([&cancel, &permille](qint64 read, qint64 total) {
             if (total > 0) {
-                permille->store(static_cast<int>(kPermille * done / total));
+                permille->store(static_cast<int>(kPermille * read / total));
             }
             return !cancel->load();
         });
     });
     const int generation = ++m_generation;
-    connect(m_thread, &QThread::finished, this, [this, generation, path, result] {
-        // A load cancelled by a newer one has nothing to say.
+    connect(m_thread, &QThread::finished, this, [this, generation, done = std::move(done)] {
+        // A read cancelled by a newer one has nothing to say.
         if (generation != m_generation || m_thread == nullptr) {
             return;
         }
         stopThread();
-        Q_EMIT loaded(path, result);
+        Q_EMIT ended();
+        done();
     });
     m_thread->start(QThread::LowPriority);
     m_progressTimer->start();
+    Q_EMIT started();
 }
 
-void RecordingLoader::cancel()
+void BackgroundRead::cancel()
 {
     if (m_cancel) {
         m_cancel->store(true);
     }
 }
 
-void RecordingLoader::stopThread()
+void BackgroundRead::stopThread()
 {
     if (m_thread == nullptr) {
         return;
