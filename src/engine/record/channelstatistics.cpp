@@ -320,6 +320,15 @@ QByteArray baselineColumns(const ChannelSummary &summary,
            figure(summary.occupancyPct - before->occupancyPct) + ',' + figure(before->mean) + ',' +
            figure(summary.mean - before->mean);
 }
+
+bool written(QIODevice &device, const QByteArray &text)
+{
+    bool done = device.write(text) == text.size();
+    if (auto *file = qobject_cast<QFileDevice *>(&device)) {
+        done = file->flush() && done;
+    }
+    return done;
+}
 } // namespace
 
 bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
@@ -343,11 +352,31 @@ bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
         }
         text += levelColumns(summary) + occupancyColumns(summary, noiseRelative) + '\n';
     }
-    bool written = device.write(text) == text.size();
-    if (auto *file = qobject_cast<QFileDevice *>(&device)) {
-        written = file->flush() && written;
+    return written(device, text);
+}
+
+bool writeHourlyCsv(QIODevice &device, const ChannelStatistics &statistics)
+{
+    QByteArray text("channel,mhz,day");
+    for (int hour = 0; hour < HourOfDayMap::kHours; ++hour) {
+        text += ",h" + QByteArray::number(hour).rightJustified(2, '0');
     }
-    return written;
+    text += '\n';
+    const HourOfDayMap &map = statistics.hourMap();
+    for (int i = 0; i < MonitorState::kChannelCount; ++i) {
+        for (const DayType day : {DayType::Weekday, DayType::Weekend}) {
+            text += QByteArray::number(channelplan::channelNumber(i)) + ',' +
+                    channelMhz(i).toLatin1() + (day == DayType::Weekday ? ",weekday" : ",weekend");
+            for (int hour = 0; hour < HourOfDayMap::kHours; ++hour) {
+                text += ',';
+                if (const auto pct = map.occupancyPct(i, day, hour)) {
+                    text += QByteArray::number(*pct, 'f', kOneDecimal);
+                }
+            }
+            text += '\n';
+        }
+    }
+    return written(device, text);
 }
 
 } // namespace record

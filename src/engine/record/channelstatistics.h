@@ -142,4 +142,9 @@ namespace record {
 bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
                      const Baseline *baseline = nullptr);
 
+// The hour-of-day map: channel,mhz,day,h00,...,h23 with one row per channel and day type
+// (weekday, weekend), each cell the occupancy in percent of that local hour, empty without
+// readings. False when the device fails.
+bool writeHourlyCsv(QIODevice &device, const ChannelStatistics &statistics);
+
 } // namespace record
