@@ -17,7 +17,7 @@ constexpr int kMedianPercent = 50;
 constexpr int kP90Percent = 90;
 constexpr double kPercent = 100.0;
 // Readings further apart than this are a gap, not a revisit.
-constexpr qint64 kLongestRevisitMs = 60 * 1000;
+constexpr qint64 kLongestRevisitMs = qint64(60) * 1000;
 } // namespace
 
 ChannelStatistics::ChannelStatistics(qint16 thresholdDbm)
@@ -38,12 +38,20 @@ void ChannelStatistics::addReading(const Reading &reading)
     if (reading.index < 0 || reading.index >= MonitorState::kChannelCount) {
         return;
     }
+    seen(reading.utcMs);
     add(reading.index, reading.dbm, reading.utcMs, m_clock.minuteOfWeek(reading.utcMs));
+}
+
+void ChannelStatistics::seen(qint64 utcMs)
+{
+    m_firstUtcMs = m_firstUtcMs ? std::min(*m_firstUtcMs, utcMs) : utcMs;
+    m_lastUtcMs = m_lastUtcMs ? std::max(*m_lastUtcMs, utcMs) : utcMs;
 }
 
 void ChannelStatistics::addSweep(const SweepRecord &sweep)
 {
     // One look at the clock for the sweep's forty readings.
+    seen(sweep.utcMs);
     const int minute = m_clock.minuteOfWeek(sweep.utcMs);
     for (int index = 0; index < MonitorState::kChannelCount; ++index) {
         add(index, sweep.dbm[static_cast<std::size_t>(index)], sweep.utcMs, minute);
@@ -52,8 +60,6 @@ void ChannelStatistics::addSweep(const SweepRecord &sweep)
 
 void ChannelStatistics::add(int index, qint16 dbm, qint64 utcMs, int minuteOfWeek)
 {
-    m_firstUtcMs = m_firstUtcMs ? std::min(*m_firstUtcMs, utcMs) : utcMs;
-    m_lastUtcMs = m_lastUtcMs ? std::max(*m_lastUtcMs, utcMs) : utcMs;
     Tally &tally = m_tallies[static_cast<std::size_t>(index)];
     double threshold = m_threshold.dbm;
     if (m_threshold.noiseRelative) {

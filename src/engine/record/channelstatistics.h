@@ -116,6 +116,7 @@ private:
         double floorSum = 0.0;
     };
 
+    void seen(qint64 utcMs);
     void add(int index, qint16 dbm, qint64 utcMs, int minuteOfWeek);
     void restartThresholdFigures();
     static void endRun(Tally &tally);
