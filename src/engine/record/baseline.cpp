@@ -63,6 +63,13 @@ Baseline baselineOf(const ChannelStatistics &statistics)
 BaselineRead readBaseline(const QString &path, qint16 thresholdDbm,
                           const RecordingReader::Progress &progress)
 {
+    return readBaseline(path, OccupancyThreshold{false, thresholdDbm, 0}, HourWindows::always(),
+                        progress);
+}
+
+BaselineRead readBaseline(const QString &path, const OccupancyThreshold &threshold,
+                          const HourWindows &hours, const RecordingReader::Progress &progress)
+{
     BaselineRead result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -86,7 +93,7 @@ BaselineRead readBaseline(const QString &path, qint16 thresholdDbm,
                            : read.error;
         return result;
     }
-    ChannelStatistics statistics(thresholdDbm);
+    ChannelStatistics statistics(threshold, hours);
     addRows(statistics, read.recording, 0, read.recording.rows());
     result.baseline = baselineOf(statistics);
     return result;
