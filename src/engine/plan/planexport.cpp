@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QStringList>
 
+#include <cmath>
+
 namespace plan {
 
 namespace {
@@ -34,6 +36,12 @@ QString csvField(const QString &text)
 QString number(double value, int decimals)
 {
     return QString::number(value, 'f', decimals);
+}
+
+// As the CSV has it: a hundredth of a percent, a tenth of a dBm.
+double rounded(double value, double steps)
+{
+    return std::round(value * steps) / steps;
 }
 
 QJsonArray channelArray(const std::vector<int> &indices)
@@ -100,14 +108,15 @@ bool writeJson(QIODevice &device, const PlanReport &report, const PlanSurvey &su
         row.insert(QStringLiteral("verdict"), verdictName(verdict.verdict));
         row.insert(QStringLiteral("reason"), reasonsText(verdict, report.constraints));
         if (channel.measured) {
-            row.insert(QStringLiteral("occupancy_pct"), channel.occupancyPct);
-            row.insert(QStringLiteral("occupancy_low_pct"), channel.occupancyLowPct);
-            row.insert(QStringLiteral("occupancy_high_pct"), channel.occupancyHighPct);
+            row.insert(QStringLiteral("occupancy_pct"), rounded(channel.occupancyPct, 100));
+            row.insert(QStringLiteral("occupancy_low_pct"), rounded(channel.occupancyLowPct, 100));
+            row.insert(QStringLiteral("occupancy_high_pct"),
+                       rounded(channel.occupancyHighPct, 100));
             if (channel.busyHour) {
                 row.insert(QStringLiteral("busy_hour"), *channel.busyHour);
             }
             row.insert(QStringLiteral("max_dbm"), channel.maxDbm);
-            row.insert(QStringLiteral("mean_dbm"), channel.meanDbm);
+            row.insert(QStringLiteral("mean_dbm"), rounded(channel.meanDbm, 10));
         }
         if (verdict.strongDistance) {
             row.insert(QStringLiteral("strong_distance"), *verdict.strongDistance);

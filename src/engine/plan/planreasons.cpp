@@ -67,6 +67,7 @@ std::optional<PlanReason> productReason(int index, ChannelMask members,
                 continue;
             }
             PlanReason reason = reasonOf(PlanReason::Kind::MakesProduct, hit);
+            reason.self = index;
             reason.product = product;
             if (!product.hasTerm(index) && hit == index) {
                 reason.kind = PlanReason::Kind::HitByProduct;
@@ -195,13 +196,18 @@ QString verdictName(PlanVerdict verdict)
 
 namespace {
 
-// "12 and 17", "12, 17 and 30"
-QString termList(const PlanProduct &product)
+// "12 and 17", "12, 17 and 30": the product's terms but `left`.
+QString termList(const PlanProduct &product, int left = -1)
 {
     QStringList numbers;
     for (int term = 0; term < product.termCount(); ++term) {
-        numbers.append(QString::number(
-            channelplan::channelNumber(product.terms[static_cast<std::size_t>(term)])));
+        const int index = product.terms[static_cast<std::size_t>(term)];
+        if (index != left) {
+            numbers.append(QString::number(channelplan::channelNumber(index)));
+        }
+    }
+    if (numbers.size() == 1) {
+        return numbers.constFirst();
     }
     const QString last = numbers.takeLast();
     return numbers.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
@@ -240,11 +246,14 @@ QString reasonText(const PlanReason &reason, const PlanConstraints &constraints)
         return QStringLiteral("hit by a product of channels %1 (%2)")
             .arg(termList(reason.product), productText(reason.product));
     case PlanReason::Kind::MakesProduct:
-        return QStringLiteral("its product with channels %1 (%2) lands %3 channel %4")
-            .arg(termList(reason.product), productText(reason.product),
+        return QStringLiteral("with %1 %2 it makes a product (%3) %4 channel %5%6")
+            .arg(reason.product.termCount() == 2 ? QStringLiteral("channel")
+                                                 : QStringLiteral("channels"),
+                 termList(reason.product, reason.self), productText(reason.product),
                  reason.product.lands == reason.other ? QStringLiteral("on")
                                                       : QStringLiteral("near"))
-            .arg(other);
+            .arg(other)
+            .arg(reason.other == reason.self ? QStringLiteral(", itself") : QString());
     case PlanReason::Kind::Busier:
         return QStringLiteral("busier: occupancy up to %1 %, the plan's worst %2 %")
             .arg(percent(reason.boundPct), percent(reason.worstPct));

@@ -18,12 +18,14 @@ struct PlanReason
         StrongCarrier, // `other` reached `dbm`, `distance` channels away
         TooClose,      // `distance` channels from plan or fixed channel `other`
         HitByProduct,  // `product` of plan or fixed channels lands on or near it
-        MakesProduct,  // with plan or fixed channels it makes `product`, landing near `other`
+        MakesProduct,  // with plan or fixed channels, channel `self` makes `product`, landing
+                       // on or near `other`
         Busier,        // its occupancy bound `boundPct` is above the plan's worst, `worstPct`
         NotChosen      // meets every constraint with the plan, yet a better set leaves it out
     };
 
     Kind kind = Kind::NotChosen;
+    int self = -1;
     int other = -1;
     int distance = 0;
     qint16 dbm = 0;
