@@ -6,6 +6,7 @@
 #include "engine/record/recorder.h"
 #include "engine/record/recordingreader.h"
 #include "engine/record/rtlpowerencoder.h"
+#include "engine/record/surveywarnings.h"
 #include "engine/record/sweepassembler.h"
 
 #include <QBuffer>
@@ -18,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <thread>
 
 #include <fcntl.h>
@@ -551,9 +553,11 @@ private Q_SLOTS:
         const QList<QByteArray> lines = buffer.data().split('\n');
         QCOMPARE(lines.size(), 42);
         QCOMPARE(lines[0], QByteArray("channel,mhz,samples,min,mean,max,occupancy_pct,bursts,"
-                                      "longest_burst_s,last_above,median,p90"));
-        QCOMPARE(lines[1], row);
-        QCOMPARE(lines[40], QByteArray("46,429.7375,0,,,,0.0,0,0.000,,,"));
+                                      "longest_burst_s,last_above,median,p90,occupancy_low_pct,"
+                                      "occupancy_high_pct,effective_samples,busy_hour,"
+                                      "busy_hour_occupancy_pct"));
+        QCOMPARE(lines[1].split(',').mid(0, 12).join(','), row);
+        QCOMPARE(lines[40], QByteArray("46,429.7375,0,,,,0.0,0,0.000,,,,,,,,"));
     }
 
     void quietestRanking()
@@ -572,6 +576,118 @@ private Q_SLOTS:
         statistics.setThreshold(-55);
         QCOMPARE(statistics.channel(9).occupancyPct, 0.0);
         QCOMPARE(statistics.channel(9).samples, 2);
+    }
+
+    // Hand-worked: no readings busy, all busy and half of ten, z = 1.959964.
+    void wilsonInterval_data()
+    {
+        QTest::addColumn<double>("busy");
+        QTest::addColumn<double>("trials");
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::newRow("none busy of 10") << 0.0 << 10.0 << 0.0 << 0.277533;
+        QTest::newRow("all 10 busy") << 10.0 << 10.0 << 0.722467 << 1.0;
+        QTest::newRow("5 of 10") << 5.0 << 10.0 << 0.236593 << 0.763407;
+        QTest::newRow("1 of 3") << 1.0 << 3.0 << 0.061492 << 0.792340;
+        QTest::newRow("fractional: 2.5 of 12.5") << 2.5 << 12.5 << 0.064160 << 0.476884;
+        QTest::newRow("no trials") << 0.0 << 0.0 << 0.0 << 1.0;
+    }
+    void wilsonInterval()
+    {
+        QFETCH(double, busy);
+        QFETCH(double, trials);
+        QFETCH(double, low);
+        QFETCH(double, high);
+        const ProportionInterval interval = ::wilsonInterval(busy, trials);
+        QVERIFY2(qAbs(interval.low - low) < 1e-5, qPrintable(QString::number(interval.low)));
+        QVERIFY2(qAbs(interval.high - high) < 1e-5, qPrintable(QString::number(interval.high)));
+    }
+
+    // Three readings a second of a carrier on for 60 s and off for 60 s, against readings that
+    // are busy at random: the carrier's neighbours are alike, so it is worth far fewer readings.
+    void effectiveSamples_data()
+    {
+        QTest::addColumn<bool>("carrier");
+        QTest::newRow("carrier 60 s on, 60 s off") << true;
+        QTest::newRow("independent readings") << false;
+    }
+    void effectiveSamples()
+    {
+        QFETCH(bool, carrier);
+        constexpr int kReadings = 3 * 3600 * 2; // two hours
+        ChannelStatistics statistics(-100);
+        std::mt19937 random(7);
+        std::bernoulli_distribution busy(0.5);
+        for (int n = 0; n < kReadings; ++n) {
+            const qint64 ms = n * 1000LL / 3;
+            const bool on = carrier ? (ms / 60000) % 2 == 0 : busy(random);
+            statistics.addReading(Reading{0, qint16(on ? -60 : -120), kT0 + ms, RadioMode::Fsk});
+        }
+        const ChannelSummary summary = statistics.channel(0);
+        QCOMPARE(summary.hourSamples, kReadings);
+        QVERIFY(qAbs(summary.occupancyPct - 50.0) < 2.0);
+        QVERIFY(summary.occupancyLowPct < 50.0 && 50.0 < summary.occupancyHighPct);
+        const ProportionInterval independent =
+            ::wilsonInterval(summary.occupancyPct / 100.0 * kReadings, kReadings);
+        const double independentWidth = 100.0 * (independent.high - independent.low);
+        const double width = summary.occupancyHighPct - summary.occupancyLowPct;
+        if (carrier) {
+            // 180 readings a state: r = 1 - 2/180, n (1 - r) / (1 + r) = n / 179.
+            QVERIFY2(summary.effectiveSamples < kReadings / 100.0,
+                     qPrintable(QString::number(summary.effectiveSamples)));
+            QVERIFY(width > 5 * independentWidth);
+        } else {
+            QVERIFY2(summary.effectiveSamples > 0.9 * kReadings,
+                     qPrintable(QString::number(summary.effectiveSamples)));
+            QVERIFY(width < 1.1 * independentWidth);
+        }
+    }
+
+    // Sweeps every 30 s for a length of survey; the kinds of warning that come, in order.
+    void surveyWarnings_data()
+    {
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<QString>("hours");
+        QTest::addColumn<bool>("blips"); // one-reading bursts on channel 12
+        QTest::addColumn<QList<int>>("kinds");
+        QTest::addColumn<int>("lines");
+        using K = SurveyWarning::Kind;
+        const int shortSurvey = int(K::ShortSurvey);
+        const int few = int(K::FewReadings);
+        const int slow = int(K::SlowRevisit);
+        // From 07:30 UTC: 06:00-07:00 and 07:00-08:00 local are each seen for half an hour.
+        QTest::newRow("a day and an hour") << 25 * 60 << "" << false << QList<int>{} << 0;
+        QTest::newRow("23 hours: two hours of the day seen for half an hour")
+            << 23 * 60 << "" << false << QList<int>{shortSurvey, few, few} << 2;
+        QTest::newRow("23 hours, hours asked that it saw whole")
+            << 23 * 60 << "09:00-18:00" << false << QList<int>{shortSurvey} << 1;
+        QTest::newRow("a day and an hour, one-reading bursts")
+            << 25 * 60 << "" << true << QList<int>{slow} << 1;
+    }
+    void surveyWarnings()
+    {
+        QFETCH(int, minutes);
+        QFETCH(QString, hours);
+        QFETCH(bool, blips);
+        QFETCH(QList<int>, kinds);
+        QFETCH(int, lines);
+        QString error;
+        ChannelStatistics statistics(OccupancyThreshold{}, *HourWindows::parse(hours, &error));
+        SweepRecord sweep;
+        for (qint64 n = 0; n * 30 <= minutes * 60; ++n) {
+            sweep.utcMs = kT0 + n * 30000;
+            sweep.dbm.fill(-120);
+            sweep.dbm[5] = blips && n % 10 == 0 ? -60 : -120;
+            statistics.addSweep(sweep);
+        }
+        const std::vector<SurveyWarning> warnings = ::surveyWarnings(statistics);
+        QList<int> seen;
+        for (const SurveyWarning &warning : warnings) {
+            seen.append(int(warning.kind));
+            QVERIFY(!warningText(warning).isEmpty());
+        }
+        QCOMPARE(seen, kinds);
+        QCOMPARE(warningLines(warnings).size(), lines);
     }
 
     void rtlPower_data()

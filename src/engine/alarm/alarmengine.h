@@ -3,7 +3,7 @@
 #include "core/channelplan.h"
 #include "engine/alarm/alarmevent.h"
 #include "engine/alarm/alarmrule.h"
-#include "engine/alarm/noisefloor.h"
+#include "engine/occupancy/noisefloor.h"
 
 #include <array>
 #include <vector>

@@ -62,6 +62,12 @@ Baseline baselineOf(const ChannelStatistics &statistics)
 
 BaselineRead readBaseline(const QString &path, qint16 thresholdDbm)
 {
+    return readBaseline(path, OccupancyThreshold{false, thresholdDbm, 0}, HourWindows::always());
+}
+
+BaselineRead readBaseline(const QString &path, const OccupancyThreshold &threshold,
+                          const HourWindows &hours)
+{
     BaselineRead result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -81,7 +87,7 @@ BaselineRead readBaseline(const QString &path, qint16 thresholdDbm)
                            : read.error;
         return result;
     }
-    ChannelStatistics statistics(thresholdDbm);
+    ChannelStatistics statistics(threshold, hours);
     addRows(statistics, read.recording, 0, read.recording.rows());
     result.baseline = baselineOf(statistics);
     return result;

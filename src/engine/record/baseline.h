@@ -8,6 +8,8 @@
 #include <optional>
 
 class ChannelStatistics;
+class HourWindows;
+struct OccupancyThreshold;
 
 // Another survey's figures to compare with: each channel's occupancy and mean level.
 struct Baseline
@@ -36,5 +38,8 @@ struct BaselineRead
 Baseline baselineOf(const ChannelStatistics &statistics);
 // A summary CSV that --summary wrote, or a recording counted at this threshold.
 BaselineRead readBaseline(const QString &path, qint16 thresholdDbm);
+// A recording counted as a run's statistics are: this threshold, these hours.
+BaselineRead readBaseline(const QString &path, const OccupancyThreshold &threshold,
+                          const HourWindows &hours);
 
 } // namespace record

@@ -8,6 +8,7 @@
 #include "engine/plan/plansearch.h"
 #include "engine/protocol/qtseriallink.h"
 #include "engine/record/recordingreader.h"
+#include "engine/record/surveywarnings.h"
 #include "engine/survey/recordingsource.h"
 #include "engine/survey/surveyrun.h"
 #include "programs/scan/alarmlines.h"
@@ -123,7 +124,7 @@ bool ScanProgram::openSource()
         }
         if (!m_options.baselinePath.isEmpty()) {
             const record::BaselineRead baseline =
-                record::readBaseline(m_options.baselinePath, m_options.threshold);
+                record::readBaseline(m_options.baselinePath, m_options.threshold, m_options.hours);
             if (!baseline.baseline) {
                 finish(baseline.openFailed ? exitcodes::kCannotOpen : exitcodes::kNotUnderstood,
                        baseline.error);
@@ -159,7 +160,8 @@ bool ScanProgram::openSource()
         }
         source = std::make_unique<PortSource>(m_options, std::make_unique<QtSerialLink>());
     }
-    m_run = std::make_unique<SurveyRun>(std::move(source), channelIndex, m_options.threshold);
+    m_run = std::make_unique<SurveyRun>(std::move(source), channelIndex, m_options.threshold,
+                                        m_options.hours);
     Recorder &recorder = m_run->recorder();
     if (isReplay()) {
         // A replay has time: its records wait for a slow disk rather than fail their file.
@@ -428,6 +430,9 @@ void ScanProgram::finish(int exitCode, const QString &message)
             std::fputs(qPrintable(scanreport::baselineChanges(m_run->statistics(), *m_baseline,
                                                               kChangesShown)),
                        stderr);
+        }
+        for (const QString &line : warningLines(surveyWarnings(m_run->statistics()))) {
+            tell(QStringLiteral("warning: ") + line);
         }
     }
     if (m_swept && m_options.plan.constraints) {

@@ -1,4 +1,4 @@
-#include "engine/alarm/noisefloor.h"
+#include "engine/occupancy/noisefloor.h"
 
 #include <algorithm>
 
