@@ -371,6 +371,9 @@ void PlanSearch::descend(Ranks &chosen, int depth, ChannelMask candidates, qint6
         return;
     }
     const int need = m_size - depth;
+    if (spacedCount(candidates) < need) {
+        return;
+    }
     std::array<int, kCount> ranks{};
     std::array<qint64, kCount + 1> prefix{};
     int count = 0;
@@ -406,10 +409,29 @@ void PlanSearch::descend(Ranks &chosen, int depth, ChannelMask candidates, qint6
     }
 }
 
+int PlanSearch::spacedCount(ChannelMask candidates) const
+{
+    ChannelMask channels = 0;
+    for (; candidates != 0; candidates &= candidates - 1) {
+        channels |= plan::bit(m_channelOf[static_cast<std::size_t>(lowest(candidates))]);
+    }
+    // Taking the lowest channel each time keeps the most that are spaced apart on a line.
+    int count = 0;
+    while (channels != 0) {
+        const int next = lowest(channels) + m_constraints.spacing;
+        ++count;
+        channels = next >= kCount ? 0 : channels & ~((ChannelMask(1) << next) - 1);
+    }
+    return count;
+}
+
 void PlanSearch::grow(Ranks &chosen, int depth, ChannelMask candidates)
 {
     ++m_nodes;
     m_largestFound = std::max(m_largestFound, depth);
+    if (depth + spacedCount(candidates) <= m_largestFound) {
+        return;
+    }
     for (ChannelMask left = candidates; left != 0 && m_largestFound < m_size;) {
         if (depth + countOf(left) <= m_largestFound) {
             return;

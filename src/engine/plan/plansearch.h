@@ -93,6 +93,9 @@ private:
     [[nodiscard]] bool mayWinTie(int next, const int *rest, int restCount, int need, qint64 meanSum,
                                  quint64 weight) const;
     void offer(const Ranks &chosen);
+    // The most of the candidates that keep the spacing among themselves: a bound on what a
+    // branch can still add.
+    [[nodiscard]] int spacedCount(ChannelMask candidates) const;
     void grow(Ranks &chosen, int depth, ChannelMask candidates);
     [[nodiscard]] bool fits(int size);
     [[nodiscard]] std::vector<PlanLimit> limits(int largest);
