@@ -489,7 +489,7 @@ int ScanProgram::writePlan(int exitCode)
     PlanSearch search(survey, constraints);
     const PlanReport report = plan::explain(survey, constraints, search.solve());
     // Asked for explicitly, the plan is shown even with --quiet.
-    std::fputs(qPrintable(scanreport::planTable(report, survey)), stderr);
+    std::fputs(qPrintable(scanreport::planTable(report, survey, m_options.hours.text())), stderr);
     if (const QString error = m_results.writePlan(report, survey); !error.isEmpty()) {
         tell(error);
         return exitCode == exitcodes::kFinished ? exitcodes::kWriteFailed : exitCode;

@@ -204,18 +204,19 @@ QString statisticsTable(const ChannelStatistics &statistics)
     return table;
 }
 
-QString planTable(const PlanReport &report, const PlanSurvey &survey)
+QString planTable(const PlanReport &report, const PlanSurvey &survey, const QString &hours)
 {
     const PlanConstraints &constraints = report.constraints;
     const PlanResult &result = report.result;
     QString text =
-        QStringLiteral("Plan (%1, guard %2, spacing %3%4): ")
+        QStringLiteral("Plan (%1, guard %2, spacing %3%4; hours %5): ")
             .arg(plan::productsText(constraints.products))
             .arg(constraints.guard)
             .arg(constraints.spacing)
             .arg(constraints.fixed != 0
                      ? QStringLiteral(", fixed %1").arg(plan::channelListText(constraints.fixed))
-                     : QString());
+                     : QString(),
+                 hours.isEmpty() ? QStringLiteral("all") : hours);
     if (result.feasible) {
         text += QStringLiteral("the best %1 of the %2 open channels by measured occupancy: %3\n")
                     .arg(result.requested)

@@ -50,9 +50,9 @@ QString baselineChanges(const ChannelStatistics &statistics, const Baseline &bas
 // there is room".
 QString fileNotice(const FileNotice &notice);
 
-// The plan, what binds it when it falls short, and a row per channel with its verdict, figures
-// and reason, each line with its end.
-QString planTable(const PlanReport &report, const PlanSurvey &survey);
+// The plan over the hours (empty: all of them), what binds it when it falls short, and a row per
+// channel with its verdict, figures and reason, each line with its end.
+QString planTable(const PlanReport &report, const PlanSurvey &survey, const QString &hours);
 
 // A size in the largest binary unit it reaches, cut (never rounded up) to a tenth: "87 MiB",
 // "1.5 GiB", "512 bytes".
