@@ -113,7 +113,7 @@ constexpr int kCount = channelplan::kChannelCount;
 
 std::size_t pairIndex(int a, int b)
 {
-    return static_cast<std::size_t>(a * kCount + b);
+    return static_cast<std::size_t>(a) * kCount + static_cast<std::size_t>(b);
 }
 
 // Triples are kept under their members in ascending order.
@@ -128,7 +128,8 @@ std::size_t tripleIndex(int a, int b, int c)
     if (a > b) {
         std::swap(a, b);
     }
-    return static_cast<std::size_t>((a * kCount + b) * kCount + c);
+    return (static_cast<std::size_t>(a) * kCount + static_cast<std::size_t>(b)) * kCount +
+           static_cast<std::size_t>(c);
 }
 
 // Channels a product forbids beside one, two or three others, by channel index; they depend on
@@ -136,8 +137,9 @@ std::size_t tripleIndex(int a, int b, int c)
 struct RelationTables
 {
     std::array<ChannelMask, kCount> singles{};
-    std::vector<ChannelMask> pairs = std::vector<ChannelMask>(kCount * kCount);
-    std::vector<ChannelMask> triples = std::vector<ChannelMask>(kCount * kCount * kCount);
+    std::vector<ChannelMask> pairs = std::vector<ChannelMask>(std::size_t{kCount} * kCount);
+    std::vector<ChannelMask> triples =
+        std::vector<ChannelMask>(std::size_t{kCount} * kCount * kCount);
 };
 
 RelationTables makeRelations(PlanProducts products, int guard)
@@ -197,8 +199,8 @@ ChannelMask PlanSearch::toRanks(ChannelMask channels) const
 void PlanSearch::buildTables()
 {
     const RelationTables &relation = relations(m_constraints.products, m_constraints.guard);
-    m_pairs.assign(static_cast<std::size_t>(kCount * kCount), 0);
-    m_triples.assign(static_cast<std::size_t>(kCount * kCount * kCount), 0);
+    m_pairs.assign(std::size_t{kCount} * kCount, 0);
+    m_triples.assign(std::size_t{kCount} * kCount * kCount, 0);
     for (int a = 0; a < kCount; ++a) {
         const std::size_t rankA = static_cast<std::size_t>(m_rankOf[static_cast<std::size_t>(a)]);
         ChannelMask single = relation.singles[static_cast<std::size_t>(a)];
@@ -220,7 +222,7 @@ void PlanSearch::buildTables()
             }
         }
     }
-    m_pairsWithFixed.assign(static_cast<std::size_t>(kCount * kCount), 0);
+    m_pairsWithFixed.assign(std::size_t{kCount} * kCount, 0);
     for (int x = 0; x < kCount; ++x) {
         ChannelMask withFixed = m_singles[static_cast<std::size_t>(x)];
         for (std::size_t i = 0; i < m_fixedRanks.size(); ++i) {
@@ -250,7 +252,7 @@ ChannelMask PlanSearch::forbiddenAfter(int next, const Ranks &chosen, int depth)
     ChannelMask forbidden = m_withFixed[static_cast<std::size_t>(next)];
     for (int i = 0; i < depth; ++i) {
         const int y = chosen[static_cast<std::size_t>(i)];
-        forbidden |= m_pairsWithFixed[static_cast<std::size_t>(next * kCount + y)];
+        forbidden |= m_pairsWithFixed[pairIndex(next, y)];
         for (int j = 0; j < i; ++j) {
             forbidden |= t3(next, y, chosen[static_cast<std::size_t>(j)]);
         }
@@ -380,7 +382,7 @@ void PlanSearch::descend(Ranks &chosen, int depth, ChannelMask candidates, qint6
     for (ChannelMask left = candidates; left != 0; left &= left - 1) {
         const int rank = lowest(left);
         ranks[static_cast<std::size_t>(count)] = rank;
-        prefix[static_cast<std::size_t>(count + 1)] =
+        prefix[static_cast<std::size_t>(count) + 1] =
             prefix[static_cast<std::size_t>(count)] + m_bound[static_cast<std::size_t>(rank)];
         ++count;
     }
@@ -390,8 +392,9 @@ void PlanSearch::descend(Ranks &chosen, int depth, ChannelMask candidates, qint6
             // The best the branch can do: this channel and the next best after it.
             const qint64 worstBound =
                 m_bound[static_cast<std::size_t>(ranks[static_cast<std::size_t>(i + need - 1)])];
-            const qint64 sumBound = sum + prefix[static_cast<std::size_t>(i + need)] -
-                                    prefix[static_cast<std::size_t>(i)];
+            const qint64 sumBound =
+                sum + prefix[static_cast<std::size_t>(i) + static_cast<std::size_t>(need)] -
+                prefix[static_cast<std::size_t>(i)];
             if (std::tie(worstBound, sumBound) > std::tie(m_best.worst, m_best.sum)) {
                 // Later channels are no better by either figure.
                 break;
@@ -478,7 +481,7 @@ std::vector<PlanLimit> PlanSearch::limits(int largest)
 {
     const int requested = m_constraints.size;
     std::vector<PlanLimit> found;
-    const auto without = [&](PlanLimit::Kind kind, PlanConstraints relaxed) {
+    const auto without = [&](PlanLimit::Kind kind, const PlanConstraints &relaxed) {
         PlanSearch search(m_survey, relaxed);
         PlanLimit limit{kind, search.largest(requested), std::nullopt};
         m_nodes += search.nodes();

@@ -102,7 +102,7 @@ private:
 
     [[nodiscard]] ChannelMask t2(int a, int b) const
     {
-        return m_pairs[static_cast<std::size_t>(a * kCount + b)];
+        return m_pairs[static_cast<std::size_t>(a) * kCount + static_cast<std::size_t>(b)];
     }
     [[nodiscard]] ChannelMask t3(int a, int b, int c) const;
 
