@@ -204,7 +204,8 @@ private Q_SLOTS:
         QVERIFY(sim.start(args("--jitter 1")));
         Scan scan;
         scan.start({"-o", scan.path("out.csv"), "--summary", scan.path("summary.csv"), "--hourly",
-                    scan.path("hourly.csv"), "--png", scan.path("chart.png"), sim.devicePath()});
+                    scan.path("hourly.csv"), "--png", scan.path("chart.png"), "--plan", "4",
+                    "--plan-out", scan.path("plan.csv"), sim.devicePath()});
         QTRY_VERIFY_WITH_TIMEOUT(lines(scan.path("out.csv")).size() >= 3, kFinishMs);
         scan.interrupt();
         QVERIFY(scan.finish());
@@ -220,19 +221,35 @@ private Q_SLOTS:
         QCOMPARE(summary[1].split(',')[2].toInt(), rows.size() - 1);      // complete sweeps only
         QCOMPARE(QImage(scan.path("chart.png")).size(), QSize(601, 233)); // the design size
 
-        // Its recording read back gives the same summary (intervals and busy hours included) and
-        // hour-of-day map, field for field.
+        // Its recording read back gives the same summary (intervals and busy hours included),
+        // hour-of-day map and plan, field for field; the plan asked for is shown even with -q.
         Scan replay;
         replay.start({"-q", "--replay", scan.path("out.csv"), "--summary",
-                      replay.path("summary.csv"), "--hourly", replay.path("hourly.csv")});
+                      replay.path("summary.csv"), "--hourly", replay.path("hourly.csv"), "--plan",
+                      "4", "--plan-out", replay.path("plan.csv")});
         QVERIFY(replay.finish());
         QCOMPARE(replay.process.exitCode(), 0);
         const QByteArray replaySaid = replay.errors();
         QVERIFY(replaySaid.contains("0 damaged lines skipped"));
         QVERIFY(!replaySaid.contains("Quietest channels")); // -q
+        QVERIFY(replaySaid.contains("Plan ("));
         QCOMPARE(lines(replay.path("summary.csv")), summary);
         QCOMPARE(lines(replay.path("hourly.csv")), lines(scan.path("hourly.csv")));
         QCOMPARE(lines(scan.path("hourly.csv")).size(), 81);
+        QCOMPARE(lines(replay.path("plan.csv")), lines(scan.path("plan.csv")));
+        QCOMPARE(lines(replay.path("plan.csv")).size(), 41);
+
+        // More channels than third-order products allow: the largest plan, its own status.
+        Scan tooMany;
+        tooMany.start({"-q", "--replay", scan.path("out.csv"), "--plan", "9", "--plan-out",
+                       tooMany.path("plan.json")});
+        QVERIFY(tooMany.finish());
+        QCOMPARE(tooMany.process.exitCode(), 8);
+        QFile json(tooMany.path("plan.json"));
+        QVERIFY(json.open(QIODevice::ReadOnly));
+        const QJsonObject plan = QJsonDocument::fromJson(json.readAll()).object();
+        QCOMPARE(plan.value("feasible").toBool(true), false);
+        QCOMPARE(plan.value("plan").toArray().size(), 8);
 
         // A second, quiet run appends its rows after the first run's, without a second header.
         Scan again;

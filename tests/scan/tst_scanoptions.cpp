@@ -24,6 +24,7 @@ qint64 field(const ScanOptions &options, const QString &name)
     const auto ms = [](const std::optional<std::chrono::milliseconds> &value) {
         return value ? qint64(value->count()) : kNone;
     };
+    const std::optional<PlanConstraints> &plan = options.plan.constraints;
     const QHash<QString, qint64> fields{
         {"duration", ms(options.duration)},
         {"stall", ms(options.stallTimeout)},
@@ -38,6 +39,11 @@ qint64 field(const ScanOptions &options, const QString &name)
         {"hold", options.alarms.rules.empty() ? kNone : options.alarms.rules[0].holdFor.count()},
         {"interval", qint64(options.alarms.commandInterval.count())},
         {"recordsAsked", options.recordsAsked},
+        {"planSize", plan ? plan->size : kNone},
+        {"planAllowed", plan ? qint64(plan->allowed) : kNone},
+        {"planSpacing", plan ? plan->spacing : kNone},
+        {"planProducts", plan ? qint64(plan->products) : kNone},
+        {"planStrong", plan ? qint64(plan->strong.size()) : kNone},
     };
     return fields.value(name, kNone - 1);
 }
@@ -90,6 +96,16 @@ private Q_SLOTS:
         row("--alarm ch=99,above=-90 x",
             "alarm rule \"ch=99,above=-90\": ch=99 is not all, a channel 7 to 46 or a range N-M "
             "of them");
+        row("--plan 41 x", "--plan needs a number of channels from 1 to 40, not '41'");
+        row("--plan 4 --plan-allow 5-9 x", "--plan-allow: '5-9' is not within channels 7-46, "
+                                           "lowest first");
+        row("--plan 4 --plan-fixed 12,x x",
+            "--plan-fixed: 'x' is not a channel or a range such as 7-12");
+        row("--plan 4 --plan-im 4 x", "--plan-im needs none, 3 or 5, not '4'");
+        row("--plan 4 --plan-im-guard 6 x",
+            "--plan-im-guard needs a whole number from 0 to 5, not '6'");
+        row("--plan 4 --plan-strong -60 x",
+            "--plan-strong needs a level and a distance such as -60:2, not '-60'");
         // The port.
         row("-q", "no PORT given");
         row("a b", "one PORT only, not 'a b'");
@@ -117,6 +133,11 @@ private Q_SLOTS:
             QTest::newRow(option)
                 << QStringLiteral("--replay r.csv %1").arg(QLatin1String(option))
                 << QStringLiteral("--%1 is for a port, not --replay").arg(QLatin1String(name));
+        }
+        for (const char *option : {"--plan-spacing 2", "--plan-out p.csv", "--plan-avoid 9"}) {
+            const QString name = QString::fromLatin1(option).section(' ', 0, 0);
+            QTest::newRow(option) << QStringLiteral("%1 x").arg(QLatin1String(option))
+                                  << QStringLiteral("%1 needs --plan N").arg(name);
         }
         for (const char *option :
              {"--alarm-log a.csv", "--on-alarm true", "--on-alarm-interval 1m"}) {
@@ -223,6 +244,19 @@ private Q_SLOTS:
                                         << "keep" << qint64(2);
         QTest::newRow("replay min-free") << "--replay r.csv --min-free 1G"
                                          << "minFree" << qint64(1024) * 1024 * 1024;
+        QTest::newRow("no plan") << "x"
+                                 << "planSize" << kNone;
+        QTest::newRow("plan allows every channel") << "--plan 4 x"
+                                                   << "planAllowed" << qint64(plan::kAllChannels);
+        QTest::newRow("plan allow list") << "--plan 4 --plan-allow 7-8,46 x"
+                                         << "planAllowed" << qint64(0x8000000003);
+        QTest::newRow("plan spacing") << "--replay r.csv --plan 2 --plan-spacing 3"
+                                      << "planSpacing" << qint64(3);
+        QTest::newRow("plan im none") << "--plan 2 --plan-im none x"
+                                      << "planProducts" << qint64(PlanProducts::None);
+        QTest::newRow("plan strong repeated")
+            << "--plan 2 --plan-strong -60:2 --plan-strong -40:3 x"
+            << "planStrong" << qint64(2);
     }
     void reads()
     {

@@ -17,6 +17,8 @@ constexpr int kNotUnderstood = 4;
 constexpr int kPortFailed = 5;
 constexpr int kBrokerRefused = 6;
 constexpr int kMetricsFailed = 7;
+// --plan N: N channels cannot meet the constraints; the largest plan that can is reported.
+constexpr int kPlanShort = 8;
 
 constexpr int of(SourceEnd::Kind kind)
 {

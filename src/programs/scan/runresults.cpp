@@ -1,5 +1,6 @@
 #include "programs/scan/runresults.h"
 
+#include "engine/plan/planexport.h"
 #include "engine/record/channelstatistics.h"
 #include "engine/record/tracewriter.h"
 #include "painters/chartimage.h"
@@ -27,7 +28,8 @@ QString RunResults::open()
 {
     for (auto [path, file] :
          {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.hourlyPath, &m_hourly},
-          std::pair{m_options.pngPath, &m_png}, std::pair{m_options.tracePath, &m_trace}}) {
+          std::pair{m_options.pngPath, &m_png}, std::pair{m_options.tracePath, &m_trace},
+          std::pair{m_options.plan.outPath, &m_plan}}) {
         if (path.isEmpty()) {
             continue;
         }
@@ -61,4 +63,15 @@ QStringList RunResults::write(const ChannelStatistics &statistics, const Monitor
         commit(*m_png, scan::chartImage(readings).save(m_png.get(), "PNG"));
     }
     return errors;
+}
+
+QString RunResults::writePlan(const PlanReport &report, const PlanSurvey &survey)
+{
+    if (!m_plan) {
+        return {};
+    }
+    const bool json = m_options.plan.outPath.endsWith(QLatin1String(".json"), Qt::CaseInsensitive);
+    const bool written =
+        json ? plan::writeJson(*m_plan, report, survey) : plan::writeCsv(*m_plan, report, survey);
+    return written && m_plan->commit() ? QString() : saveError(*m_plan);
 }

@@ -1,20 +1,23 @@
 #pragma once
 
+#include "engine/plan/planchannel.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 
 struct Baseline;
+struct PlanReport;
 class ChannelStatistics;
 class QSaveFile;
 struct MonitorState;
 struct ScanOptions;
 
 // The files a run or a replay writes at its end: the summary, the hour-of-day map, the
-// frequency-planning trace and the chart image. They are opened at the start, so that a path that
-// cannot be written is known before an hour of recording, and each replaces its file only once it
-// is complete.
+// frequency-planning trace, the chart image and the channel plan. They are opened at the start,
+// so that a path that cannot be written is known before an hour of recording, and each replaces
+// its file only once it is complete.
 class RunResults
 {
 public:
@@ -30,10 +33,14 @@ public:
                                     const MonitorState &readings,
                                     const Baseline *baseline = nullptr);
 
+    // Writes and commits the plan's file when one is asked for; "FILE: reason" when it failed.
+    [[nodiscard]] QString writePlan(const PlanReport &report, const PlanSurvey &survey);
+
 private:
     const ScanOptions &m_options;
     std::unique_ptr<QSaveFile> m_summary;
     std::unique_ptr<QSaveFile> m_hourly;
     std::unique_ptr<QSaveFile> m_trace;
     std::unique_ptr<QSaveFile> m_png;
+    std::unique_ptr<QSaveFile> m_plan;
 };

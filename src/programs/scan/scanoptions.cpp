@@ -45,7 +45,9 @@ const QString kExitCodes = QStringLiteral(
     "  4  no supported module answered; the replayed or baseline file is not a recording\n"
     "  5  the port failed or the module stopped answering (without --reconnect)\n"
     "  6  the MQTT broker refused the connection at the start (login or TLS)\n"
-    "  7  the --metrics address cannot be listened on (in use, no permission)");
+    "  7  the --metrics address cannot be listened on (in use, no permission)\n"
+    "  8  --plan N: N channels cannot meet the constraints (the largest plan that can is\n"
+    "     shown)");
 
 // "csv, long, jsonl, rtl_power or influx", from the table of formats, with the help's notes
 // when asked for: which is the default, and what a name stands for.
@@ -523,6 +525,7 @@ Parsed parse(const QStringList &arguments)
     table.add(fileRows(options));
     table.add(mqttoptions::rows(options.mqtt));
     table.add(alarmoptions::rows(options.alarms));
+    table.add(planoptions::rows(options.plan));
     table.addPositional(QStringLiteral("PORT"), QStringLiteral("The serial port of the module."));
 
     parsed.text = table.parse(arguments);

@@ -9,6 +9,7 @@
 #include "programs/scan/alarmoptions.h"
 #include "programs/scan/metricsserver.h"
 #include "programs/scan/mqttoptions.h"
+#include "programs/scan/planoptions.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -63,6 +64,8 @@ struct ScanOptions
     // Rotation, retention and the free-space floor of the output (and the alarm log's floor).
     static constexpr qint64 kDefaultMinFree = qint64(100) << 20;
     FileRules files{std::nullopt, std::nullopt, kDefaultMinFree};
+    // At the end, the channel plan.
+    PlanSettings plan;
 };
 
 namespace scanoptions {

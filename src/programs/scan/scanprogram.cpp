@@ -4,6 +4,8 @@
 #include "engine/alarm/alarmcommands.h"
 #include "engine/alarm/alarmlog.h"
 #include "engine/alarm/alarmwatch.h"
+#include "engine/plan/planreasons.h"
+#include "engine/plan/plansearch.h"
 #include "engine/protocol/qtseriallink.h"
 #include "engine/record/recordingreader.h"
 #include "engine/record/surveywarnings.h"
@@ -16,6 +18,7 @@
 #include "programs/scan/mqttalarms.h"
 #include "programs/scan/mqttpublisher.h"
 #endif
+#include "programs/scan/plansurvey.h"
 #include "programs/scan/portsource.h"
 #include "programs/scan/processsignals.h"
 #include "programs/scan/scanreport.h"
@@ -432,6 +435,9 @@ void ScanProgram::finish(int exitCode, const QString &message)
             tell(QStringLiteral("warning: ") + line);
         }
     }
+    if (m_swept && m_options.plan.constraints) {
+        code = writePlan(code);
+    }
 #ifdef KVT_WITH_MQTT
     if (m_publisher) {
         if (const qint64 undelivered = m_publisher->finish(); undelivered > 0) {
@@ -474,6 +480,22 @@ bool ScanProgram::writeResults()
         tell(error);
     }
     return errors.isEmpty();
+}
+
+int ScanProgram::writePlan(int exitCode)
+{
+    const PlanConstraints &constraints = *m_options.plan.constraints;
+    const PlanSurvey survey = plansurvey::fromStatistics(m_run->statistics());
+    PlanSearch search(survey, constraints);
+    const PlanReport report = plan::explain(survey, constraints, search.solve());
+    // Asked for explicitly, the plan is shown even with --quiet.
+    std::fputs(qPrintable(scanreport::planTable(report, survey, m_options.hours.text())), stderr);
+    if (const QString error = m_results.writePlan(report, survey); !error.isEmpty()) {
+        tell(error);
+        return exitCode == exitcodes::kFinished ? exitcodes::kWriteFailed : exitCode;
+    }
+    return exitCode == exitcodes::kFinished && !report.result.feasible ? exitcodes::kPlanShort
+                                                                       : exitCode;
 }
 
 QByteArray ScanProgram::metricsText()

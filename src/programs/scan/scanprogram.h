@@ -63,6 +63,8 @@ private:
     // Waits a bounded time for the queued rows; false when some could not be written.
     bool finishRecording();
     bool writeResults();
+    // At the end, the channel plan on standard error and in its file; the exit status after it.
+    int writePlan(int exitCode);
     void armDurationTimer();
     void showProgress();
     void clearProgress();

@@ -1,6 +1,7 @@
 #include "programs/scan/scanreport.h"
 #include "core/channelplan.h"
 
+#include "engine/plan/planreasons.h"
 #include "engine/protocol/reading.h"
 #include "engine/record/baseline.h"
 #include "engine/record/channelstatistics.h"
@@ -89,6 +90,53 @@ QString progressLine(const Progress &progress)
     return parts.join(QStringLiteral("  "));
 }
 
+namespace {
+
+// Rows of cells in columns as wide as their widest cell, two spaces apart.
+QString aligned(const QList<QStringList> &rows)
+{
+    QList<int> widths(rows.constFirst().size(), 0);
+    for (const QStringList &row : rows) {
+        for (int c = 0; c < row.size(); ++c) {
+            widths[c] = std::max(widths[c], static_cast<int>(row[c].size()));
+        }
+    }
+    QString table;
+    for (const QStringList &row : rows) {
+        QStringList cells;
+        for (int c = 0; c < row.size(); ++c) {
+            cells.append(column(row[c], widths[c]));
+        }
+        table += cells.join(QStringLiteral("  ")) + QLatin1Char('\n');
+    }
+    return table;
+}
+
+// The same with the last column, a text, left as it is.
+QString alignedWithText(QList<QStringList> rows)
+{
+    QStringList texts;
+    for (QStringList &row : rows) {
+        texts.append(row.takeLast());
+    }
+    QStringList lines = aligned(rows).split(QLatin1Char('\n'));
+    for (int i = 0; i < texts.size(); ++i) {
+        lines[i] += QStringLiteral("  ") + texts[i];
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString channelNumbers(const std::vector<int> &indices)
+{
+    QStringList numbers;
+    for (const int index : indices) {
+        numbers.append(QString::number(channelplan::channelNumber(index)));
+    }
+    return numbers.isEmpty() ? QStringLiteral("none") : numbers.join(QStringLiteral(", "));
+}
+
+} // namespace
+
 QString statisticsTable(const ChannelStatistics &statistics)
 {
     const bool noiseRelative = statistics.occupancyThreshold().noiseRelative;
@@ -131,20 +179,7 @@ QString statisticsTable(const ChannelStatistics &statistics)
         }
         rows.append(row);
     }
-    QList<int> widths(heads.size(), 0);
-    for (const QStringList &row : rows) {
-        for (int c = 0; c < row.size(); ++c) {
-            widths[c] = std::max(widths[c], static_cast<int>(row[c].size()));
-        }
-    }
-    QString table;
-    for (const QStringList &row : rows) {
-        QStringList cells;
-        for (int c = 0; c < row.size(); ++c) {
-            cells.append(column(row[c], widths[c]));
-        }
-        table += cells.join(QStringLiteral("  ")) + QLatin1Char('\n');
-    }
+    QString table = aligned(rows);
     QStringList quiet;
     for (const int index : statistics.quietest(kQuietestShown)) {
         const ChannelSummary s = statistics.channel(index);
@@ -167,6 +202,69 @@ QString statisticsTable(const ChannelStatistics &statistics)
             QStringLiteral("Readings counted: %1, local time\n").arg(statistics.hours().text());
     }
     return table;
+}
+
+QString planTable(const PlanReport &report, const PlanSurvey &survey, const QString &hours)
+{
+    const PlanConstraints &constraints = report.constraints;
+    const PlanResult &result = report.result;
+    QString text =
+        QStringLiteral("Plan (%1, guard %2, spacing %3%4; hours %5): ")
+            .arg(plan::productsText(constraints.products))
+            .arg(constraints.guard)
+            .arg(constraints.spacing)
+            .arg(constraints.fixed != 0
+                     ? QStringLiteral(", fixed %1").arg(plan::channelListText(constraints.fixed))
+                     : QString(),
+                 hours.isEmpty() ? QStringLiteral("all") : hours);
+    if (result.feasible) {
+        text += QStringLiteral("the best %1 of the %2 open channels by measured occupancy: %3\n")
+                    .arg(result.requested)
+                    .arg(result.open)
+                    .arg(channelNumbers(result.plan.channels));
+    } else {
+        text += QStringLiteral("%1 channels cannot meet the constraints; at most %2 can, the best "
+                               "of them: %3\n")
+                    .arg(result.requested)
+                    .arg(result.plan.channels.size())
+                    .arg(channelNumbers(result.plan.channels));
+        for (const PlanLimit &limit : result.limits) {
+            text += QStringLiteral("  binding: %1\n")
+                        .arg(plan::limitText(limit, constraints, result.open));
+        }
+    }
+    if (constraints.spares > 0) {
+        text += QStringLiteral("  spares: %1\n").arg(channelNumbers(result.plan.spares));
+    }
+    for (const FixedProduct &fixed : report.fixedProducts) {
+        text += QStringLiteral("  note: %1\n").arg(plan::fixedProductText(fixed));
+    }
+    const QString none = QStringLiteral("-");
+    QList<QStringList> rows = {
+        {QStringLiteral("ch"), QStringLiteral("MHz"), QStringLiteral("verdict"),
+         QStringLiteral("occ %"), QStringLiteral("95 % interval"), QStringLiteral("busy hour"),
+         QStringLiteral("max"), QStringLiteral("to strong"), QStringLiteral("reason")}};
+    for (const ChannelVerdict &verdict : report.channels) {
+        const PlanChannel &channel = survey[static_cast<std::size_t>(verdict.index)];
+        QStringList reasons;
+        for (const PlanReason &reason : verdict.reasons) {
+            reasons.append(plan::reasonText(reason, constraints));
+        }
+        rows.append({QString::number(channelplan::channelNumber(verdict.index)),
+                     record::channelMhz(verdict.index), plan::verdictName(verdict.verdict),
+                     channel.measured ? QString::number(channel.occupancyPct, 'f', 1) : none,
+                     channel.measured ? QStringLiteral("%1-%2")
+                                            .arg(channel.occupancyLowPct, 0, 'f', 1)
+                                            .arg(channel.occupancyHighPct, 0, 'f', 1)
+                                      : none,
+                     channel.busyHour
+                         ? QStringLiteral("%1:00").arg(*channel.busyHour, 2, 10, QLatin1Char('0'))
+                         : none,
+                     channel.measured ? QString::number(channel.maxDbm) : none,
+                     verdict.strongDistance ? QString::number(*verdict.strongDistance) : none,
+                     reasons.join(QStringLiteral("; "))});
+    }
+    return text + alignedWithText(rows);
 }
 
 QString baselineChanges(const ChannelStatistics &statistics, const Baseline &baseline, int count)

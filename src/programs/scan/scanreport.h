@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/radiomode.h"
+#include "engine/plan/planchannel.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -10,6 +11,7 @@
 
 class ChannelStatistics;
 struct Baseline;
+struct PlanReport;
 struct FileNotice;
 struct SweepRecord;
 struct Reading;
@@ -47,6 +49,10 @@ QString baselineChanges(const ChannelStatistics &statistics, const Baseline &bas
 // one line: "survey.csv: only 87 MiB free, below --min-free 100 MiB; rows are dropped until
 // there is room".
 QString fileNotice(const FileNotice &notice);
+
+// The plan over the hours (empty: all of them), what binds it when it falls short, and a row per
+// channel with its verdict, figures and reason, each line with its end.
+QString planTable(const PlanReport &report, const PlanSurvey &survey, const QString &hours);
 
 // A size in the largest binary unit it reaches, cut (never rounded up) to a tenth: "87 MiB",
 // "1.5 GiB", "512 bytes".
