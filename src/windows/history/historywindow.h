@@ -9,6 +9,8 @@ class BaselineControls;
 class ExportControls;
 class HistorySource;
 class HistoryStatistics;
+class HourMapView;
+class HoursBox;
 class MonitorActions;
 class OccupancyView;
 class QAction;
@@ -23,9 +25,10 @@ class SweepHistory;
 class WaterfallView;
 
 // The history beside the monitor window: the waterfall of the held sweeps, occupancy per
-// channel with its threshold, the per-channel statistics, and recording to a file. It shows
-// the live history or a recording opened again; a span dragged across the waterfall narrows
-// the figures and exports to it, and another survey can be set beside them as a baseline.
+// channel with its threshold and by hour of the day, the per-channel statistics, and recording
+// to a file. It shows the live history or a recording opened again; a span dragged across the
+// waterfall and the hours of the week that count narrow the figures and exports to them, and
+// another survey can be set beside them as a baseline.
 class HistoryWindow : public QMainWindow
 {
     Q_OBJECT
@@ -83,6 +86,8 @@ private:
     QAction *m_clearHistory = nullptr;
     WaterfallView *m_waterfall = nullptr;
     OccupancyView *m_occupancy = nullptr;
+    HourMapView *m_byHour = nullptr;
+    HoursBox *m_hours = nullptr;
     QSpinBox *m_threshold = nullptr;
     StatisticsModel *m_model = nullptr;
     QTableView *m_table = nullptr;
