@@ -613,6 +613,8 @@ private Q_SLOTS:
         QCOMPARE(action("openRecording"), QStringLiteral("記録を開く(&O)…"));
         QCOMPARE(action("compareWith"), QStringLiteral("比較対象(&P)…"));
         QCOMPARE(action("exportTraceMedian"), QStringLiteral("中央値(&D)…"));
+        QCOMPARE(window->findChild<QTabWidget *>(QStringLiteral("occupancyViews"))->tabText(1),
+                 QStringLiteral("時間帯別(&B)"));
         QLocale::setDefault(QLocale::c());
     }
 
