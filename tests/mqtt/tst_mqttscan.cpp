@@ -297,6 +297,13 @@ void TestMqttScan::replayDeliversEverySweep()
     const QJsonObject stats = json(subscriber.last("replay/stats"));
     QCOMPARE(stats.value(QStringLiteral("sweeps")).toInt(), kSweeps);
     QCOMPARE(stats.value(QStringLiteral("dropped")).toInt(), 0);
+    // Each channel's occupancy inside its interval.
+    for (const QJsonValue &value : stats.value(QStringLiteral("channels")).toArray()) {
+        const QJsonObject channel = value.toObject();
+        const double occupancy = channel.value(QStringLiteral("occupancy_pct")).toDouble(-1);
+        QVERIFY(channel.value(QStringLiteral("occupancy_low_pct")).toDouble(101) <= occupancy);
+        QVERIFY(occupancy <= channel.value(QStringLiteral("occupancy_high_pct")).toDouble(-1));
+    }
 }
 
 void TestMqttScan::badBrokerSettings_data()

@@ -135,6 +135,10 @@ private Q_SLOTS:
                                  kStartMs);
         QVERIFY(text.contains("\nkvt318_rssi_dbm{channel=\"30\",mhz=\"429.5375\"} -70\n"));
         QVERIFY(text.contains("\nkvt318_occupancy_ratio{channel=\"30\",mhz=\"429.5375\"} 1.0"));
+        // Always busy: the interval reaches 1 and starts below it.
+        QVERIFY(
+            text.contains("\nkvt318_occupancy_high_ratio{channel=\"30\",mhz=\"429.5375\"} 1.0"));
+        QVERIFY(text.contains("\nkvt318_occupancy_low_ratio{channel=\"30\",mhz=\"429.5375\"} 0."));
 
         QProcess promtool;
         promtool.start(program("promtool"), {"check", "metrics"});

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -640,6 +641,47 @@ private Q_SLOTS:
             QVERIFY2(summary.effectiveSamples > 0.9 * kReadings,
                      qPrintable(QString::number(summary.effectiveSamples)));
             QVERIFY(width < 1.1 * independentWidth);
+        }
+    }
+
+    // The floor's median against a sort of the readings it holds: the last ten minutes, at most
+    // its capacity, while the level drifts so that the median travels across the histogram.
+    void noiseFloorMedian_data()
+    {
+        QTest::addColumn<int>("stepMs");
+        QTest::addColumn<int>("drift"); // dB over the whole run
+        QTest::newRow("steady, a reading a second") << 1000 << 0;
+        QTest::newRow("rising 40 dB") << 1000 << 40;
+        QTest::newRow("falling, the ring full") << 50 << -30;
+    }
+    void noiseFloorMedian()
+    {
+        QFETCH(int, stepMs);
+        QFETCH(int, drift);
+        NoiseFloor floor;
+        std::deque<std::pair<qint64, int>> held;
+        std::mt19937 random(3);
+        std::uniform_int_distribution<int> noise(-4, 4);
+        for (int n = 0; n < 6000; ++n) {
+            const qint64 t = kT0 + qint64(n) * stepMs;
+            const auto dbm = qint16(-100 + drift * n / 6000 + noise(random));
+            floor.add(t, dbm);
+            held.emplace_back(t, dbm);
+            while (held.size() > NoiseFloor::kCapacity ||
+                   held.front().first <= t - NoiseFloor::kSpan.count()) {
+                held.pop_front();
+            }
+            std::vector<int> sorted;
+            for (const auto &reading : held) {
+                sorted.push_back(reading.second);
+            }
+            std::sort(sorted.begin(), sorted.end());
+            const std::size_t middle = sorted.size() / 2;
+            const double median = sorted.size() % 2 == 1
+                                      ? sorted[middle]
+                                      : (sorted[middle - 1] + sorted[middle]) / 2.0;
+            QCOMPARE(floor.size(), held.size());
+            QCOMPARE(floor.median(), median);
         }
     }
 

@@ -33,7 +33,8 @@ qint64 field(const ScanOptions &options, const QString &name)
         {"minFree", options.files.minFreeBytes},
         {"sweeps", options.sweeps.value_or(kNone)},
         {"channel", options.channel.value_or(kNone)},
-        {"threshold", options.threshold},
+        {"threshold", options.threshold.dbm},
+        {"noiseDb", options.threshold.noiseRelative ? options.threshold.db : kNone},
         {"hold", options.alarms.rules.empty() ? kNone : options.alarms.rules[0].holdFor.count()},
         {"interval", qint64(options.alarms.commandInterval.count())},
         {"recordsAsked", options.recordsAsked},
@@ -68,7 +69,12 @@ private Q_SLOTS:
         row("-t 0 x", "--duration needs a length such as 90s, 15m or 2h, not '0'");
         row("--channel 47 x", "--channel needs a channel number from 7 to 46, not '47'");
         row("--sample-count 000 x", "--sample-count needs 1 to 3 digits above 0, not '000'");
-        row("--threshold 40000 x", "--threshold needs a whole number of dBm, not '40000'");
+        row("--threshold 40000 x",
+            "--threshold needs a whole number of dBm, or noise+DB with DB from 0 to 200, not "
+            "'40000'");
+        row("--threshold noise+x x",
+            "--threshold needs a whole number of dBm, or noise+DB with DB from 0 to 200, not "
+            "'noise+x'");
         row("--trace-level p50 x", "unknown trace level 'p50': use max, mean, median or p90");
         row("--metrics host:x x",
             "--metrics needs PORT or ADDRESS:PORT with an IP address, not 'host:x'");
@@ -199,6 +205,10 @@ private Q_SLOTS:
                                  << "channel" << qint64(7);
         QTest::newRow("threshold") << "--threshold -90 x"
                                    << "threshold" << qint64(-90);
+        QTest::newRow("noise-relative threshold") << "--threshold noise+12 x"
+                                                  << "noiseDb" << qint64(12);
+        QTest::newRow("absolute threshold") << "--threshold -90 x"
+                                            << "noiseDb" << kNone;
         QTest::newRow("hold a day") << "--alarm ch=30,above=-90,for=1d x"
                                     << "hold" << qint64(86'400'000);
         QTest::newRow("hold 0") << "--alarm ch=30,above=-90,for=0 x"
@@ -221,6 +231,48 @@ private Q_SLOTS:
         const scanoptions::Parsed result = parsed(arguments);
         QVERIFY2(result.action == scanoptions::Action::Run, qPrintable(result.text));
         QTEST(::field(result.options, field), "value");
+    }
+
+    // --hours as one argument: the windows written the one way, or the usage error naming the
+    // window and what is wrong with it.
+    void hours_data()
+    {
+        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("two windows") << "mon-fri 8:00-18:00;  Sat,Sun 00:00-24:00"
+                                     << "Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00";
+        QTest::newRow("every day, across midnight") << "22:00-06:00"
+                                                    << "22:00-06:00";
+        QTest::newRow("a range that wraps") << "Sat-Mon 10:00-11:00"
+                                            << "Sat-Mon 10:00-11:00";
+        QTest::newRow("all") << ""
+                             << "";
+        QTest::newRow("unknown day")
+            << "Mon-Fry 08:00-18:00"
+            << "--hours: window 'Mon-Fry 08:00-18:00': 'Mon-Fry' is no day or range of days: use "
+               "Mon, Tue, Wed, Thu, Fri, Sat, Sun, such as Mon-Fri or Sat,Sun";
+        QTest::newRow("bad time") << "Mon 08:00-25:00"
+                                  << "--hours: window 'Mon 08:00-25:00': '08:00-25:00' is no span "
+                                     "of hours: use HH:MM-HH:MM from 00:00 to 24:00, such as "
+                                     "08:00-18:00";
+        QTest::newRow("24:00 as a start") << "24:00-06:00"
+                                          << "--hours: window '24:00-06:00': '24:00-06:00' is no "
+                                             "span of hours: use HH:MM-HH:MM from 00:00 to 24:00, "
+                                             "such as 08:00-18:00";
+        QTest::newRow("empty span") << "Mon 08:00-08:00"
+                                    << "--hours: window 'Mon 08:00-08:00': it starts where it "
+                                       "ends; a whole day is 00:00-24:00";
+        QTest::newRow("empty window") << "Mon 08:00-09:00;"
+                                      << "--hours: window '': write it as DAYS HH:MM-HH:MM, such "
+                                         "as Mon-Fri 08:00-18:00";
+    }
+    void hours()
+    {
+        QFETCH(QString, spec);
+        const scanoptions::Parsed result =
+            scanoptions::parse({"kvt318-scan", "--hours", spec, "x"});
+        QTEST(result.action == scanoptions::Action::Run ? result.options.hours.text() : result.text,
+              "said");
     }
 
     void durations_data()

@@ -24,6 +24,10 @@ public:
 
     void add(int channelIndex, int localHour, DayType day, bool busy)
     {
+        if (channelIndex < 0 || channelIndex >= channelplan::kChannelCount || localHour < 0 ||
+            localHour >= kHours) {
+            return;
+        }
         Cell &cell = m_cells[cellIndex(channelIndex, day, localHour)];
         ++cell.readings;
         cell.busy += busy ? 1 : 0;

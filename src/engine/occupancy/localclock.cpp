@@ -3,10 +3,10 @@
 #include <QDateTime>
 
 namespace {
-constexpr qint64 kMsPerMinute = 60 * 1000;
+constexpr qint64 kMsPerMinute = qint64(60) * 1000;
 constexpr qint64 kMsPerHour = 60 * kMsPerMinute;
 // 1970-01-01 was a Thursday, three days after a Monday.
-constexpr qint64 kEpochMinuteOfWeek = 3 * LocalClock::kMinutesPerDay;
+constexpr qint64 kEpochMinuteOfWeek = qint64(3) * LocalClock::kMinutesPerDay;
 
 qint64 floorDiv(qint64 value, qint64 divisor)
 {

@@ -13,26 +13,32 @@ void NoiseFloor::add(qint64 utcMs, qint16 dbm)
     const qint16 clamped = std::clamp(dbm, kLowestDbm, kHighestDbm);
     m_ring[(m_first + m_size) % kCapacity] = {utcMs, clamped};
     ++m_size;
-    ++m_counts[static_cast<std::size_t>(clamped - kLowestDbm)];
+    const auto bin = static_cast<std::size_t>(clamped - kLowestDbm);
+    ++m_counts[bin];
+    m_below += bin < m_bin ? 1 : 0;
 }
 
 void NoiseFloor::dropOldest()
 {
-    --m_counts[static_cast<std::size_t>(m_ring[m_first].dbm - kLowestDbm)];
+    const auto bin = static_cast<std::size_t>(m_ring[m_first].dbm - kLowestDbm);
+    --m_counts[bin];
+    m_below -= bin < m_bin ? 1 : 0;
     m_first = (m_first + 1) % kCapacity;
     --m_size;
 }
 
 int NoiseFloor::valueAt(std::size_t rank) const
 {
-    std::size_t below = 0;
-    for (std::size_t bin = 0; bin < m_counts.size(); ++bin) {
-        below += m_counts[bin];
-        if (below > rank) {
-            return kLowestDbm + static_cast<int>(bin);
-        }
+    // rank < m_size: both walks end inside the histogram.
+    while (m_below > rank) {
+        --m_bin;
+        m_below -= m_counts[m_bin];
     }
-    return kHighestDbm;
+    while (m_below + m_counts[m_bin] <= rank) {
+        m_below += m_counts[m_bin];
+        ++m_bin;
+    }
+    return kLowestDbm + static_cast<int>(m_bin);
 }
 
 double NoiseFloor::median() const

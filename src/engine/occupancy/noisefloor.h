@@ -7,8 +7,9 @@
 #include <vector>
 
 // One channel's noise floor: the median of its readings over the last ten minutes, kept in a
-// bounded window (the oldest readings go first when it is full) and a histogram of whole dBm,
-// so that a median costs a short walk rather than a sort.
+// bounded window (the oldest readings go first when it is full) and a histogram of whole dBm.
+// The bin of the last median found is kept with the count below it, so that the next median,
+// which seldom moves far, costs a step or two rather than a walk from the lowest level.
 class NoiseFloor
 {
 public:
@@ -37,4 +38,7 @@ private:
     std::size_t m_first = 0;
     std::size_t m_size = 0;
     std::array<quint16, kHighestDbm - kLowestDbm + 1> m_counts{};
+    // The bin where the last search ended, and how many readings lie in the bins below it.
+    mutable std::size_t m_bin = 0;
+    mutable std::size_t m_below = 0;
 };

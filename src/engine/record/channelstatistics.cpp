@@ -17,7 +17,7 @@ constexpr int kMedianPercent = 50;
 constexpr int kP90Percent = 90;
 constexpr double kPercent = 100.0;
 // Readings further apart than this are a gap, not a revisit.
-constexpr qint64 kLongestRevisitMs = 60 * 1000;
+constexpr qint64 kLongestRevisitMs = qint64(60) * 1000;
 } // namespace
 
 ChannelStatistics::ChannelStatistics(qint16 thresholdDbm)
@@ -38,12 +38,20 @@ void ChannelStatistics::addReading(const Reading &reading)
     if (reading.index < 0 || reading.index >= MonitorState::kChannelCount) {
         return;
     }
+    seen(reading.utcMs);
     add(reading.index, reading.dbm, reading.utcMs, m_clock.minuteOfWeek(reading.utcMs));
+}
+
+void ChannelStatistics::seen(qint64 utcMs)
+{
+    m_firstUtcMs = m_firstUtcMs ? std::min(*m_firstUtcMs, utcMs) : utcMs;
+    m_lastUtcMs = m_lastUtcMs ? std::max(*m_lastUtcMs, utcMs) : utcMs;
 }
 
 void ChannelStatistics::addSweep(const SweepRecord &sweep)
 {
     // One look at the clock for the sweep's forty readings.
+    seen(sweep.utcMs);
     const int minute = m_clock.minuteOfWeek(sweep.utcMs);
     for (int index = 0; index < MonitorState::kChannelCount; ++index) {
         add(index, sweep.dbm[static_cast<std::size_t>(index)], sweep.utcMs, minute);
@@ -52,8 +60,6 @@ void ChannelStatistics::addSweep(const SweepRecord &sweep)
 
 void ChannelStatistics::add(int index, qint16 dbm, qint64 utcMs, int minuteOfWeek)
 {
-    m_firstUtcMs = m_firstUtcMs ? std::min(*m_firstUtcMs, utcMs) : utcMs;
-    m_lastUtcMs = m_lastUtcMs ? std::max(*m_lastUtcMs, utcMs) : utcMs;
     Tally &tally = m_tallies[static_cast<std::size_t>(index)];
     double threshold = m_threshold.dbm;
     if (m_threshold.noiseRelative) {
@@ -320,6 +326,15 @@ QByteArray baselineColumns(const ChannelSummary &summary,
            figure(summary.occupancyPct - before->occupancyPct) + ',' + figure(before->mean) + ',' +
            figure(summary.mean - before->mean);
 }
+
+bool written(QIODevice &device, const QByteArray &text)
+{
+    bool done = device.write(text) == text.size();
+    if (auto *file = qobject_cast<QFileDevice *>(&device)) {
+        done = file->flush() && done;
+    }
+    return done;
+}
 } // namespace
 
 bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
@@ -343,11 +358,31 @@ bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
         }
         text += levelColumns(summary) + occupancyColumns(summary, noiseRelative) + '\n';
     }
-    bool written = device.write(text) == text.size();
-    if (auto *file = qobject_cast<QFileDevice *>(&device)) {
-        written = file->flush() && written;
+    return written(device, text);
+}
+
+bool writeHourlyCsv(QIODevice &device, const ChannelStatistics &statistics)
+{
+    QByteArray text("channel,mhz,day");
+    for (int hour = 0; hour < HourOfDayMap::kHours; ++hour) {
+        text += ",h" + QByteArray::number(hour).rightJustified(2, '0');
     }
-    return written;
+    text += '\n';
+    const HourOfDayMap &map = statistics.hourMap();
+    for (int i = 0; i < MonitorState::kChannelCount; ++i) {
+        for (const DayType day : {DayType::Weekday, DayType::Weekend}) {
+            text += QByteArray::number(channelplan::channelNumber(i)) + ',' +
+                    channelMhz(i).toLatin1() + (day == DayType::Weekday ? ",weekday" : ",weekend");
+            for (int hour = 0; hour < HourOfDayMap::kHours; ++hour) {
+                text += ',';
+                if (const auto pct = map.occupancyPct(i, day, hour)) {
+                    text += QByteArray::number(*pct, 'f', kOneDecimal);
+                }
+            }
+            text += '\n';
+        }
+    }
+    return written(device, text);
 }
 
 } // namespace record

@@ -116,6 +116,7 @@ private:
         double floorSum = 0.0;
     };
 
+    void seen(qint64 utcMs);
     void add(int index, qint16 dbm, qint64 utcMs, int minuteOfWeek);
     void restartThresholdFigures();
     static void endRun(Tally &tally);
@@ -141,5 +142,10 @@ namespace record {
 // and interval columns empty. False when the device fails.
 bool writeSummaryCsv(QIODevice &device, const ChannelStatistics &statistics,
                      const Baseline *baseline = nullptr);
+
+// The hour-of-day map: channel,mhz,day,h00,...,h23 with one row per channel and day type
+// (weekday, weekend), each cell the occupancy in percent of that local hour, empty without
+// readings. False when the device fails.
+bool writeHourlyCsv(QIODevice &device, const ChannelStatistics &statistics);
 
 } // namespace record

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr double kMsPerSecond = 1000.0;
-constexpr qint64 kMsPerMinute = 60 * 1000;
+constexpr qint64 kMsPerMinute = qint64(60) * 1000;
 constexpr qint64 kMinutesPerHour = 60;
 
 QString seconds(qint64 ms)

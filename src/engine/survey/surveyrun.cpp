@@ -3,9 +3,9 @@
 #include "engine/survey/sweepsource.h"
 
 SurveyRun::SurveyRun(std::unique_ptr<SweepSource> source, std::optional<int> channelIndex,
-                     qint16 thresholdDbm, QObject *parent)
+                     const OccupancyThreshold &threshold, const HourWindows &hours, QObject *parent)
     : QObject(parent)
-    , m_statistics(thresholdDbm)
+    , m_statistics(threshold, hours)
     , m_source(std::move(source))
     , m_singleChannel(channelIndex.has_value())
 {

@@ -33,9 +33,11 @@ public:
         std::function<void(const QString &reason)> runBroken;
     };
 
-    // channelIndex: a single-channel run of that channel.
+    // channelIndex: a single-channel run of that channel. The statistics count the readings
+    // inside the hours against the threshold.
     SurveyRun(std::unique_ptr<SweepSource> source, std::optional<int> channelIndex,
-              qint16 thresholdDbm, QObject *parent = nullptr);
+              const OccupancyThreshold &threshold, const HourWindows &hours,
+              QObject *parent = nullptr);
     ~SurveyRun() override;
     SurveyRun(const SurveyRun &) = delete;
     SurveyRun &operator=(const SurveyRun &) = delete;

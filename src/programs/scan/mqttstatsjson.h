@@ -15,6 +15,9 @@ struct MqttStatsHeader
 // The statistics as one JSON object, its channels with the summary's columns:
 // {"time":"…","sweeps":120,"dropped":0,"threshold":-100,"channels":[{"channel":7,
 // "mhz":429.25,"samples":120,"min":-121,"mean":-118.4,"max":-97,"occupancy_pct":2.5,
-// "bursts":3,"longest_burst_s":0.812,"last_above":"…"},…]}. A channel without readings has
-// null levels; one never above the threshold a null last_above.
+// "bursts":3,"longest_burst_s":0.812,"last_above":"…","occupancy_low_pct":1.1,
+// "occupancy_high_pct":5.6,"effective_samples":96.3,"busy_hour":14,"busy_hour_occupancy_pct":
+// 12.5},…]}. A channel without readings has null levels and interval; one never above the
+// threshold a null last_above. A noise-relative threshold is its text ("noise+10") and adds each
+// channel's "noise_floor_dbm"; hours other than all add "hours":"Mon-Fri 08:00-18:00".
 QByteArray mqttStatsJson(const MqttStatsHeader &header, const ChannelStatistics &statistics);

@@ -26,8 +26,8 @@ RunResults::~RunResults() = default;
 QString RunResults::open()
 {
     for (auto [path, file] :
-         {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.pngPath, &m_png},
-          std::pair{m_options.tracePath, &m_trace}}) {
+         {std::pair{m_options.summaryPath, &m_summary}, std::pair{m_options.hourlyPath, &m_hourly},
+          std::pair{m_options.pngPath, &m_png}, std::pair{m_options.tracePath, &m_trace}}) {
         if (path.isEmpty()) {
             continue;
         }
@@ -50,6 +50,9 @@ QStringList RunResults::write(const ChannelStatistics &statistics, const Monitor
     };
     if (m_summary) {
         commit(*m_summary, record::writeSummaryCsv(*m_summary, statistics, baseline));
+    }
+    if (m_hourly) {
+        commit(*m_hourly, record::writeHourlyCsv(*m_hourly, statistics));
     }
     if (m_trace) {
         commit(*m_trace, record::writeTrace(*m_trace, statistics, m_options.traceLevel));

@@ -11,9 +11,10 @@ class QSaveFile;
 struct MonitorState;
 struct ScanOptions;
 
-// The files a run or a replay writes at its end: the summary, the frequency-planning trace
-// and the chart image. They are opened at the start, so that a path that cannot be written is
-// known before an hour of recording, and each replaces its file only once it is complete.
+// The files a run or a replay writes at its end: the summary, the hour-of-day map, the
+// frequency-planning trace and the chart image. They are opened at the start, so that a path that
+// cannot be written is known before an hour of recording, and each replaces its file only once it
+// is complete.
 class RunResults
 {
 public:
@@ -32,6 +33,7 @@ public:
 private:
     const ScanOptions &m_options;
     std::unique_ptr<QSaveFile> m_summary;
+    std::unique_ptr<QSaveFile> m_hourly;
     std::unique_ptr<QSaveFile> m_trace;
     std::unique_ptr<QSaveFile> m_png;
 };

@@ -73,21 +73,33 @@ QByteArray ScanMetrics::render(const ChannelStatistics &statistics) const
     }
     QByteArray maxima;
     QByteArray occupancy;
+    QByteArray low;
+    QByteArray high;
     for (int i = 0; i < MonitorState::kChannelCount; ++i) {
         const ChannelSummary summary = statistics.channel(i);
         if (summary.samples == 0) {
             continue;
         }
         maxima += "kvt318_max_dbm" + channelLabels(i) + QByteArray::number(summary.max) + '\n';
-        occupancy += "kvt318_occupancy_ratio" + channelLabels(i) +
-                     QByteArray::number(summary.occupancyPct / kPercent, 'f', kRatioDecimals) +
-                     '\n';
+        const auto ratio = [](double pct) {
+            return QByteArray::number(pct / kPercent, 'f', kRatioDecimals) + '\n';
+        };
+        occupancy += "kvt318_occupancy_ratio" + channelLabels(i) + ratio(summary.occupancyPct);
+        low += "kvt318_occupancy_low_ratio" + channelLabels(i) + ratio(summary.occupancyLowPct);
+        high += "kvt318_occupancy_high_ratio" + channelLabels(i) + ratio(summary.occupancyHighPct);
     }
     family(text, "kvt318_max_dbm", "gauge", "The highest level read on the channel, in dBm.");
     text += maxima;
     family(text, "kvt318_occupancy_ratio", "gauge",
            "Share of the channel's readings above the threshold, 0 to 1.");
     text += occupancy;
+    family(text, "kvt318_occupancy_low_ratio", "gauge",
+           "Lower bound of the occupancy's 95 % interval (Wilson, effectively independent "
+           "readings), 0 to 1.");
+    text += low;
+    family(text, "kvt318_occupancy_high_ratio", "gauge",
+           "Upper bound of the occupancy's 95 % interval, 0 to 1.");
+    text += high;
 
     family(text, "kvt318_rows_written_total", "counter",
            "Rows of the recording file handed to the system.");

@@ -14,8 +14,8 @@ struct SweepRecord;
 
 // What kvt318-scan tells Prometheus, and its text exposition format: whether it sweeps, the
 // sweeps so far and the time of the last one, per channel the latest level, the held maximum
-// and the occupancy, the rows the recording file has taken or dropped, and the sweeps lost on the
-// way to the broker.
+// and the occupancy with its 95 % interval, the rows the recording file has taken or dropped, and
+// the sweeps lost on the way to the broker.
 class ScanMetrics
 {
 public:

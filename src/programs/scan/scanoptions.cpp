@@ -250,28 +250,51 @@ QList<OptionRow> runRows(ScanOptions &options)
                  [&options](const QStringList &values) { return readSampleCount(values, options); },
                  {},
                  {kPortOnly}});
-    rows.append(
-        {{QStringLiteral("threshold")},
-         QStringLiteral("DBM"),
-         QStringLiteral("Occupancy threshold in dBm (default -100)."),
-         QStringLiteral("-100"),
-         [&options](const QStringList &values) {
-             const auto threshold =
-                 grammar::readInteger(values.constLast(), std::numeric_limits<qint16>::min(),
-                                      std::numeric_limits<qint16>::max());
-             if (!threshold) {
-                 return refusal(QStringLiteral("threshold"),
-                                QStringLiteral("a whole number of dBm"), values.constLast());
-             }
-             options.threshold = static_cast<qint16>(*threshold);
-             return QString();
-         }});
+    rows.append({{QStringLiteral("threshold")},
+                 QStringLiteral("DBM|noise+DB"),
+                 QStringLiteral("Occupancy threshold: a level in dBm (default -100), or noise+DB, "
+                                "DB above each channel's noise floor (the median of its last ten "
+                                "minutes)."),
+                 QStringLiteral("-100"),
+                 [&options](const QStringList &values) {
+                     QString what;
+                     const auto threshold = OccupancyThreshold::parse(values.constLast(), &what);
+                     if (!threshold) {
+                         return refusal(QStringLiteral("threshold"), what, values.constLast());
+                     }
+                     options.threshold = *threshold;
+                     return QString();
+                 }});
+    rows.append({{QStringLiteral("hours")},
+                 QStringLiteral("SPEC"),
+                 QStringLiteral("Count only readings inside these local-time windows, ; between "
+                                "them: \"Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00\". An end before "
+                                "the start crosses midnight. The zone is the machine's or TZ."),
+                 {},
+                 [&options](const QStringList &values) {
+                     QString error;
+                     const auto hours = HourWindows::parse(values.constLast(), &error);
+                     if (!hours) {
+                         return QStringLiteral("--hours: ") + error;
+                     }
+                     options.hours = *hours;
+                     return QString();
+                 }});
     rows.append({{QStringLiteral("summary")},
                  QStringLiteral("FILE"),
                  QStringLiteral("At the end, write the per-channel statistics to FILE as CSV."),
                  {},
                  [&options](const QStringList &values) {
                      options.summaryPath = values.constLast();
+                     return QString();
+                 }});
+    rows.append({{QStringLiteral("hourly")},
+                 QStringLiteral("FILE"),
+                 QStringLiteral("At the end, write each channel's occupancy per local hour of the "
+                                "day, weekdays and weekends apart, to FILE as CSV."),
+                 {},
+                 [&options](const QStringList &values) {
+                     options.hourlyPath = values.constLast();
                      return QString();
                  }});
     rows.append({{QStringLiteral("trace")},

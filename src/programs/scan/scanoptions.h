@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/occupancy/hourwindows.h"
+#include "engine/occupancy/occupancythreshold.h"
 #include "engine/record/filerules.h"
 #include "engine/record/influxtags.h"
 #include "engine/record/recordformat.h"
@@ -27,8 +29,12 @@ struct ScanOptions
     // Channel number 7 to 46: measure it alone and record every reading.
     std::optional<int> channel;
     QString sampleCount = QStringLiteral("08");
-    qint16 threshold = kDefaultThreshold;
+    OccupancyThreshold threshold{false, kDefaultThreshold, 0};
+    // Every statistic counts only the readings inside these local-time windows.
+    HourWindows hours = HourWindows::always();
     QString summaryPath;
+    // At the end, the hour-of-day map as CSV.
+    QString hourlyPath;
     QString pngPath;
     bool reconnect = false;
     // A module silent this long while sweeping has stopped answering; nothing means wait forever.

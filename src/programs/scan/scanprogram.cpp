@@ -6,6 +6,7 @@
 #include "engine/alarm/alarmwatch.h"
 #include "engine/protocol/qtseriallink.h"
 #include "engine/record/recordingreader.h"
+#include "engine/record/surveywarnings.h"
 #include "engine/survey/recordingsource.h"
 #include "engine/survey/surveyrun.h"
 #include "programs/scan/alarmlines.h"
@@ -120,7 +121,7 @@ bool ScanProgram::openSource()
         }
         if (!m_options.baselinePath.isEmpty()) {
             const record::BaselineRead baseline =
-                record::readBaseline(m_options.baselinePath, m_options.threshold);
+                record::readBaseline(m_options.baselinePath, m_options.threshold, m_options.hours);
             if (!baseline.baseline) {
                 finish(baseline.openFailed ? exitcodes::kCannotOpen : exitcodes::kNotUnderstood,
                        baseline.error);
@@ -156,7 +157,8 @@ bool ScanProgram::openSource()
         }
         source = std::make_unique<PortSource>(m_options, std::make_unique<QtSerialLink>());
     }
-    m_run = std::make_unique<SurveyRun>(std::move(source), channelIndex, m_options.threshold);
+    m_run = std::make_unique<SurveyRun>(std::move(source), channelIndex, m_options.threshold,
+                                        m_options.hours);
     Recorder &recorder = m_run->recorder();
     if (isReplay()) {
         // A replay has time: its records wait for a slow disk rather than fail their file.
@@ -425,6 +427,9 @@ void ScanProgram::finish(int exitCode, const QString &message)
             std::fputs(qPrintable(scanreport::baselineChanges(m_run->statistics(), *m_baseline,
                                                               kChangesShown)),
                        stderr);
+        }
+        for (const QString &line : warningLines(surveyWarnings(m_run->statistics()))) {
+            tell(QStringLiteral("warning: ") + line);
         }
     }
 #ifdef KVT_WITH_MQTT

@@ -91,23 +91,45 @@ QString progressLine(const Progress &progress)
 
 QString statisticsTable(const ChannelStatistics &statistics)
 {
-    const QStringList heads = {QStringLiteral("ch"),        QStringLiteral("MHz"),
-                               QStringLiteral("samples"),   QStringLiteral("min"),
-                               QStringLiteral("mean"),      QStringLiteral("max"),
-                               QStringLiteral("occ %"),     QStringLiteral("bursts"),
-                               QStringLiteral("longest s"), QStringLiteral("last above (UTC)")};
+    const bool noiseRelative = statistics.occupancyThreshold().noiseRelative;
+    QStringList heads = {QStringLiteral("ch"),        QStringLiteral("MHz"),
+                         QStringLiteral("samples"),   QStringLiteral("min"),
+                         QStringLiteral("mean"),      QStringLiteral("max"),
+                         QStringLiteral("occ %"),     QStringLiteral("bursts"),
+                         QStringLiteral("longest s"), QStringLiteral("last above (UTC)"),
+                         QStringLiteral("95 % low"),  QStringLiteral("95 % high"),
+                         QStringLiteral("eff. n"),    QStringLiteral("busy h"),
+                         QStringLiteral("busy %")};
+    if (noiseRelative) {
+        heads.append(QStringLiteral("floor"));
+    }
     QList<QStringList> rows = {heads};
     for (int i = 0; i < MonitorState::kChannelCount; ++i) {
         const ChannelSummary s = statistics.channel(i);
         const bool measured = s.samples > 0;
+        const bool counted = s.hourSamples > 0;
         const QString none = QStringLiteral("-");
-        rows.append({QString::number(channelplan::channelNumber(i)), record::channelMhz(i),
-                     QString::number(s.samples), measured ? QString::number(s.min) : none,
-                     measured ? QString::number(s.mean, 'f', 1) : none,
-                     measured ? QString::number(s.max) : none,
-                     QString::number(s.occupancyPct, 'f', 1), QString::number(s.bursts),
-                     QString::number(static_cast<double>(s.longestBurstMs) / kMsPerSecond, 'f', 3),
-                     s.lastAboveUtcMs ? record::recordTime(*s.lastAboveUtcMs) : none});
+        const auto figure = [](double value) { return QString::number(value, 'f', 1); };
+        QStringList row = {
+            QString::number(channelplan::channelNumber(i)),
+            record::channelMhz(i),
+            QString::number(s.samples),
+            measured ? QString::number(s.min) : none,
+            measured ? figure(s.mean) : none,
+            measured ? QString::number(s.max) : none,
+            figure(s.occupancyPct),
+            QString::number(s.bursts),
+            QString::number(static_cast<double>(s.longestBurstMs) / kMsPerSecond, 'f', 3),
+            s.lastAboveUtcMs ? record::recordTime(*s.lastAboveUtcMs) : none,
+            counted ? figure(s.occupancyLowPct) : none,
+            counted ? figure(s.occupancyHighPct) : none,
+            counted ? figure(s.effectiveSamples) : none,
+            s.busyHour ? QString::number(*s.busyHour) : none,
+            s.busyHour ? figure(s.busyHourOccupancyPct) : none};
+        if (noiseRelative) {
+            row.append(s.noiseFloorDbm ? figure(*s.noiseFloorDbm) : none);
+        }
+        rows.append(row);
     }
     QList<int> widths(heads.size(), 0);
     for (const QStringList &row : rows) {
@@ -131,10 +153,19 @@ QString statisticsTable(const ChannelStatistics &statistics)
                          .arg(s.occupancyPct, 0, 'f', 1)
                          .arg(s.mean, 0, 'f', 1));
     }
-    table += QStringLiteral("Quietest channels (threshold %1 dBm): %2\n")
-                 .arg(statistics.threshold())
-                 .arg(quiet.isEmpty() ? QStringLiteral("none measured")
+    const OccupancyThreshold threshold = statistics.occupancyThreshold();
+    table += QStringLiteral("Quietest channels (threshold %1): %2\n")
+                 .arg(threshold.noiseRelative
+                          ? QStringLiteral("%1 dB above each channel's noise floor, the floor "
+                                           "column")
+                                .arg(threshold.db)
+                          : QStringLiteral("%1 dBm").arg(threshold.dbm),
+                      quiet.isEmpty() ? QStringLiteral("none measured")
                                       : quiet.join(QStringLiteral(", ")));
+    if (!statistics.hours().isAlways()) {
+        table +=
+            QStringLiteral("Readings counted: %1, local time\n").arg(statistics.hours().text());
+    }
     return table;
 }
 

@@ -35,7 +35,8 @@ QString progressLine(const Progress &progress);
 
 QString modeName(std::optional<RadioMode> mode);
 
-// The per-channel statistics as an aligned table, then the five quietest channels.
+// The per-channel statistics as an aligned table with the occupancy's 95 % interval, the
+// effective readings and the busy hour, then the five quietest channels and the hours counted.
 QString statisticsTable(const ChannelStatistics &statistics);
 
 // "Occupancy changed most against the baseline: 12 +35.2 % (4.1 → 39.3), …", the count
