@@ -289,6 +289,14 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <source>Stat&amp;istics</source>
         <translation>統計(&amp;I)</translation>
     </message>
+    <message>
+        <source>&amp;Occupancy</source>
+        <translation>占有率(&amp;O)</translation>
+    </message>
+    <message>
+        <source>&amp;By hour</source>
+        <translation>時間帯別(&amp;B)</translation>
+    </message>
 </context>
 <context>
     <name>BaselineControls</name>
@@ -447,6 +455,89 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     </message>
 </context>
 <context>
+    <name>HoursBox</name>
+    <message>
+        <source>Hours</source>
+        <translation>時間帯</translation>
+    </message>
+    <message>
+        <source>every hour</source>
+        <translation>すべての時間</translation>
+    </message>
+    <message>
+        <source>Only readings in these hours of local time count, in every view and export.
+Days, then a time span; several separated by &apos;;&apos;, e.g.
+Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
+A span whose end is before its start runs past midnight. Empty: every hour.</source>
+        <translation>現地時刻のこの時間帯の測定値だけを、すべての表示と書き出しで数えます。
+曜日、続けて時間帯。複数は &apos;;&apos; で区切ります。例:
+Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
+終了が開始より前の時間帯は深夜 0 時をまたぎます。空欄: すべての時間。</translation>
+    </message>
+    <message>
+        <source>Hou&amp;rs:</source>
+        <translation>時間帯(&amp;R):</translation>
+    </message>
+</context>
+<context>
+    <name>HourMapView</name>
+    <message>
+        <source>Occupancy by hour of the day</source>
+        <translation>時間帯別の占有率</translation>
+    </message>
+    <message>
+        <source>Days</source>
+        <translation>曜日</translation>
+    </message>
+    <message>
+        <source>The days of the week whose hours the map shows</source>
+        <translation>マップに表示する曜日</translation>
+    </message>
+    <message>
+        <source>All days</source>
+        <translation>全曜日</translation>
+    </message>
+    <message>
+        <source>Weekdays</source>
+        <translation>平日</translation>
+    </message>
+    <message>
+        <source>Weekends</source>
+        <translation>週末</translation>
+    </message>
+    <message>
+        <source>&amp;Days:</source>
+        <translation>曜日(&amp;D):</translation>
+    </message>
+    <message>
+        <source>Hours of local time; the busy hour of each channel framed.</source>
+        <translation>現地時刻の時間帯。各チャンネルの最繁時を枠で示します。</translation>
+    </message>
+    <message>
+        <source>Channel %1, %2:00–%3:00</source>
+        <translation>チャンネル %1、%2:00–%3:00</translation>
+    </message>
+    <message>
+        <source>%1 % of %2 readings</source>
+        <translation>%2 件の測定値のうち %1 %</translation>
+    </message>
+    <message>
+        <source>No readings</source>
+        <translation>測定値なし</translation>
+    </message>
+    <message>
+        <source>Busy hour</source>
+        <translation>最繁時</translation>
+    </message>
+</context>
+<context>
+    <name>HourMapPainter</name>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+</context>
+<context>
     <name>OccupancyView</name>
     <message>
         <source>%1 %</source>
@@ -478,6 +569,14 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     <message>
         <source>Occupancy (%)</source>
         <translation>占有率 (%)</translation>
+    </message>
+    <message>
+        <source>95 % interval (%)</source>
+        <translation>95 % 信頼区間 (%)</translation>
+    </message>
+    <message>
+        <source>Busy hour (%)</source>
+        <translation>最繁時 (%)</translation>
     </message>
     <message>
         <source>Bursts</source>

@@ -55,4 +55,9 @@ QRgb colourFor(int dbm)
     return table()[static_cast<std::size_t>(clamped - kLowestDbm)];
 }
 
+QRgb colourForShare(double share)
+{
+    return interpolate(std::clamp(share, 0.0, 1.0));
+}
+
 } // namespace chart::colormap

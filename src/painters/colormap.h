@@ -13,5 +13,8 @@ inline constexpr int kHighestDbm = 10;
 
 // The colour of a level; levels beyond the scale take the colour of its nearer end.
 QRgb colourFor(int dbm);
+// The colour of a share from 0 (the ramp's bottom, as a quiet channel's level) to 1 (its top),
+// for figures drawn in the waterfall's style; shares beyond take the nearer end's colour.
+QRgb colourForShare(double share);
 
 } // namespace chart::colormap

@@ -23,11 +23,6 @@ constexpr int kLegendGap = 6;
 constexpr int kLegendLabelStep = 20; // dB between two legend labels
 constexpr int kLabelMargin = 4;
 
-int columnLeft(const QRect &cells, int index)
-{
-    return cells.left() + cells.width() * index / MonitorState::kChannelCount;
-}
-
 // The y of a level on the legend bar, +10 dBm at the top.
 int legendY(const QRect &bar, int dbm)
 {
@@ -36,6 +31,22 @@ int legendY(const QRect &bar, int dbm)
 }
 
 } // namespace
+
+int channelColumnLeft(const QRect &columns, int index)
+{
+    return columns.left() + columns.width() * index / MonitorState::kChannelCount;
+}
+
+void paintChannelNumbers(QPainter &painter, const QRect &header)
+{
+    for (int index = 0; index < MonitorState::kChannelCount; index += kChannelLabelStep) {
+        const int left = channelColumnLeft(header, index);
+        const int width = channelColumnLeft(header, index + 1) - left;
+        const QRect column(left - width, header.top(), 3 * width, header.height());
+        painter.drawText(column, Qt::AlignCenter,
+                         QString::number(channelplan::channelNumber(index)));
+    }
+}
 
 WaterfallGeometry::WaterfallGeometry(const QRect &paintArea)
     : area(paintArea)
@@ -66,23 +77,11 @@ void WaterfallPainter::paint(const QRect &area, const SweepRows &history, int fi
     m_painter.save();
     m_painter.fillRect(area, m_colours.background);
     m_painter.setPen(m_colours.text);
-    paintChannelNumbers(geometry);
+    paintChannelNumbers(m_painter, geometry.header);
     paintCells(geometry, history, first, rows);
     paintTimes(geometry, history, first, rows);
     paintLegend(geometry);
     m_painter.restore();
-}
-
-void WaterfallPainter::paintChannelNumbers(const WaterfallGeometry &geometry)
-{
-    const QRect &header = geometry.header;
-    for (int index = 0; index < MonitorState::kChannelCount; index += kChannelLabelStep) {
-        const int left = columnLeft(header, index);
-        const int width = columnLeft(header, index + 1) - left;
-        const QRect column(left - width, header.top(), 3 * width, header.height());
-        m_painter.drawText(column, Qt::AlignCenter,
-                           QString::number(channelplan::channelNumber(index)));
-    }
 }
 
 void WaterfallPainter::paintCells(const WaterfallGeometry &geometry, const SweepRows &history,

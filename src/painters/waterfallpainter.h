@@ -28,6 +28,11 @@ struct WaterfallGeometry
     QRect legend;
 };
 
+// The left edge of a channel's column in an area that holds every channel side by side.
+[[nodiscard]] int channelColumnLeft(const QRect &columns, int index);
+// Every fourth channel's number, centred over its column, in the painter's pen.
+void paintChannelNumbers(QPainter &painter, const QRect &header);
+
 // The foreground and background the labels are written in.
 struct WaterfallColours
 {
@@ -50,7 +55,6 @@ public:
                Qt::TimeSpec clock = Qt::LocalTime);
 
 private:
-    void paintChannelNumbers(const WaterfallGeometry &geometry);
     void paintCells(const WaterfallGeometry &geometry, const SweepRows &history, int firstAge,
                     int rows);
     void paintTimes(const WaterfallGeometry &geometry, const SweepRows &history, int firstAge,

@@ -1,10 +1,12 @@
 // The history beside the monitor window, fed through the window's own sweep engine: the ring of
 // sweeps, run separators, occupancy and statistics, and the main window's shortcuts.
 #include "engine/alarm/alarmwatch.h"
+#include "engine/history/hourgrid.h"
 #include "engine/history/sweephistory.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/record/outputfile.h"
 #include "painters/waterfallpainter.h"
+#include "painters/hourmappainter.h"
 #include "programs/monitor/alarmstore.h"
 #include "programs/monitor/monitorprogram.h"
 #include "programs/monitor/translations.h"
@@ -12,6 +14,7 @@
 #include "windows/history/alarmspane.h"
 #include "windows/history/helpwindow.h"
 #include "windows/history/historywindow.h"
+#include "windows/history/hourmapview.h"
 #include "windows/history/occupancyview.h"
 #include "windows/history/statisticsmodel.h"
 #include "windows/history/waterfallview.h"
@@ -25,12 +28,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStyleOptionHeader>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -70,6 +75,20 @@ QList<int> sectionSizes(const QHeaderView &header)
         sizes.append(header.sectionSize(section));
     }
     return sizes;
+}
+
+// Whether a local time falls in the hours `from` to `to` of the given days (1 Monday to 7
+// Sunday); a span that ends before it starts runs into the next day.
+bool inHours(qint64 utcMs, const QList<int> &days, int from, int to)
+{
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(utcMs, Qt::LocalTime);
+    const int day = local.date().dayOfWeek();
+    const int hour = local.time().hour();
+    if (to > from) {
+        return days.contains(day) && hour >= from && hour < to;
+    }
+    return (days.contains(day) && hour >= from) ||
+           (days.contains(day == 1 ? 7 : day - 1) && hour < to);
 }
 
 // Pixels in the alarm marks' colour.
@@ -309,6 +328,192 @@ private Q_SLOTS:
         QTest::keyClick(waterfall, Qt::Key_Escape);
         QCOMPARE(channel12(StatisticsModel::Occupancy), QStringLiteral("50.0"));
         QVERIFY(span->text().isEmpty());
+    }
+
+    // The hours typed in the box restrict the table and the statistics export to readings inside
+    // them, as counted here; an entry that cannot be read says why and changes nothing.
+    void hoursBoxRestrictsTheFigures_data()
+    {
+        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QList<int>>("days"); // empty: refused
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        const QList<int> week{1, 2, 3, 4, 5, 6, 7};
+        QTest::newRow("office hours")
+            << "Mon-Fri 08:00-18:00" << QList<int>{1, 2, 3, 4, 5} << 8 << 18;
+        QTest::newRow("weekend") << "Sat,Sun 00:00-24:00" << QList<int>{6, 7} << 0 << 24;
+        QTest::newRow("every night") << "22:00-06:00" << week << 22 << 6;
+        QTest::newRow("Friday night into Saturday")
+            << "Fri 20:00-02:00" << QList<int>{5} << 20 << 2;
+        QTest::newRow("no such hour") << "Mon-Fri 08:00-25:00" << QList<int>{} << 0 << 0;
+        QTest::newRow("no such day") << "Moonday 08:00-10:00" << QList<int>{} << 0 << 0;
+        QTest::newRow("no span") << "Mon-Fri" << QList<int>{} << 0 << 0;
+    }
+    void hoursBoxRestrictsTheFigures()
+    {
+        QFETCH(QString, spec);
+        QFETCH(QList<int>, days);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        // Friday 00:00 UTC to Monday noon, a sweep every 20 minutes; channel 12 busy every third
+        // sweep and through the morning.
+        const qint64 friday =
+            QDateTime(QDate(2026, 12, 4), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+        const QString path = m_dir.filePath(QStringLiteral("hours.csv"));
+        QFile::remove(path);
+        int inside = 0;
+        int busyInside = 0;
+        {
+            OutputFile file(path, RecordFormat::Csv);
+            QVERIFY(file.open());
+            for (int n = 0; n < 84 * 3; ++n) {
+                SweepRecord sweep = sweepAt(friday + n * 20 * 60 * 1000LL);
+                sweep.sweep = n + 1;
+                sweep.dbm.fill(-120);
+                const int hour = QDateTime::fromMSecsSinceEpoch(sweep.utcMs).time().hour();
+                const bool busy = n % 3 == 0 || (hour >= 7 && hour < 11);
+                sweep.dbm[5] = qint16(busy ? -60 : -120);
+                QVERIFY(file.write(sweep));
+                const bool counted = inHours(sweep.utcMs, days, from, to);
+                inside += counted ? 1 : 0;
+                busyInside += counted && busy ? 1 : 0;
+            }
+        }
+        const QString exportPath = m_dir.filePath(QStringLiteral("summary.csv"));
+        m_program->setSavePathChooser([exportPath](QWidget *, const QString &, const QString &,
+                                                   const QString &) { return exportPath; });
+        m_program->showHistory();
+        HistoryWindow *window = m_program->historyWindow();
+        window->openRecording(path);
+        QTRY_VERIFY(!window->isLoading());
+        const QAbstractItemModel *model =
+            window->findChild<QTableView *>(QStringLiteral("statistics"))->model();
+        const QString whole = model->index(5, StatisticsModel::Occupancy).data().toString();
+
+        auto *box = window->findChild<QLineEdit *>(QStringLiteral("hours"));
+        box->setFocus();
+        QTest::keyClicks(box, spec);
+        QTest::keyClick(box, Qt::Key_Return);
+        auto *error = window->findChild<QLabel *>(QStringLiteral("hoursError"));
+        QString reason;
+        QCOMPARE(HourWindows::parse(spec, &reason).has_value(), !days.isEmpty());
+        QCOMPARE(error->isVisibleTo(window), days.isEmpty());
+        QCOMPARE(error->text(), reason);
+        const QString expected =
+            days.isEmpty() ? whole : QString::number(100.0 * busyInside / inside, 'f', 1);
+        QCOMPARE(model->index(5, StatisticsModel::Occupancy).data().toString(), expected);
+
+        const QList<QAction *> actions = window->findChildren<QAction *>();
+        (*std::find_if(actions.cbegin(), actions.cend(), [](QAction *action) {
+            return action->text() == QStringLiteral("&Export statistics (CSV)…");
+        }))->trigger();
+        QFile summary(exportPath);
+        QVERIFY(summary.open(QIODevice::ReadOnly));
+        const QList<QByteArray> header = summary.readLine().trimmed().split(',');
+        QList<QByteArray> row;
+        for (int line = 0; line <= 5; ++line) {
+            row = summary.readLine().trimmed().split(',');
+        }
+        QCOMPARE(QString::number(row.at(header.indexOf("occupancy_pct")).toDouble(), 'f', 1),
+                 expected);
+    }
+
+    // Each bar's whisker runs from the low to the high end of its interval; a channel without
+    // readings has none.
+    void whiskersSpanTheInterval_data()
+    {
+        QTest::addColumn<int>("busy"); // of 60 readings, busy first
+        QTest::newRow("none busy") << 0;
+        QTest::newRow("one busy") << 1;
+        QTest::newRow("half busy") << 30;
+        QTest::newRow("all busy") << 60;
+    }
+    void whiskersSpanTheInterval()
+    {
+        QFETCH(int, busy);
+        ChannelStatistics statistics;
+        for (int n = 0; n < 60; ++n) {
+            // Spread evenly, so that the readings look independent.
+            const bool on = n * busy / 60 != (n + 1) * busy / 60;
+            statistics.addReading(
+                Reading{3, qint16(on ? -60 : -120), kStartMs + n * kSweepMs, RadioMode::Fsk});
+        }
+        const ChannelSummary summary = statistics.channel(3);
+        QCOMPARE(qRound64(summary.occupancyPct * 60 / 100), busy);
+        OccupancyView view(statistics);
+        view.resize(800, 240);
+        const QImage image = view.grab().toImage();
+        const QRect plot = view.plotArea();
+        const QColor whisker = view.palette().color(QPalette::Text);
+        const auto span = [&](int index) {
+            QList<int> ys;
+            for (int y = plot.top(); y <= plot.bottom(); ++y) {
+                if (image.pixelColor(OccupancyView::barCentre(plot, index), y) == whisker) {
+                    ys.append(y);
+                }
+            }
+            return ys;
+        };
+        const QList<int> drawn = span(3);
+        QVERIFY(!drawn.isEmpty());
+        QCOMPARE(drawn.first(), OccupancyView::percentY(plot, summary.occupancyHighPct));
+        QCOMPARE(drawn.last(), OccupancyView::percentY(plot, summary.occupancyLowPct));
+        QCOMPARE(drawn.size(), drawn.last() - drawn.first() + 1);
+        QVERIFY(span(4).isEmpty());
+    }
+
+    // The heat map paints each cell in the colour of its occupancy, a quiet channel's in the
+    // ramp's bottom colour, and frames the busy hour of the days chosen only.
+    void hourMapColoursAndMarksTheBusyHour_data()
+    {
+        QTest::addColumn<int>("selection"); // DaySelection
+        QTest::addColumn<int>("busyHour");
+        QTest::addColumn<int>("busyOf20");
+        QTest::newRow("weekdays") << int(DaySelection::Weekdays) << 9 << 15;
+        QTest::newRow("weekends") << int(DaySelection::Weekends) << 21 << 4;
+        QTest::newRow("all days") << int(DaySelection::AllDays) << 9 << 15;
+    }
+    void hourMapColoursAndMarksTheBusyHour()
+    {
+        QFETCH(int, selection);
+        QFETCH(int, busyHour);
+        QFETCH(int, busyOf20);
+        // Channel 8 busy 15 of 20 at 09 on weekdays, 4 of 20 at 21 on weekends, 1 of 20 at
+        // other hours; channel 30 never.
+        HourOfDayMap map;
+        for (int hour = 0; hour < 24; ++hour) {
+            for (const DayType day : {DayType::Weekday, DayType::Weekend}) {
+                int busy = 1;
+                busy = hour == 9 && day == DayType::Weekday ? 15 : busy;
+                busy = hour == 21 && day == DayType::Weekend ? 4 : busy;
+                for (int n = 0; n < 20; ++n) {
+                    map.add(1, hour, day, n < busy);
+                    map.add(23, hour, day, false);
+                }
+            }
+        }
+        const HourGrid grid(map, static_cast<DaySelection>(selection));
+        QImage image(900, 400, QImage::Format_RGB32);
+        QPainter painter(&image);
+        chart::HourMapPainter(painter, {Qt::white, Qt::black, Qt::gray}).paint(image.rect(), grid);
+        painter.end();
+        const chart::HourMapGeometry geometry(image.rect());
+        const auto pixel = [&](int index, int hour, bool corner) {
+            const QRect cell = geometry.cell(index, hour);
+            return image.pixelColor(corner ? cell.topLeft() : cell.center());
+        };
+        const double days = selection == int(DaySelection::AllDays) ? 2.0 : 1.0;
+        const double percent = selection == int(DaySelection::AllDays)
+                                   ? 100.0 * (busyOf20 + 1) / (20 * days)
+                                   : 100.0 * busyOf20 / 20;
+        QCOMPARE(pixel(1, busyHour, false), chart::HourMapPainter::cellColour(percent));
+        QVERIFY(pixel(1, busyHour, true) != pixel(1, busyHour, false));
+        const int other = (busyHour + 5) % 24;
+        QCOMPARE(pixel(1, other, true), pixel(1, other, false));
+        QCOMPARE(pixel(23, busyHour, false), chart::HourMapPainter::cellColour(0.0));
+        QCOMPARE(pixel(23, other, false), chart::HourMapPainter::cellColour(0.0));
+        // Never busy: no hour framed.
+        QCOMPARE(pixel(23, 0, true), pixel(23, 0, false));
     }
 
     // Each export of the File menu goes through the one export path: the file chosen is
@@ -571,6 +776,8 @@ private Q_SLOTS:
         QCOMPARE(action("openRecording"), QStringLiteral("記録を開く(&O)…"));
         QCOMPARE(action("compareWith"), QStringLiteral("比較対象(&P)…"));
         QCOMPARE(action("exportTraceMedian"), QStringLiteral("中央値(&D)…"));
+        QCOMPARE(window->findChild<QTabWidget *>(QStringLiteral("occupancyViews"))->tabText(1),
+                 QStringLiteral("時間帯別(&B)"));
         QLocale::setDefault(QLocale::c());
         for (QTranslator *translator :
              QCoreApplication::instance()->findChildren<QTranslator *>()) {

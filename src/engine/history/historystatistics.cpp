@@ -27,6 +27,12 @@ void HistoryStatistics::setThreshold(qint16 thresholdDbm)
     recount();
 }
 
+void HistoryStatistics::setHours(const HourWindows &hours)
+{
+    m_statistics.setHours(hours);
+    recount();
+}
+
 void HistoryStatistics::forgetDroppedRows()
 {
     if (m_rowsDropped) {

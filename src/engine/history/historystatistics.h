@@ -10,8 +10,8 @@ class SweepHistory;
 struct HistoryRow;
 
 // The recording engine's per-channel figures over the sweeps the history holds. New sweeps
-// are added as they come; a new threshold or a cleared history counts the held rows afresh,
-// and so, at most once a minute, do rows leaving the ring, so that old sweeps fade out
+// are added as they come; a new threshold, other hours or a cleared history counts the held rows
+// afresh, and so, at most once a minute, do rows leaving the ring, so that old sweeps fade out
 // without a recount per sweep.
 class HistoryStatistics : public QObject
 {
@@ -24,6 +24,8 @@ public:
 
     void setThreshold(qint16 thresholdDbm);
     [[nodiscard]] qint16 threshold() const { return m_statistics.threshold(); }
+    // Only readings in these hours count; the held rows are counted afresh.
+    void setHours(const HourWindows &hours);
     [[nodiscard]] const ChannelStatistics &statistics() const { return m_statistics; }
     // Recounts now if rows have left the ring since the last count, for an exact export.
     void forgetDroppedRows();

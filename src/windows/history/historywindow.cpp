@@ -8,6 +8,8 @@
 #include "windows/history/exportcontrols.h"
 #include "windows/history/historysource.h"
 #include "windows/history/loadprogress.h"
+#include "windows/history/hourmapview.h"
+#include "windows/history/hoursbox.h"
 #include "windows/history/monitoractions.h"
 #include "windows/history/occupancyview.h"
 #include "windows/history/recordingcontrols.h"
@@ -116,14 +118,21 @@ QWidget *HistoryWindow::buildCentralWidget()
     auto *thresholdRow = new QHBoxLayout;
     thresholdRow->addWidget(thresholdLabel);
     thresholdRow->addWidget(m_threshold);
-    thresholdRow->addStretch();
+    m_hours = new HoursBox;
+    thresholdRow->addWidget(m_hours, 1);
 
     m_occupancy = new OccupancyView(m_statistics.statistics());
+    m_byHour = new HourMapView(m_statistics.statistics());
+    auto *views = new QTabWidget;
+    views->setObjectName(QStringLiteral("occupancyViews"));
+    views->setDocumentMode(true);
+    views->addTab(m_occupancy, tr("&Occupancy"));
+    views->addTab(m_byHour, tr("&By hour"));
     auto *occupancyPanel = new QWidget;
     auto *occupancyLayout = new QVBoxLayout(occupancyPanel);
     occupancyLayout->setContentsMargins(0, 0, 0, 0);
     occupancyLayout->addLayout(thresholdRow);
-    occupancyLayout->addWidget(m_occupancy, 1);
+    occupancyLayout->addWidget(views, 1);
 
     m_model = new StatisticsModel(m_statistics.statistics(), this);
     m_table = new StatisticsTable(m_model);
@@ -260,6 +269,10 @@ void HistoryWindow::connectHandlers()
         m_statistics.setThreshold(static_cast<qint16>(dbm));
         recount();
     });
+    connect(m_hours, &HoursBox::changed, this, [this](const HourWindows &hours) {
+        m_statistics.setHours(hours);
+        recount();
+    });
     connect(m_utc, &QAction::toggled, this, &HistoryWindow::setClock);
     connect(m_source, &HistorySource::changed, this, &HistoryWindow::showSource);
     connect(m_source, &HistorySource::failed, this, &HistoryWindow::warn);
@@ -292,6 +305,7 @@ void HistoryWindow::refreshFigures()
 {
     m_model->refresh();
     m_occupancy->update();
+    m_byHour->update();
     showSpan();
     m_rate->setText(
         tr("%1 sweeps/s")
@@ -368,10 +382,12 @@ void HistoryWindow::recount()
     m_spanCounted = span.has_value() || !m_source->showsLive();
     if (m_spanCounted) {
         m_spanStatistics = ChannelStatistics(m_statistics.threshold());
+        m_spanStatistics.setHours(m_statistics.statistics().hours());
         m_spanSweeps = m_source->count(m_spanStatistics, span);
     }
     m_model->setStatistics(shownStatistics());
     m_occupancy->setStatistics(shownStatistics());
+    m_byHour->setStatistics(shownStatistics());
     refreshFigures();
 }
 

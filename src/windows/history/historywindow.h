@@ -10,6 +10,8 @@ class ExportControls;
 class HistorySource;
 class HistoryStatistics;
 class LoadProgress;
+class HourMapView;
+class HoursBox;
 class MonitorActions;
 class OccupancyView;
 class QAction;
@@ -28,9 +30,11 @@ class SweepHistory;
 class WaterfallView;
 
 // The history beside the monitor window: the waterfall of the held sweeps, occupancy per
-// channel with its threshold, the per-channel statistics, and recording to a file. It shows
-// the live history or a recording opened again; a span dragged across the waterfall narrows
-// the figures and exports to it, and another survey can be set beside them as a baseline.
+// The history beside the monitor window: the waterfall of the held sweeps, occupancy per
+// channel with its threshold and by hour of the day, the per-channel statistics, and recording
+// to a file. It shows the live history or a recording opened again; a span dragged across the
+// waterfall and the hours of the week that count narrow the figures and exports to them, and
+// another survey can be set beside them as a baseline.
 // The waterfall and the occupancy take the whole width; the table shares the lower part with
 // other views as tabs, and panes kept for when they are wanted open as docks from the View
 // menu. The user's arrangement of it all is kept for the next start.
@@ -109,6 +113,8 @@ private:
     QTabWidget *m_views = nullptr;
     WaterfallView *m_waterfall = nullptr;
     OccupancyView *m_occupancy = nullptr;
+    HourMapView *m_byHour = nullptr;
+    HoursBox *m_hours = nullptr;
     QSpinBox *m_threshold = nullptr;
     StatisticsModel *m_model = nullptr;
     StatisticsTable *m_table = nullptr;

@@ -16,6 +16,16 @@ namespace {
 constexpr int kPercentStep = 25;
 constexpr int kChannelLabelStep = 4;
 constexpr int kBarGap = 2;
+// Each side of a whisker's cap, as a share of the bar's width.
+constexpr int kCapDivisor = 4;
+
+// The same columns as the waterfall above, whose scroll bar takes room at the right, so that a
+// channel lines up in both.
+chart::WaterfallGeometry geometryOf(const QWidget &view)
+{
+    const int scrollBar = view.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &view);
+    return chart::WaterfallGeometry(view.rect().adjusted(0, 0, -scrollBar, 0));
+}
 
 } // namespace
 
@@ -57,6 +67,44 @@ void OccupancyView::setRaised(const QList<int> &indices)
     }
 }
 
+QRect OccupancyView::plotArea() const
+{
+    // Room below the 0 % line for the half of its label that reaches under it.
+    return geometryOf(*this).cells.adjusted(0, 0, 0, -fontMetrics().height() / 2);
+}
+
+int OccupancyView::percentY(const QRect &plot, double percent)
+{
+    // 100 % on the plot's top line, not above it.
+    return plot.bottom() - static_cast<int>(std::lround(percent * (plot.height() - 1) / 100.0));
+}
+
+int OccupancyView::barCentre(const QRect &plot, int index)
+{
+    const int left = plot.left() + plot.width() * index / MonitorState::kChannelCount;
+    const int right = plot.left() + plot.width() * (index + 1) / MonitorState::kChannelCount;
+    return (left + right) / 2;
+}
+
+// How sure the bar is: a line over its 95 % interval, capped at both ends.
+void OccupancyView::paintWhisker(QPainter &painter, const QRect &plot,
+                                 const ChannelSummary &summary) const
+{
+    if (summary.hourSamples == 0) {
+        return;
+    }
+    const int x = barCentre(plot, summary.index);
+    const int cap = std::max(1, plot.width() / MonitorState::kChannelCount / kCapDivisor);
+    const int high = percentY(plot, summary.occupancyHighPct);
+    const int low = percentY(plot, summary.occupancyLowPct);
+    painter.save();
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawLine(x, high, x, low);
+    painter.drawLine(x - cap, high, x + cap, high);
+    painter.drawLine(x - cap, low, x + cap, low);
+    painter.restore();
+}
+
 void OccupancyView::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
@@ -64,15 +112,11 @@ void OccupancyView::paintEvent(QPaintEvent * /*event*/)
     painter.fillRect(rect(), colours.color(QPalette::Base));
     painter.setPen(colours.color(QPalette::Text));
 
-    // The same columns as the waterfall above, whose scroll bar takes room at the right, so
-    // that a channel lines up in both.
-    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    const chart::WaterfallGeometry geometry(rect().adjusted(0, 0, -scrollBar, 0));
+    const chart::WaterfallGeometry geometry = geometryOf(*this);
     const int textHeight = fontMetrics().height();
-    // Room below the 0 % line for the half of its label that reaches under it.
-    const QRect plot = geometry.cells.adjusted(0, 0, 0, -textHeight / 2);
+    const QRect plot = plotArea();
     for (int percent = 0; percent <= 100; percent += kPercentStep) {
-        const int y = plot.bottom() - percent * plot.height() / 100;
+        const int y = percentY(plot, percent);
         painter.setPen(colours.color(QPalette::Mid));
         painter.drawLine(plot.left(), y, plot.right(), y);
         painter.setPen(colours.color(QPalette::Text));
@@ -85,7 +129,8 @@ void OccupancyView::paintEvent(QPaintEvent * /*event*/)
     for (int index = 0; index < MonitorState::kChannelCount; ++index) {
         const int left = plot.left() + plot.width() * index / MonitorState::kChannelCount;
         const int right = plot.left() + plot.width() * (index + 1) / MonitorState::kChannelCount;
-        const double percent = statistics.channel(index).occupancyPct;
+        const ChannelSummary summary = statistics.channel(index);
+        const double percent = summary.occupancyPct;
         const int height = static_cast<int>(std::lround(percent * plot.height() / 100.0));
         const bool raised = m_raised.contains(index);
         painter.fillRect(left + kBarGap / 2, plot.bottom() + 1 - height, right - left - kBarGap,
@@ -107,6 +152,7 @@ void OccupancyView::paintEvent(QPaintEvent * /*event*/)
                              right - left - kBarGap - 1, std::max(0, was - 1));
             painter.restore();
         }
+        paintWhisker(painter, plot, summary);
         if (index % kChannelLabelStep == 0) {
             painter.drawText(QRect(left - 20, geometry.header.top(), right - left + 40,
                                    geometry.header.height()),

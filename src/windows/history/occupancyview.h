@@ -4,9 +4,12 @@
 #include <QWidget>
 
 class ChannelStatistics;
+class QPainter;
 struct Baseline;
+struct ChannelSummary;
 
-// Occupancy per channel, as bars from 0 to 100 %; a baseline's occupancy as outlines.
+// Occupancy per channel, as bars from 0 to 100 % with their 95 % interval as whiskers; a
+// baseline's occupancy as outlines.
 class OccupancyView : public QWidget
 {
     Q_OBJECT
@@ -21,6 +24,12 @@ public:
     // Channel indices with an alarm raised now: their bars in the alarm colour, marked on top.
     void setRaised(const QList<int> &indices);
 
+    // Where the bars stand, and the height of a percentage in it.
+    [[nodiscard]] QRect plotArea() const;
+    [[nodiscard]] static int percentY(const QRect &plot, double percent);
+    // The x of the middle of a channel's bar.
+    [[nodiscard]] static int barCentre(const QRect &plot, int index);
+
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;
 
@@ -28,6 +37,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void paintWhisker(QPainter &painter, const QRect &plot, const ChannelSummary &summary) const;
+
     const ChannelStatistics *m_statistics = nullptr;
     const Baseline *m_baseline = nullptr;
     QList<int> m_raised;

@@ -33,6 +33,8 @@ QVariant displayed(const ChannelSummary &summary, int column, Qt::TimeSpec clock
     if (summary.samples == 0) {
         return {};
     }
+    // Outside the hours that count, nothing was counted either.
+    const bool counted = summary.hourSamples > 0;
     switch (column) {
     case StatisticsModel::Min:
         return summary.min;
@@ -41,7 +43,22 @@ QVariant displayed(const ChannelSummary &summary, int column, Qt::TimeSpec clock
     case StatisticsModel::Max:
         return summary.max;
     case StatisticsModel::Occupancy:
-        return QString::number(summary.occupancyPct, 'f', 1);
+        return counted ? QString::number(summary.occupancyPct, 'f', 1) : QVariant();
+    case StatisticsModel::OccupancyInterval:
+        if (!counted) {
+            return {};
+        }
+        return QStringLiteral("%1–%2")
+            .arg(summary.occupancyLowPct, 0, 'f', 1)
+            .arg(summary.occupancyHighPct, 0, 'f', 1);
+    case StatisticsModel::BusyHour:
+        // A channel never busy has no busy hour, whatever hour comes first.
+        if (!summary.busyHour || summary.busyHourOccupancyPct <= 0.0) {
+            return {};
+        }
+        return QStringLiteral("%1:00 (%2)")
+            .arg(*summary.busyHour, 2, 10, QLatin1Char('0'))
+            .arg(summary.busyHourOccupancyPct, 0, 'f', 1);
     case StatisticsModel::Bursts:
         return summary.bursts;
     case StatisticsModel::LongestBurst:
@@ -71,6 +88,10 @@ QVariant sortKey(const ChannelSummary &summary, int column)
         return summary.max;
     case StatisticsModel::Occupancy:
         return summary.occupancyPct;
+    case StatisticsModel::OccupancyInterval:
+        return summary.occupancyLowPct;
+    case StatisticsModel::BusyHour:
+        return summary.busyHourOccupancyPct;
     case StatisticsModel::Bursts:
         return summary.bursts;
     case StatisticsModel::LongestBurst:
@@ -186,6 +207,10 @@ QVariant StatisticsModel::headerData(int section, Qt::Orientation orientation, i
         return tr("Max (dBm)");
     case Occupancy:
         return tr("Occupancy (%)");
+    case OccupancyInterval:
+        return tr("95 % interval (%)");
+    case BusyHour:
+        return tr("Busy hour (%)");
     case Bursts:
         return tr("Bursts");
     case LongestBurst:

@@ -7,7 +7,8 @@ struct ChannelSummary;
 class ChannelStatistics;
 struct Baseline;
 
-// The per-channel statistics as a table, one row per channel; with a baseline, its occupancy
+// The per-channel statistics as a table, one row per channel, occupancy with its 95 % interval
+// and busy hour among them; with a baseline, its occupancy
 // and mean and the changes since follow. Qt::UserRole holds each cell's value as a number, for
 // sorting.
 class StatisticsModel : public QAbstractTableModel
@@ -22,6 +23,8 @@ public:
         Mean,
         Max,
         Occupancy,
+        OccupancyInterval,
+        BusyHour,
         Bursts,
         LongestBurst,
         LastAbove,
