@@ -14,6 +14,7 @@ namespace {
 constexpr qint64 kWidestCount = 99'999;
 constexpr qint64 kWidestBurstMs = 99'999'900;
 constexpr double kWidestChange = -150.0;
+constexpr int kLastHour = 23;
 constexpr double kFullPct = 100.0;
 
 QString comparedText(double value, bool change)
@@ -242,7 +243,12 @@ QString StatisticsModel::widestText(int column)
     widest.samples = 1;
     widest.min = widest.max = static_cast<qint16>(chart::colormap::kLowestDbm);
     widest.mean = chart::colormap::kLowestDbm;
+    widest.hourSamples = 1;
     widest.occupancyPct = kFullPct;
+    widest.occupancyLowPct = kFullPct;
+    widest.occupancyHighPct = kFullPct;
+    widest.busyHour = kLastHour;
+    widest.busyHourOccupancyPct = kFullPct;
     widest.bursts = kWidestCount;
     widest.longestBurstMs = kWidestBurstMs;
     widest.lastAboveUtcMs = 0;
