@@ -104,6 +104,8 @@ void AlarmCommands::start(const AlarmEvent &event)
     job = {process, QDeadlineTimer(kKillAfter), {}, std::nullopt};
     auto *killTimer = new QTimer(process);
     killTimer->setSingleShot(true);
+    // A coarse timer may fire up to 5 % early: the command would be killed before its time.
+    killTimer->setTimerType(Qt::PreciseTimer);
     const QByteArray input = alarms::eventJson(event) + '\n';
     connect(process, &QProcess::started, this, [process, input, killTimer, &job] {
         process->write(input);
