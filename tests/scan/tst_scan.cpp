@@ -78,12 +78,13 @@ private Q_SLOTS:
         QTest::newRow("jsonl, LoRa") << 3 << "--format jsonl -n 2" << 0 << -100 << 2 << 0 << "LoRa";
         QTest::newRow("jsonl, Air Monitor, jitter")
             << 4 << "--format jsonl -n 3" << 2 << -100 << 3 << 0 << "AirMonitor";
-        QTest::newRow("channel 46 for 2 s")
-            << 4 << "--channel 46 -t 2s" << 0 << -100 << -1 << 20 << "46,429.7375";
-        QTest::newRow("channel 7 for 0.03 min")
-            << 1 << "--channel 7 -t 0.03m" << 0 << -100 << -1 << 18 << "7,429.2500";
-        QTest::newRow("threshold on a carrier for 0.001 h")
-            << 1 << "--threshold -85 -t 0.001h" << 0 << -85 << -1 << 36 << "";
+        // Long enough for a reading or a sweep on a busy machine.
+        QTest::newRow("channel 46 for 6 s")
+            << 4 << "--channel 46 -t 6s" << 0 << -100 << -1 << 60 << "46,429.7375";
+        QTest::newRow("channel 7 for 0.1 min")
+            << 1 << "--channel 7 -t 0.1m" << 0 << -100 << -1 << 60 << "7,429.2500";
+        QTest::newRow("threshold on a carrier for 0.004 h")
+            << 1 << "--threshold -85 -t 0.004h" << 0 << -85 << -1 << 144 << "";
     }
     void recordsWhatWasMeasured()
     {
@@ -481,7 +482,7 @@ private Q_SLOTS:
             ": the module stopped answering: no reading for 1 s");
         row("full disk", "--mode 04", "-o /dev/full PORT", 1, "/dev/full: No space left on device");
         // A reader that never reads: the writer blocks for ever once the pipe is full.
-        row("rows lost at shutdown", "--mode 04 --baud 0", "-q --channel 20 -t 3 -o FIFO PORT", 1,
+        row("rows lost at shutdown", "--mode 04 --baud 0", "-q --channel 20 -t 6 -o FIFO PORT", 1,
             "FIFO: rows not written within 2 s: ");
         // Usage errors one by one: tst_scanoptions.
         row("unknown option", "", "--bogus PORT", 2, "Unknown option 'bogus'");
@@ -502,11 +503,16 @@ private Q_SLOTS:
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
         QVERIFY(reader >= 0);
+        // Full before the run: its rows wait however slowly they come.
+        const int filler = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        while (::write(filler, QByteArray(4096, '\n').constData(), 4096) > 0) {
+        }
         arguments.replace("FIFO", fifo);
         message.replace("FIFO", fifo);
         scan.start(args(arguments.replace("PORT", sim.devicePath().isEmpty() ? QStringLiteral("x")
                                                                              : sim.devicePath())));
         const bool finished = scan.finish();
+        ::close(filler);
         ::close(reader);
         QVERIFY(finished);
         QCOMPARE(scan.process.exitCode(), exitCode);

@@ -188,7 +188,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!alive(child), kFinishMs);
         // The sweeps kept their pace while the command hung.
         const QList<QByteArray> rows = lines(scan.path("run.csv"));
-        QVERIFY2(rows.size() > 10, scan.said.constData());
+        QVERIFY2(rows.size() > 3, scan.said.constData());
         for (int row = 2; row < rows.size(); ++row) {
             const auto time = [&](int r) {
                 return QDateTime::fromString(rows[r].split(',')[0], Qt::ISODateWithMs);
