@@ -96,46 +96,31 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected"); // first-last above clear for clear-for, or error
-        QTest::newRow("one channel") << "ch=30,above=-90"
-                                     << "30-30 -90 -93 0 5000";
-        QTest::newRow("all, noise") << "ch=all,above=noise+10,for=2s"
-                                    << "7-46 n10 n7 2000 5000";
-        QTest::newRow("range, all keys") << "ch=7-12,above=-85.5,clear=-95,clear-for=500ms,for=1m"
-                                         << "7-12 -85.5 -95 60000 500";
-        QTest::newRow("spaces, noise below") << " ch = 30 , above = noise-3 "
-                                             << "30-30 n-3 n-6 0 5000";
-        QTest::newRow("fixed clear, noise raise") << "ch=30,above=noise+6,clear=-110"
-                                                  << "30-30 n6 -110 0 5000";
-        QTest::newRow("empty") << ""
-                               << "\"\" is not KEY=VALUE";
-        QTest::newRow("trailing comma") << "ch=30,above=-90,"
-                                        << "\"\" is not KEY=VALUE";
-        QTest::newRow("no level") << "ch=30"
-                                  << "both needed";
-        QTest::newRow("no channel") << "above=-90"
-                                    << "both needed";
-        QTest::newRow("below the plan") << "ch=6,above=-90"
-                                        << "ch=6 is not";
-        QTest::newRow("above the plan") << "ch=40-47,above=-90"
-                                        << "ch=40-47 is not";
-        QTest::newRow("backwards range") << "ch=20-10,above=-90"
-                                         << "ch=20-10 is not";
-        QTest::newRow("three ends") << "ch=8-9-10,above=-90"
-                                    << "ch=8-9-10 is not";
-        QTest::newRow("word level") << "ch=30,above=loud"
-                                    << "above=loud is not a level";
-        QTest::newRow("noise without sign") << "ch=30,above=noise10"
-                                            << "above=noise10 is not";
-        QTest::newRow("negative time") << "ch=30,above=-90,for=-1s"
-                                       << "for=-1s is not a time";
-        QTest::newRow("unknown unit") << "ch=30,above=-90,clear-for=5x"
-                                      << "clear-for=5x is not";
-        QTest::newRow("clear above raise") << "ch=30,above=-90,clear=-80"
-                                           << "must not be above";
-        QTest::newRow("unknown key") << "ch=30,above=-90,colour=red"
-                                     << "unknown key \"colour\"";
-        QTest::newRow("key twice") << "ch=30,ch=31,above=-90"
-                                   << "ch is given twice";
+        const auto row = [](const char *name, const char *text, const char *expected) {
+            QTest::newRow(name) << text << expected;
+        };
+        row("one channel", "ch=30,above=-90", "30-30 -90 -93 0 5000");
+        row("bare seconds", "ch=30,above=-90,for=5", "30-30 -90 -93 5000 5000");
+        row("all, noise", "ch=all,above=noise+10,for=2s", "7-46 n10 n7 2000 5000");
+        row("range, all keys", "ch=7-12,above=-85.5,clear=-95,clear-for=500ms,for=1m",
+            "7-12 -85.5 -95 60000 500");
+        row("spaces, noise below", " ch = 30 , above = noise-3 ", "30-30 n-3 n-6 0 5000");
+        row("fixed clear, noise raise", "ch=30,above=noise+6,clear=-110", "30-30 n6 -110 0 5000");
+        row("empty", "", "\"\" is not KEY=VALUE");
+        row("trailing comma", "ch=30,above=-90,", "\"\" is not KEY=VALUE");
+        row("no level", "ch=30", "both needed");
+        row("no channel", "above=-90", "both needed");
+        row("below the plan", "ch=6,above=-90", "ch=6 is not");
+        row("above the plan", "ch=40-47,above=-90", "ch=40-47 is not");
+        row("backwards range", "ch=20-10,above=-90", "ch=20-10 is not");
+        row("three ends", "ch=8-9-10,above=-90", "ch=8-9-10 is not");
+        row("word level", "ch=30,above=loud", "above=loud is not a level");
+        row("noise without sign", "ch=30,above=noise10", "above=noise10 is not");
+        row("negative time", "ch=30,above=-90,for=-1s", "for=-1s is not a time");
+        row("unknown unit", "ch=30,above=-90,clear-for=5x", "clear-for=5x is not");
+        row("clear above raise", "ch=30,above=-90,clear=-80", "must not be above");
+        row("unknown key", "ch=30,above=-90,colour=red", "unknown key \"colour\"");
+        row("key twice", "ch=30,ch=31,above=-90", "ch is given twice");
     }
     void readsRules()
     {
@@ -167,52 +152,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("rule");
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("at once") << "ch=30,above=-90"
-                                 << "0:-100 1:-80"
-                                 << "raised@1";
-        QTest::newRow("at the level is not above") << "ch=30,above=-90"
-                                                   << "0-5:-90"
-                                                   << "";
-        QTest::newRow("after for") << "ch=30,above=-90,for=2s"
-                                   << "0:-100 1-4:-80"
-                                   << "raised@3";
-        QTest::newRow("shorter burst") << "ch=30,above=-90,for=2s"
-                                       << "0-1:-80 2:-100 3:-80 4:-100"
-                                       << "";
-        QTest::newRow("between clear and above holds") << "ch=30,above=-90,clear=-95,clear-for=0"
-                                                       << "0:-80 1-9:-92 10:-96"
-                                                       << "raised@0 cleared@10/10p-80";
-        QTest::newRow("default clear 3 dB under") << "ch=30,above=-90,clear-for=0"
-                                                  << "0:-80 1:-92 2:-93"
-                                                  << "raised@0 cleared@2/2p-80";
-        QTest::newRow("clear after clear-for") << "ch=30,above=-90"
-                                               << "0:-80 1:-70 2-6:-100 7:-100"
-                                               << "raised@0 cleared@7/7p-70";
-        QTest::newRow("back up restarts clear-for") << "ch=30,above=-90,clear-for=3s"
-                                                    << "0:-80 1:-100 2:-85 3-6:-100"
-                                                    << "raised@0 cleared@6/6p-80";
-        QTest::newRow("raises again after a clear") << "ch=30,above=-90,clear-for=0"
-                                                    << "0:-80 1:-100 2:-80"
-                                                    << "raised@0 cleared@1/1p-80 raised@2";
-        QTest::newRow("noise relative") << "ch=30,above=noise+10,clear-for=0"
-                                        << "0-29:-120 30:-105 31:-112 32:-114"
-                                        << "raised@30 cleared@32/2p-105";
-        QTest::newRow("louder floor, same level") << "ch=30,above=noise+10"
-                                                  << "0-29:-100 30:-95"
-                                                  << "";
-        QTest::newRow("each channel its own")
-            << "ch=all,above=-90,clear-for=0"
-            << "0:-80 0:-80@12 1:-100 2:-100@12"
-            << "raised@0 raised@0#12 cleared@1/1p-80 cleared@2#12/2p-80";
-        QTest::newRow("outside the rule") << "ch=31-46,above=-90"
-                                          << "0-3:-60"
-                                          << "";
-        QTest::newRow("ended on stop") << "ch=30,above=-90"
-                                       << "0:-80 4:-85 end"
-                                       << "raised@0 ended@4/4p-80";
-        QTest::newRow("rising is not ended") << "ch=30,above=-90,for=10s"
-                                             << "0-4:-80 end 5-8:-80"
-                                             << "";
+        const auto row = [](const char *name, const char *rule, const char *script,
+                            const char *expected) {
+            QTest::newRow(name) << rule << script << expected;
+        };
+        row("at once", "ch=30,above=-90", "0:-100 1:-80", "raised@1");
+        row("at the level is not above", "ch=30,above=-90", "0-5:-90", "");
+        row("after for", "ch=30,above=-90,for=2s", "0:-100 1-4:-80", "raised@3");
+        row("shorter burst", "ch=30,above=-90,for=2s", "0-1:-80 2:-100 3:-80 4:-100", "");
+        row("between clear and above holds", "ch=30,above=-90,clear=-95,clear-for=0",
+            "0:-80 1-9:-92 10:-96", "raised@0 cleared@10/10p-80");
+        row("default clear 3 dB under", "ch=30,above=-90,clear-for=0", "0:-80 1:-92 2:-93",
+            "raised@0 cleared@2/2p-80");
+        row("clear after clear-for", "ch=30,above=-90", "0:-80 1:-70 2-6:-100 7:-100",
+            "raised@0 cleared@7/7p-70");
+        row("back up restarts clear-for", "ch=30,above=-90,clear-for=3s",
+            "0:-80 1:-100 2:-85 3-6:-100", "raised@0 cleared@6/6p-80");
+        row("raises again after a clear", "ch=30,above=-90,clear-for=0", "0:-80 1:-100 2:-80",
+            "raised@0 cleared@1/1p-80 raised@2");
+        row("noise relative", "ch=30,above=noise+10,clear-for=0",
+            "0-29:-120 30:-105 31:-112 32:-114", "raised@30 cleared@32/2p-105");
+        // A clear level on the noise floor above a fixed raise level is held down to it.
+        row("clear held under the raise level", "ch=30,above=-90,clear=noise+30,clear-for=0",
+            "0-29:-100 30:-80 31:-85", "raised@30");
+        row("louder floor, same level", "ch=30,above=noise+10", "0-29:-100 30:-95", "");
+        row("each channel its own", "ch=all,above=-90,clear-for=0",
+            "0:-80 0:-80@12 1:-100 2:-100@12",
+            "raised@0 raised@0#12 cleared@1/1p-80 cleared@2#12/2p-80");
+        row("outside the rule", "ch=31-46,above=-90", "0-3:-60", "");
+        row("ended on stop", "ch=30,above=-90", "0:-80 4:-85 end", "raised@0 ended@4/4p-80");
+        row("rising is not ended", "ch=30,above=-90,for=10s", "0-4:-80 end 5-8:-80", "");
     }
     void raisesAndClears()
     {

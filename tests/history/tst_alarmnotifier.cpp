@@ -42,17 +42,21 @@ private Q_SLOTS:
         event.index = 23;
         event.dbm = -72;
         event.rule = QStringLiteral("ch=30,above=-90");
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty()) {
+        {
             AlarmNotifier notifier(nullptr, QDBusConnection(QStringLiteral("none")));
             QCOMPARE(notifier.route(), QSystemTrayIcon::isSystemTrayAvailable()
                                            ? AlarmNotifier::Route::Tray
                                            : AlarmNotifier::Route::None);
-            return;
         }
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         QProcess bus;
-        bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
-        QVERIFY(bus.waitForReadyRead(10'000));
+        if (!daemon.isEmpty()) {
+            bus.start(daemon, {"--session", "--nofork", "--print-address=1"});
+        }
+        if (!bus.waitForReadyRead(30'000)) {
+            QSKIP("no dbus-daemon could be started (Debian package dbus-daemon): the desktop's "
+                  "notification service is not tried");
+        }
         const QString address = QString::fromUtf8(bus.readLine()).trimmed();
         QDBusConnection service = QDBusConnection::connectToBus(address, QStringLiteral("service"));
         FakeNotifications notifications;

@@ -15,26 +15,25 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode"); // -1: runs
         QTest::addColumn<QString>("recordPath");
         QTest::addColumn<bool>("history");
-        QTest::newRow("nothing") << QStringList{} << -1 << "" << false;
-        QTest::newRow("record") << QStringList{"--record", "a b.csv"} << -1 << "a b.csv" << false;
-        QTest::newRow("record=") << QStringList{"--record=x.csv", "--history"} << -1 << "x.csv"
-                                 << true;
-        QTest::newRow("history") << QStringList{"--history"} << -1 << "" << true;
-        QTest::newRow("Qt's own options")
-            << QStringList{"-platform", "offscreen", "-reverse"} << -1 << "" << false;
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "" << false;
-        QTest::newRow("version") << QStringList{"--version"} << 0 << "" << false;
-        QTest::newRow("unknown") << QStringList{"--bogus"} << 2 << "" << false;
-        QTest::newRow("record without file") << QStringList{"--record"} << 2 << "" << false;
-        QTest::newRow("stray argument") << QStringList{"COM3"} << 2 << "" << false;
-        QTest::newRow("alarms") << QStringList{"--alarm", "ch=30,above=-90", "--alarm",
-                                               "ch=all,above=noise+10"}
-                                << -1 << "" << false;
-        QTest::newRow("a day's hold")
-            << QStringList{"--alarm", "ch=30,above=-90,for=1d"} << -1 << "" << false;
-        QTest::newRow("open") << QStringList{"--open", "r.csv"} << -1 << "" << true;
-        QTest::newRow("bad alarm")
-            << QStringList{"--alarm", "ch=30,above=-90", "--alarm", "ch=30"} << 2 << "" << false;
+        const auto row = [](const char *name, const QStringList &arguments, int exitCode,
+                            const char *recordPath, bool history) {
+            QTest::newRow(name) << arguments << exitCode << recordPath << history;
+        };
+        row("nothing", {}, -1, "", false);
+        row("record", {"--record", "a b.csv"}, -1, "a b.csv", false);
+        row("record=", {"--record=x.csv", "--history"}, -1, "x.csv", true);
+        row("history", {"--history"}, -1, "", true);
+        row("Qt's own options", {"-platform", "offscreen", "-reverse"}, -1, "", false);
+        row("help", {"--help"}, 0, "", false);
+        row("version", {"--version"}, 0, "", false);
+        row("unknown", {"--bogus"}, 2, "", false);
+        row("record without file", {"--record"}, 2, "", false);
+        row("stray argument", {"COM3"}, 2, "", false);
+        row("alarms", {"--alarm", "ch=30,above=-90", "--alarm", "ch=all,above=noise+10"}, -1, "",
+            false);
+        row("a day's hold", {"--alarm", "ch=30,above=-90,for=1d"}, -1, "", false);
+        row("open", {"--open", "r.csv"}, -1, "", true);
+        row("bad alarm", {"--alarm", "ch=30,above=-90", "--alarm", "ch=30"}, 2, "", false);
     }
     void parse()
     {
@@ -85,7 +84,7 @@ private Q_SLOTS:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
         monitor.setProcessEnvironment(environment);
         monitor.start(qEnvironmentVariable("KVT318_MONITOR"), {QStringLiteral("--bogus")});
-        QVERIFY(monitor.waitForFinished(30'000));
+        QVERIFY(monitor.waitForFinished(90'000));
         QCOMPARE(monitor.exitStatus(), QProcess::NormalExit);
         QCOMPARE(monitor.exitCode(), 2);
         QCOMPARE(monitor.readAllStandardOutput(), QByteArray());

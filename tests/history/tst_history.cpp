@@ -200,29 +200,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("longest");
         QTest::addColumn<QString>("mean");
         QTest::addColumn<int>("runStartsBefore"); // a sweep index, or -1
+        const auto row = [](const char *name, const QList<qint16> &levels, int threshold,
+                            const char *occupancy, const char *bursts, const char *longest,
+                            const char *mean, int runStartsBefore) {
+            QTest::newRow(name) << levels << threshold << occupancy << bursts << longest << mean
+                                << runStartsBefore;
+        };
         const QList<qint16> bursty{-80, -80, -130, -120, -90, -120, -120, -120, -120, -120};
-        QTest::newRow("two bursts in ten") << bursty << -100 << "30.0"
-                                           << "2"
-                                           << "2.0"
-                                           << "-110.0" << -1;
-        QTest::newRow("threshold below all") << bursty << -140 << "100.0"
-                                             << "1"
-                                             << "9.0"
-                                             << "-110.0" << -1;
-        QTest::newRow("threshold above all") << bursty << -70 << "0.0"
-                                             << "0"
-                                             << "0.0"
-                                             << "-110.0" << -1;
-        QTest::newRow("level on the threshold is not above")
-            << QList<qint16>{-100, -100, -99} << -100 << "33.3"
-            << "1"
-            << "0.0"
-            << "-99.7" << -1;
-        QTest::newRow("a new run ends a burst")
-            << QList<qint16>{-80, -80, -80, -80} << -100 << "100.0"
-            << "2"
-            << "1.0"
-            << "-80.0" << 2;
+        row("two bursts in ten", bursty, -100, "30.0", "2", "2.0", "-110.0", -1);
+        row("threshold below all", bursty, -140, "100.0", "1", "9.0", "-110.0", -1);
+        row("threshold above all", bursty, -70, "0.0", "0", "0.0", "-110.0", -1);
+        row("level on the threshold is not above", {-100, -100, -99}, -100, "33.3", "1", "0.0",
+            "-99.7", -1);
+        row("a new run ends a burst", {-80, -80, -80, -80}, -100, "100.0", "2", "1.0", "-80.0", 2);
     }
     void occupancyAndStatistics()
     {
@@ -303,6 +293,23 @@ private Q_SLOTS:
         auto *waterfall = window->findChild<WaterfallView *>(QStringLiteral("waterfall"));
         QWidget *rows = waterfall->viewport();
         const int x = rows->width() / 2;
+        // Louder is lighter, in the cells as on the legend, whose marks run from 0 dBm near its
+        // top to -140 dBm at its foot.
+        const QImage shot = rows->grab().toImage();
+        const chart::WaterfallGeometry geometry(rows->rect());
+        const auto cellX = [&geometry](int index) {
+            return geometry.cells.left() + geometry.cells.width() * (2 * index + 1) / 80;
+        };
+        const int y15 = waterfall->rowY(15) + 1;
+        QVERIFY(shot.pixelColor(cellX(5), y15).lightness() >
+                shot.pixelColor(cellX(0), y15).lightness());
+        const int markX = geometry.legend.left() + 20; // beside the bar, 6 + 14 px from the left
+        const int barTop = geometry.legend.top() + QFontMetrics(rows->font()).height() / 2;
+        const int barBottom =
+            geometry.legend.bottom() - (QFontMetrics(rows->font()).height() + 1) / 2;
+        const QColor between = shot.pixelColor(markX, barTop + (barBottom - barTop) / 30);
+        QCOMPARE(shot.pixelColor(markX, barTop), between);
+        QVERIFY(shot.pixelColor(markX, barBottom) != between);
         QTest::mousePress(rows, Qt::LeftButton, {}, QPoint(x, waterfall->rowY(10) + 1));
         QTest::mouseMove(rows, QPoint(x, waterfall->rowY(19) + 1));
         QTest::mouseRelease(rows, Qt::LeftButton, {}, QPoint(x, waterfall->rowY(19) + 1));
@@ -589,7 +596,7 @@ private Q_SLOTS:
         m_window->controls().comPort->setText(QStringLiteral("COM3"));
         QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);
         const MonitorState &state = m_window->engine().monitorState();
-        QTRY_VERIFY(m_link->replies.isEmpty() && state.latest.back() == -90);
+        QTRY_VERIFY_WITH_TIMEOUT(m_link->replies.isEmpty() && state.latest.back() == -90, 30000);
         QTest::mouseClick(m_window->controls().command1, Qt::LeftButton);
         QTRY_VERIFY(!m_link->isOpen());
 

@@ -52,49 +52,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("include");
         QTest::addColumn<QString>("problem"); // empty when the include is allowed
+        const auto row = [](const char *name, const char *file, const char *include,
+                            const char *problem) {
+            QTest::newRow(name) << file << include << problem;
+        };
 
-        QTest::newRow("lower layer") << "windows/main/x.cpp"
-                                     << "core/c.h"
-                                     << "";
-        QTest::newRow("own folder") << "windows/main/x.cpp"
-                                    << "windows/main/w.h"
-                                    << "";
-        QTest::newRow("upward") << "core/x.cpp"
-                                << "windows/main/w.h"
-                                << "a higher layer";
-        QTest::newRow("sibling not named") << "windows/history/x.cpp"
-                                           << "windows/main/w.h"
-                                           << "a sibling its line does not name";
-        QTest::newRow("sibling named") << "engine/record/x.cpp"
-                                       << "engine/port/p.h"
-                                       << "";
-        QTest::newRow("named by another sibling only") << "engine/alarm/x.cpp"
-                                                       << "engine/port/p.h"
-                                                       << "a sibling its line does not name";
-        QTest::newRow("src includes a benchmark's header") << "programs/monitor/x.cpp"
-                                                           << "s.h"
-                                                           << "a higher layer";
-        QTest::newRow("benchmark uses src") << "../bench/b/x.cpp"
-                                            << "programs/monitor/m.h"
-                                            << "";
-        QTest::newRow("benchmark uses a tool") << "../bench/b/x.cpp"
-                                               << "sim/t.h"
-                                               << "";
-        QTest::newRow("benchmark uses another") << "../bench/b/x.cpp"
-                                                << "a.h"
-                                                << "a sibling its line does not name";
-        QTest::newRow("benchmark uses the support it names") << "../bench/a/x.cpp"
-                                                             << "s.h"
-                                                             << "";
-        QTest::newRow("tool uses a benchmark") << "../tools/sim/x.cpp"
-                                               << "b.h"
-                                               << "a higher layer";
-        QTest::newRow("unlisted folder") << "stray/x.cpp"
-                                         << "core/c.h"
-                                         << "in no listed layer";
-        QTest::newRow("circle") << "core/c2.h"
-                                << "core/c2.h"
-                                << "include circle";
+        row("lower layer", "windows/main/x.cpp", "core/c.h", "");
+        row("own folder", "windows/main/x.cpp", "windows/main/w.h", "");
+        row("upward", "core/x.cpp", "windows/main/w.h", "a higher layer");
+        row("sibling not named", "windows/history/x.cpp", "windows/main/w.h",
+            "a sibling its line does not name");
+        row("sibling named", "engine/record/x.cpp", "engine/port/p.h", "");
+        row("named by another sibling only", "engine/alarm/x.cpp", "engine/port/p.h",
+            "a sibling its line does not name");
+        row("src includes a benchmark's header", "programs/monitor/x.cpp", "s.h", "a higher layer");
+        row("benchmark uses src", "../bench/b/x.cpp", "programs/monitor/m.h", "");
+        row("benchmark uses a tool", "../bench/b/x.cpp", "sim/t.h", "");
+        row("benchmark uses another", "../bench/b/x.cpp", "a.h",
+            "a sibling its line does not name");
+        row("benchmark uses the support it names", "../bench/a/x.cpp", "s.h", "");
+        row("tool uses a benchmark", "../tools/sim/x.cpp", "b.h", "a higher layer");
+        row("unlisted folder", "stray/x.cpp", "core/c.h", "in no listed layer");
+        row("circle", "core/c2.h", "core/c2.h", "include circle");
     }
     void includes()
     {

@@ -280,26 +280,23 @@ private Q_SLOTS:
         QTest::addColumn<int>("fault");
         QTest::addColumn<bool>("sweeping");
         QTest::addColumn<int>("stop");
+        const auto row = [](const char *name, const QString &port, int fault, bool sweeping,
+                            int stop) { QTest::newRow(name) << port << fault << sweeping << stop; };
         const int openFailed = int(Kind::PortOpenFailed);
         const int portFailed = int(Kind::PortFailed);
-        QTest::newRow("empty port") << "" << int(None) << false << openFailed;
-        QTest::newRow("too short") << "COM" << int(None) << false << openFailed;
-        QTest::newRow("not a number") << "COMx" << int(None) << false << openFailed;
-        QTest::newRow("port zero") << "COM0" << int(None) << false << openFailed;
-        QTest::newRow("out of range") << "COM99999" << int(None) << false << openFailed;
-        QTest::newRow("no such device")
-            << "/dev/ttyKVT-absent" << int(OpenFails) << false << openFailed;
-        QTest::newRow("write while connecting") << kCom3 << int(WriteFails) << false << portFailed;
-        QTest::newRow("write while sweeping") << kCom3 << int(WriteFails) << true << portFailed;
-        QTest::newRow("unplugged while connecting")
-            << kCom3 << int(Unplugged) << false << portFailed;
-        QTest::newRow("unplugged while sweeping") << kCom3 << int(Unplugged) << true << portFailed;
-        QTest::newRow("silent past the stall time-out")
-            << kCom3 << int(Silent) << true << int(Kind::Stalled);
-        QTest::newRow("stop requested")
-            << kCom3 << int(StopRequested) << true << int(Kind::UserStop);
-        QTest::newRow("stopped at once")
-            << kCom3 << int(StoppedAtOnce) << true << int(Kind::UserStop);
+        row("empty port", "", int(None), false, openFailed);
+        row("too short", "COM", int(None), false, openFailed);
+        row("not a number", "COMx", int(None), false, openFailed);
+        row("port zero", "COM0", int(None), false, openFailed);
+        row("out of range", "COM99999", int(None), false, openFailed);
+        row("no such device", "/dev/ttyKVT-absent", int(OpenFails), false, openFailed);
+        row("write while connecting", kCom3, int(WriteFails), false, portFailed);
+        row("write while sweeping", kCom3, int(WriteFails), true, portFailed);
+        row("unplugged while connecting", kCom3, int(Unplugged), false, portFailed);
+        row("unplugged while sweeping", kCom3, int(Unplugged), true, portFailed);
+        row("silent past the stall time-out", kCom3, int(Silent), true, int(Kind::Stalled));
+        row("stop requested", kCom3, int(StopRequested), true, int(Kind::UserStop));
+        row("stopped at once", kCom3, int(StoppedAtOnce), true, int(Kind::UserStop));
     }
 
     void stopReasons()

@@ -307,7 +307,7 @@ private Q_SLOTS:
         for (int n = 1; n <= 5; ++n) {
             QVERIFY(output.push(SweepRecord{kT0 + n, n, RadioMode::Fsk, {}}));
         }
-        QTRY_COMPARE_WITH_TIMEOUT(output.rowsSynced(), 5, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(output.rowsSynced(), 5, 10000);
         QVERIFY2(output.syncs() < 5, qPrintable(QString::number(output.syncs())));
         output.close();
         QVERIFY(output.waitClosed(QueuedOutput::Clock::now() + std::chrono::seconds(10)));
@@ -389,7 +389,7 @@ private Q_SLOTS:
         const qint64 unwrittenRows = unwritten.isEmpty() ? 0 : unwritten.first().rows;
         QTEST(unwrittenRows, "unwritten");
         const qint64 limitMs = std::chrono::milliseconds(Recorder::kShutdownLimit).count();
-        QVERIFY2(clock.elapsed() < limitMs + 3000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < limitMs + 10000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(writerReturns || clock.elapsed() >= limitMs - 50);
         if (writerReturns) {
             QCOMPARE(readAll(path).count('\n'), 6);
@@ -402,35 +402,13 @@ private Q_SLOTS:
         }
     }
 
-    // A disk that does not answer at the start holds up neither the start nor the records: the
-    // header and the rows follow once it answers.
-    void startNeverWaitsForTheDisk()
-    {
-        QTemporaryDir dir;
-        HeldFifo fifo(dir.filePath(QStringLiteral("held")));
-        QVERIFY(fifo.isReady());
-        fifo.fill();
-        Recorder recorder;
-        QVERIFY(recorder.start(fifo.path(), RecordFormat::Csv));
-        for (int n = 0; n < 3; ++n) {
-            feedSweep(recorder);
-        }
-        QCOMPARE(recorder.recorded(), 3);
-        fifo.release();
-        QTRY_COMPARE(recorder.rowsWritten(), 3);
-        recorder.stop();
-        fifo.end();
-        QTRY_VERIFY(fifo.ended());
-        const QList<QByteArray> lines = fifo.lines();
-        QCOMPARE(lines.size(), 4);
-        QVERIFY(lines.first().startsWith("time,sweep,ch7"));
-    }
-
-    // A recording stopped and another started to the same file at once: the new writer waits
-    // until the old one, held up by its disk, has written its last row and closed the file.
+    // A disk that does not answer holds up neither the start nor the records: the header and the
+    // rows follow once it answers. A recording stopped and another started to the same file at
+    // once: the new writer waits until the old one has written its last row and closed the file.
     void oneFileOneWriter_data()
     {
-        QTest::addColumn<QString>("secondName");
+        QTest::addColumn<QString>("secondName"); // empty: no second recording
+        QTest::newRow("one recording") << "";
         QTest::newRow("same name") << "held";
         QTest::newRow("through a link") << "link";
     }
@@ -441,17 +419,21 @@ private Q_SLOTS:
         HeldFifo fifo(dir.filePath(QStringLiteral("held")));
         QVERIFY(fifo.isReady());
         QVERIFY(QFile::link(fifo.path(), dir.filePath(QStringLiteral("link"))));
+        fifo.fill();
         Recorder recorder;
         QVERIFY(recorder.start(fifo.path(), RecordFormat::Csv));
-        QTRY_VERIFY(fifo.pending() > 0);
-        fifo.fill();
         for (int n = 0; n < 3; ++n) {
             feedSweep(recorder);
         }
-        recorder.stop();
-        QVERIFY(recorder.start(dir.filePath(secondName), RecordFormat::Csv));
-        for (int n = 0; n < 3; ++n) {
-            feedSweep(recorder);
+        QCOMPARE(recorder.recorded(), 3);
+        QList<QByteArray> expected{"sweep", "1", "2", "3"};
+        if (!secondName.isEmpty()) {
+            recorder.stop();
+            QVERIFY(recorder.start(dir.filePath(secondName), RecordFormat::Csv));
+            for (int n = 0; n < 3; ++n) {
+                feedSweep(recorder);
+            }
+            expected += expected;
         }
         fifo.release();
         QVERIFY(recorder.finish().isEmpty());
@@ -461,8 +443,7 @@ private Q_SLOTS:
         for (const QByteArray &line : fifo.lines()) {
             sweepNumbers.append(line.split(',').at(1));
         }
-        const QList<QByteArray> recording{"sweep", "1", "2", "3"};
-        QCOMPARE(sweepNumbers, recording + recording);
+        QCOMPARE(sweepNumbers, expected);
     }
 
     // Sweeps given whole (a replayed recording) are recorded as assembled ones: numbered on
@@ -507,32 +488,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<int>>("levels"); // one reading a second; 0: a reconnect
         QTest::addColumn<QByteArray>("row");
-        QTest::newRow("no readings")
-            << QList<int>{} << QByteArray("7,429.2500,0,,,,0.0,0,0.000,,,");
-        QTest::newRow("quiet") << QList<int>{-120, -110, -100}
-                               << QByteArray(
-                                      "7,429.2500,3,-120,-110.0,-100,0.0,0,0.000,,-110,-100");
-        QTest::newRow("two bursts, the longer one ended")
-            << QList<int>{-90, -120, -80, -70, -60, -120, -110}
-            << QByteArray(
-                   "7,429.2500,7,-120,-92.9,-60,57.1,2,3.000,2026-12-07T07:30:04.123Z,-90,-60");
-        QTest::newRow("burst lasting to the end")
-            << QList<int>{-120, -99, -99}
-            << QByteArray(
-                   "7,429.2500,3,-120,-106.0,-99,66.7,1,1.000,2026-12-07T07:30:02.123Z,-99,-99");
-        QTest::newRow("reconnect ends a burst")
-            << QList<int>{-90, -90, 0, -90, -120}
-            << QByteArray(
-                   "7,429.2500,4,-120,-97.5,-90,75.0,2,1.000,2026-12-07T07:30:02.123Z,-90,-90");
+        const auto row = [](const char *name, const QList<int> &levels, const char *expected) {
+            QTest::newRow(name) << levels << QByteArray(expected);
+        };
+        row("no readings", {}, "7,429.2500,0,,,,0.0,0,0.000,,,");
+        row("quiet", {-120, -110, -100}, "7,429.2500,3,-120,-110.0,-100,0.0,0,0.000,,-110,-100");
+        row("two bursts, the longer one ended", {-90, -120, -80, -70, -60, -120, -110},
+            "7,429.2500,7,-120,-92.9,-60,57.1,2,3.000,2026-12-07T07:30:04.123Z,-90,-60");
+        row("burst lasting to the end", {-120, -99, -99},
+            "7,429.2500,3,-120,-106.0,-99,66.7,1,1.000,2026-12-07T07:30:02.123Z,-99,-99");
+        row("reconnect ends a burst", {-90, -90, 0, -90, -120},
+            "7,429.2500,4,-120,-97.5,-90,75.0,2,1.000,2026-12-07T07:30:02.123Z,-90,-90");
         // Median: the 5th of ten; p90: the 9th, not the 10th.
-        QTest::newRow("median and p90 of ten")
-            << QList<int>{-91, -97, -50, -96, -97, -95, -94, -97, -93, -92}
-            << QByteArray(
-                   "7,429.2500,10,-97,-90.2,-50,100.0,1,9.000,2026-12-07T07:30:09.123Z,-95,-91");
-        QTest::newRow("levels beyond the histogram")
-            << QList<int>{-200, -180, 12}
-            << QByteArray(
-                   "7,429.2500,3,-200,-122.7,12,33.3,1,0.000,2026-12-07T07:30:02.123Z,-150,0");
+        row("median and p90 of ten", {-91, -97, -50, -96, -97, -95, -94, -97, -93, -92},
+            "7,429.2500,10,-97,-90.2,-50,100.0,1,9.000,2026-12-07T07:30:09.123Z,-95,-91");
+        row("levels beyond the histogram", {-200, -180, 12},
+            "7,429.2500,3,-200,-122.7,12,33.3,1,0.000,2026-12-07T07:30:02.123Z,-150,0");
     }
     void statistics()
     {

@@ -1,5 +1,5 @@
 // kvt318-scan's alarms against the module simulator: the log, the --on-alarm command and its
-// limits, a replay of the same recording, and rules it refuses.
+// limits, and a replay of the same recording (rules it refuses: tst_scanoptions).
 #include "simprocess.h"
 
 #include <QJsonDocument>
@@ -16,9 +16,9 @@
 
 namespace {
 
-constexpr int kFinishMs = 30'000;   // a Debug build on two shared cores
-constexpr int kCarrierMs = 120'000; // a carrier on half the time raises and clears well within
-constexpr int kKilledMs = 60'000;   // the command is killed 10 s after it starts
+constexpr int kFinishMs = 90'000;   // a Debug build on two shared cores, and other work
+constexpr int kCarrierMs = 180'000; // a carrier on half the time raises and clears well within
+constexpr int kKilledMs = 40'000;   // the command is killed 10 s after it starts, not 60
 const QString kRule = QStringLiteral("ch=30,above=-90,clear-for=0");
 
 QList<QByteArray> lines(const QString &path)
@@ -128,7 +128,9 @@ private Q_SLOTS:
         QVERIFY(cleared[6].toInt() >= raised[4].toInt());
 
         const QString json = scan.dir.filePath("raised-30-" + raised[4] + ".json");
-        QTRY_VERIFY2(QFile::exists(json), qPrintable(QDir(scan.dir.path()).entryList().join(' ')));
+        QTRY_VERIFY2_WITH_TIMEOUT(QFile::exists(json),
+                                  qPrintable(QDir(scan.dir.path()).entryList().join(' ')),
+                                  kFinishMs);
         QFile input(json);
         QVERIFY(input.open(QIODevice::ReadOnly));
         const QJsonObject event = QJsonDocument::fromJson(input.readAll()).object();
@@ -176,22 +178,41 @@ private Q_SLOTS:
             {"-o", scan.path("run.csv"), "--alarm", kRule, "--on-alarm", hook, sim.devicePath()});
         QTRY_VERIFY_WITH_TIMEOUT(scan.errors().contains("was killed"), kKilledMs);
         QVERIFY(scan.stop());
-        QVERIFY2(scan.errors().contains("kvt318-scan: --on-alarm for channel 30 was still running "
-                                        "after 10 s and was killed"),
-                 scan.said.constData());
+        // The time said is the one measured.
+        const QRegularExpression killed("kvt318-scan: --on-alarm for channel 30 was still running "
+                                        "after 1[0-9] s and was killed\n");
+        QVERIFY2(killed.match(QString::fromUtf8(scan.errors())).hasMatch(), scan.said.constData());
         QVERIFY(scan.said.contains(") ended at "));
         const qint64 child = lines(scan.path("child")).value(0).toLongLong();
         QVERIFY(child > 0);
-        QTRY_VERIFY(!alive(child));
+        QTRY_VERIFY_WITH_TIMEOUT(!alive(child), kFinishMs);
         // The sweeps kept their pace while the command hung.
         const QList<QByteArray> rows = lines(scan.path("run.csv"));
-        QVERIFY2(rows.size() > 10, scan.said.constData());
+        QVERIFY2(rows.size() > 3, scan.said.constData());
         for (int row = 2; row < rows.size(); ++row) {
             const auto time = [&](int r) {
                 return QDateTime::fromString(rows[r].split(',')[0], Qt::ISODateWithMs);
             };
-            QVERIFY(time(row - 1).msecsTo(time(row)) < 5000);
+            // Well below the 10 s the command hung for, with room for a busy machine.
+            QVERIFY(time(row - 1).msecsTo(time(row)) < 8000);
         }
+    }
+
+    // A channel that flaps runs the command once per --on-alarm-interval: its next raises (and
+    // their clears) are counted, not run.
+    void flappingChannelIsRateLimited()
+    {
+        SimProcess sim;
+        QVERIFY(sim.start({"--baud", "0", "--carrier", "30:-60:0.5"}));
+        Scan scan;
+        const QString hook = QStringLiteral("echo $KVT318_EVENT >> '%1'").arg(scan.path("events"));
+        scan.start({"-q", "-o", "/dev/null", "--alarm", kRule, "--on-alarm", hook,
+                    "--on-alarm-interval", "1h", sim.devicePath()});
+        QTRY_VERIFY_WITH_TIMEOUT(scan.errors().contains("this channel's last raise ran less than "
+                                                        "3600 s ago"),
+                                 kFinishMs);
+        QVERIFY(scan.stop());
+        QCOMPARE(lines(scan.path("events")).count("raised"), 1);
     }
 
     // A module unplugged with the alarm raised: the log says it ended, and why.
@@ -267,30 +288,6 @@ private Q_SLOTS:
         QVERIFY(metrics.contains("kvt318_alarm_active{channel=\"30\",mhz=\"429.5375\"} 1\n"));
         QVERIFY(metrics.contains("kvt318_alarm_active{channel=\"31\",mhz=\"429.5500\"} 0\n"));
         QVERIFY(scan.stop());
-    }
-
-    void refusesBadOptions_data()
-    {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("bad rule") << "--alarm ch=30,above=-90 --alarm ch=99,above=-90 x"
-                                  << "alarm rule \"ch=99,above=-90\": ch=99 is not";
-        QTest::newRow("log without rule") << "--alarm-log a.csv x"
-                                          << "--alarm-log needs an --alarm";
-        QTest::newRow("bad interval")
-            << "--alarm ch=30,above=-90 --on-alarm true --on-alarm-interval soon x"
-            << "'soon'";
-    }
-    void refusesBadOptions()
-    {
-        QFETCH(QString, arguments);
-        QFETCH(QString, message);
-        Scan scan;
-        scan.start(arguments.split(' '));
-        QVERIFY(scan.process.waitForFinished(kFinishMs));
-        QCOMPARE(scan.process.exitCode(), 2);
-        QVERIFY2(scan.errors().startsWith("kvt318-scan: ") && scan.said.contains(message.toUtf8()),
-                 scan.said.constData());
     }
 };
 

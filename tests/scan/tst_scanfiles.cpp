@@ -1,6 +1,7 @@
 // kvt318-scan's files over a long run, against the simulator at full speed: rotation and
 // retention, reopening at SIGHUP, and the free-space floor; and the same files from a replay.
 #include "engine/record/filerules.h"
+#include "engine/record/spaceguard.h"
 #include "simprocess.h"
 
 #include <QDateTime>
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr int kFinishMs = 30'000; // a Debug build on two shared cores
+constexpr int kFinishMs = 90'000; // a Debug build on two shared cores, and other work
 constexpr int kFields = 42;
 constexpr qint64 kSomeRows = 10'000; // bytes: a few dozen rows
 
@@ -89,10 +90,10 @@ public:
     FullDisk &operator=(const FullDisk &) = delete;
 
     [[nodiscard]] bool isMounted() const { return m_mounted; }
-    [[nodiscard]] bool fill() const
+    [[nodiscard]] bool fill(qint64 bytes = 1'500'000) const
     {
         QFile filler(fillerPath());
-        return filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(1'500'000, 'x')) > 0;
+        return filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(bytes, 'x')) > 0;
     }
     [[nodiscard]] bool empty() const { return QFile::remove(fillerPath()); }
 
@@ -123,6 +124,34 @@ struct Scan
     bool endsWell() { return process.waitForFinished(kFinishMs) && process.exitCode() == 0; }
 };
 
+// Where a run's sweeps come from: the simulator at full speed, or a recording of `count` sweeps
+// 100 ms apart replayed at its pace.
+struct Source
+{
+    SimProcess sim;
+    QTemporaryDir dir;
+    QList<QByteArray> rows; // a recording's, without its header
+    QByteArray header;
+    qint64 sweeps = 0;
+    bool replay = false;
+    bool started = false;
+
+    Source(bool replayed, int count)
+        : replay(replayed)
+    {
+        rows = replay ? writeRecording(dir.filePath("in.csv"), count, 100) : QList<QByteArray>();
+        header = contents(dir.filePath("in.csv")).split('\n').first() + '\n';
+        sweeps = rows.size();
+        started = replay ? sweeps > 0 : sim.start({"--mode", "04", "--baud", "0"});
+    }
+    [[nodiscard]] bool isReady() const { return started; }
+    [[nodiscard]] QString names() const
+    {
+        return QLatin1Char(' ') +
+               (replay ? "--realtime --replay " + dir.filePath("in.csv") : sim.devicePath());
+    }
+};
+
 } // namespace
 
 class TestScanFiles : public QObject
@@ -130,181 +159,162 @@ class TestScanFiles : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Files by the period, the oldest deleted beyond --keep. A replay writes the files a live run
+    // would have for the same sweeps: each row in the file of its own second.
     void rotation_data()
     {
+        QTest::addColumn<bool>("replay");
         QTest::addColumn<QString>("keep");
         QTest::addColumn<int>("files"); // 0: as many as the run took, two at least
-        QTest::newRow("every 2 s") << "" << 0;
-        QTest::newRow("--keep 2") << "--keep 2" << 2;
+        QTest::newRow("every 2 s") << false << "" << 0;
+        QTest::newRow("--keep 2") << false << "--keep 2" << 2;
+        QTest::newRow("replayed, every second") << true << "" << 0;
+        QTest::newRow("replayed, --keep 2") << true << "--keep 2" << 2;
     }
     void rotation()
     {
+        QFETCH(bool, replay);
         QFETCH(QString, keep);
         QFETCH(int, files);
-        SimProcess sim;
-        QVERIFY(sim.start({"--mode", "04", "--baud", "0"}));
+        Source source(replay, 35);
+        QVERIFY(source.isReady());
         QTemporaryDir dir;
-        Scan scan(QStringLiteral("-q --rotate 2s -t 5 %1 -o %2 %3")
-                      .arg(keep, dir.filePath("survey.csv"), sim.devicePath()));
+        const std::chrono::seconds period(replay ? 1 : 2);
+        Scan scan(QStringLiteral("-q --rotate %1s %2 %3 -o %4")
+                      .arg(period.count())
+                      .arg(replay ? QString() : QStringLiteral("-t 5"), keep,
+                           dir.filePath("survey.csv")) +
+                  source.names());
         QVERIFY2(scan.endsWell(), scan.said.constData());
         const QStringList names = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
         QVERIFY(files == 0 ? names.size() >= 2 : names.size() == files);
         QList<qint64> sweeps;
+        QMap<QString, QByteArray> written;
         for (const QString &name : names) {
-            QVERIFY2(rotation::isRotatedName("survey.csv", name, std::chrono::seconds(2)),
-                     qPrintable(name));
+            QVERIFY2(rotation::isRotatedName("survey.csv", name, period), qPrintable(name));
             const auto in = sweepsIn(dir.filePath(name));
             QVERIFY2(in, qPrintable(name));
             sweeps += *in;
+            written[name] = contents(dir.filePath(name));
         }
         QVERIFY(!sweeps.isEmpty() && (files > 0 || sweeps.first() == 1));
         QVERIFY(consecutive(sweeps));
-    }
-
-    // A replay writes the files a live run would have for the same sweeps: each row in the file
-    // of its own second, the oldest deleted beyond --keep.
-    void replayRotates_data()
-    {
-        QTest::addColumn<QString>("keep");
-        QTest::addColumn<int>("files"); // 0: every period's
-        QTest::newRow("every second") << "" << 0;
-        QTest::newRow("--keep 2") << "--keep 2" << 2;
-    }
-    void replayRotates()
-    {
-        QFETCH(QString, keep);
-        QFETCH(int, files);
-        QTemporaryDir in;
-        const QList<QByteArray> rows = writeRecording(in.filePath("in.csv"), 35, 100);
-        QVERIFY(!rows.isEmpty());
-        QTemporaryDir dir;
-        Scan scan(QStringLiteral("-q --replay %1 --rotate 1s %2 -o %3")
-                      .arg(in.filePath("in.csv"), keep, dir.filePath("survey.csv")));
-        QVERIFY2(scan.endsWell(), scan.said.constData());
-
         QMap<QString, QByteArray> expected;
-        const QByteArray header = contents(in.filePath("in.csv")).split('\n').first() + '\n';
-        for (const QByteArray &row : rows) {
+        for (const QByteArray &row : source.rows) {
             const qint64 utcMs =
                 QDateTime::fromString(QString::fromLatin1(row.left(row.indexOf(','))),
                                       Qt::ISODateWithMs)
                     .toMSecsSinceEpoch();
-            const std::chrono::seconds second(1);
             QByteArray &file = expected[rotation::fileName(
-                "survey.csv", rotation::periodStart(utcMs, second), second)];
-            file += (file.isEmpty() ? header : QByteArray()) + row + '\n';
+                "survey.csv", rotation::periodStart(utcMs, period), period)];
+            file += (file.isEmpty() ? source.header : QByteArray()) + row + '\n';
         }
         while (files > 0 && expected.size() > files) {
             expected.erase(expected.begin());
         }
-        QMap<QString, QByteArray> written;
-        for (const QString &name : QDir(dir.path()).entryList(QDir::Files)) {
-            written[name] = contents(dir.filePath(name));
+        if (replay) {
+            QCOMPARE(written, expected);
         }
-        QCOMPARE(written.keys(), expected.keys());
-        QCOMPARE(written, expected);
     }
 
+    // A live run and a replay reopen their records and alarm log at SIGHUP: no sweep lost or
+    // written twice.
+    void reopensAtHangup_data()
+    {
+        QTest::addColumn<bool>("replay");
+        QTest::newRow("live") << false;
+        QTest::newRow("replay") << true;
+    }
     void reopensAtHangup()
     {
-        SimProcess sim;
-        QVERIFY(sim.start({"--mode", "04", "--baud", "0", "--carrier", "20:-50"}));
+        QFETCH(bool, replay);
+        Source source(replay, 100);
+        QVERIFY(source.isReady());
         QTemporaryDir dir;
         const QString out = dir.filePath("s.csv");
         const QString log = dir.filePath("alarms.csv");
-        Scan scan("-q --alarm ch=20,above=-70 --alarm-log " + log + " -o " + out + ' ' +
-                  sim.devicePath());
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > kSomeRows, kFinishMs);
+        Scan scan("-q --alarm ch=7,above=-130 --alarm-log " + log + " -o " + out + source.names());
+        QTRY_VERIFY_WITH_TIMEOUT(sweepsIn(out).value_or(QList<qint64>()).size() > 2, kFinishMs);
         QVERIFY(QFile::rename(out, out + ".1") && QFile::rename(log, log + ".1"));
         scan.signal(SIGHUP);
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > kSomeRows, kFinishMs);
-        scan.signal(SIGINT);
-        QVERIFY2(scan.endsWell(), scan.said.constData());
-        const auto before = sweepsIn(out + ".1");
-        const auto after = sweepsIn(out);
-        QVERIFY(before && after && !before->isEmpty() && !after->isEmpty());
-        QVERIFY(before->first() == 1 && consecutive(*before + *after));
-        QVERIFY(contents(log + ".1").contains(",raised,20,"));
-        QVERIFY(contents(log).startsWith("time,event,") && contents(log).contains(",ended,20,"));
-    }
-
-    // A replay reopens its records at SIGHUP as a live run does: no sweep lost or written twice.
-    void replayReopensAtHangup()
-    {
-        QTemporaryDir in;
-        const qsizetype sweeps = writeRecording(in.filePath("in.csv"), 40, 100).size();
-        QVERIFY(sweeps > 0);
-        QTemporaryDir dir;
-        const QString out = dir.filePath("s.csv");
-        Scan scan("-q --realtime --replay " + in.filePath("in.csv") + " -o " + out);
         QTRY_VERIFY_WITH_TIMEOUT(sweepsIn(out).value_or(QList<qint64>()).size() > 2, kFinishMs);
-        QVERIFY(QFile::rename(out, out + ".1"));
-        scan.signal(SIGHUP);
+        if (!replay) {
+            scan.signal(SIGINT);
+        }
         QVERIFY2(scan.endsWell(), scan.said.constData());
         const auto before = sweepsIn(out + ".1");
         const auto after = sweepsIn(out);
         QVERIFY(before && after && !before->isEmpty() && !after->isEmpty());
         QVERIFY(before->first() == 1 && consecutive(*before + *after));
-        QCOMPARE(after->last(), qint64(sweeps));
+        QVERIFY(!replay || after->last() == source.sweeps);
+        QVERIFY(contents(log + ".1").contains(",raised,7,"));
+        QVERIFY(contents(log).startsWith("time,event,") && contents(log).contains(",ended,7,"));
     }
 
+    // Onto a full disk, rows are dropped until there is room, live or replayed at the recorded
+    // pace; the alarm log keeps the same floor.
+    void pausesWhileTheDiskIsFull_data() { reopensAtHangup_data(); }
     void pausesWhileTheDiskIsFull()
     {
+        QFETCH(bool, replay);
         QTemporaryDir dir;
         const FullDisk disk(dir.path());
         if (!disk.isMounted()) {
             QSKIP("no small file system: mounting a tmpfs needs root");
         }
         QVERIFY(disk.fill());
-        SimProcess sim;
-        QVERIFY(sim.start({"--mode", "04", "--baud", "0"}));
-        const QString out = dir.filePath("s.csv");
-        Scan scan("-q --min-free 1M -o " + out + ' ' + sim.devicePath());
-        QTRY_VERIFY_WITH_TIMEOUT(scan.says("free, below --min-free 1 MiB; rows are dropped until "
-                                           "there is room\n"),
-                                 kFinishMs);
-        // Below the floor from the start: not even the header is written.
-        QVERIFY(!QFileInfo::exists(out));
-        const qint64 paused = QFileInfo(out).size();
-        QVERIFY(disk.empty());
-        QTRY_VERIFY_WITH_TIMEOUT(scan.says("free again, writing resumed; rows dropped meanwhile: "),
-                                 kFinishMs);
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > paused + kSomeRows, kFinishMs);
-        scan.signal(SIGINT);
-        QVERIFY2(scan.endsWell(), scan.said.constData());
-        QCOMPARE(scan.said.count("below --min-free"), 1);
-        QVERIFY(sweepsIn(out));
-    }
-
-    // Replayed at the recorded pace onto a full disk, rows are dropped until there is room, as
-    // in a live run; the alarm log keeps the same floor.
-    void replayPausesWhileTheDiskIsFull()
-    {
-        QTemporaryDir dir;
-        const FullDisk disk(dir.path());
-        if (!disk.isMounted()) {
-            QSKIP("no small file system: mounting a tmpfs needs root");
-        }
-        QVERIFY(disk.fill());
-        QTemporaryDir in;
-        const qsizetype sweeps = writeRecording(in.filePath("in.csv"), 60, 100).size();
-        QVERIFY(sweeps > 0);
+        Source source(replay, 150);
+        QVERIFY(source.isReady());
         const QString out = dir.filePath("survey.csv");
-        const QString log = dir.filePath("alarms.csv");
-        Scan scan("-q --realtime --min-free 1M --alarm ch=7,above=-130 --alarm-log " + log +
-                  " --replay " + in.filePath("in.csv") + " -o " + out);
+        Scan scan("-q --min-free 1M --alarm ch=7,above=-130 --alarm-log " +
+                  dir.filePath("alarms.csv") + " -o " + out + source.names());
         QTRY_VERIFY_WITH_TIMEOUT(scan.says("survey.csv: only "), kFinishMs);
         QTRY_VERIFY_WITH_TIMEOUT(scan.says("alarms.csv: only "), kFinishMs);
         QVERIFY(scan.says("free, below --min-free 1 MiB; rows are dropped until there is room\n"));
+        // Below the floor from the start: not even the header is written.
         QVERIFY(!QFileInfo::exists(out));
         QVERIFY(disk.empty());
         QTRY_VERIFY_WITH_TIMEOUT(scan.says("free again, writing resumed; rows dropped meanwhile: "),
                                  kFinishMs);
+        if (!replay) {
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > kSomeRows, kFinishMs);
+            scan.signal(SIGINT);
+        }
         QVERIFY2(scan.endsWell(), scan.said.constData());
         QCOMPARE(scan.said.count("survey.csv: only "), 1);
         const auto written = sweepsIn(out);
         QVERIFY(written && !written->isEmpty() && consecutive(*written));
-        QCOMPARE(written->last(), qint64(sweeps));
+        QVERIFY(!replay || written->last() == source.sweeps);
+    }
+
+    // Writing resumes only with 5 % more than the floor free, so that a disk at the floor does
+    // not flap between pausing and writing.
+    void resumesWithAMargin_data()
+    {
+        QTest::addColumn<qint64>("above"); // free bytes beyond the floor once paused
+        QTest::addColumn<bool>("resumes");
+        constexpr qint64 kFloor = 1 << 20;
+        QTest::newRow("at the floor") << qint64(0) << false;
+        QTest::newRow("within the margin") << kFloor / 40 << false;
+        QTest::newRow("beyond the margin") << kFloor / 20 + 16 * 1024 << true;
+    }
+    void resumesWithAMargin()
+    {
+        QFETCH(qint64, above);
+        QFETCH(bool, resumes);
+        QTemporaryDir dir;
+        const FullDisk disk(dir.path());
+        if (!disk.isMounted()) {
+            QSKIP("no small file system: mounting a tmpfs needs root");
+        }
+        const QString path = dir.filePath("survey.csv");
+        const qint64 room = SpaceGuard::freeBytes(path).value_or(0);
+        SpaceGuard guard(1 << 20);
+        std::vector<FileNotice> notices;
+        QVERIFY(disk.fill() && !guard.admits(path, notices, true));
+        QVERIFY(disk.empty() && disk.fill(room - (1 << 20) - above));
+        QCOMPARE(guard.admits(path, notices, true), resumes);
+        QCOMPARE(int(notices.size()), resumes ? 2 : 1);
     }
 
     // A period's file name, and the names --keep may delete: its own shape only.

@@ -196,67 +196,44 @@ private Q_SLOTS:
         QTest::addColumn<QString>("arguments");
         QTest::addColumn<QString>("field");
         QTest::addColumn<qint64>("value");
-        QTest::newRow("milliseconds") << "-t 500ms x"
-                                      << "duration" << qint64(500);
-        QTest::newRow("a day") << "-t 1d x"
-                               << "duration" << qint64(86'400'000);
-        QTest::newRow("bare seconds") << "-t 1.5 x"
-                                      << "duration" << qint64(1500);
-        QTest::newRow("no limit") << "x"
-                                  << "duration" << kNone;
-        QTest::newRow("stall default") << "x"
-                                       << "stall" << qint64(30'000);
-        QTest::newRow("stall 0") << "--stall-timeout 0 x"
-                                 << "stall" << kNone;
-        QTest::newRow("stall 0ms") << "--stall-timeout 0ms x"
-                                   << "stall" << kNone;
-        QTest::newRow("rotate") << "-o f --rotate 1d x"
-                                << "rotate" << qint64(86'400'000);
-        QTest::newRow("integrate") << "--format rtl_power --integrate 15m x"
-                                   << "integrate" << qint64(900);
-        QTest::newRow("keep") << "-o f --rotate 1h --keep 3 x"
-                              << "keep" << qint64(3);
-        QTest::newRow("min-free default") << "x"
-                                          << "minFree" << qint64(100) * 1024 * 1024;
-        QTest::newRow("min-free 0") << "--min-free 0 x"
-                                    << "minFree" << qint64(0);
-        QTest::newRow("sweeps") << "-n 9000000000 x"
-                                << "sweeps" << qint64(9'000'000'000);
-        QTest::newRow("channel") << "--channel 7 x"
-                                 << "channel" << qint64(7);
-        QTest::newRow("threshold") << "--threshold -90 x"
-                                   << "threshold" << qint64(-90);
-        QTest::newRow("noise-relative threshold") << "--threshold noise+12 x"
-                                                  << "noiseDb" << qint64(12);
-        QTest::newRow("absolute threshold") << "--threshold -90 x"
-                                            << "noiseDb" << kNone;
-        QTest::newRow("hold a day") << "--alarm ch=30,above=-90,for=1d x"
-                                    << "hold" << qint64(86'400'000);
-        QTest::newRow("hold 0") << "--alarm ch=30,above=-90,for=0 x"
-                                << "hold" << qint64(0);
-        QTest::newRow("interval 0") << "--alarm ch=30,above=-90 --on-alarm-interval 0 x"
-                                    << "interval" << qint64(0);
-        QTest::newRow("records asked") << "--replay r.csv --format long"
-                                       << "recordsAsked" << qint64(1);
-        QTest::newRow("records not asked") << "--replay r.csv"
-                                           << "recordsAsked" << qint64(0);
-        QTest::newRow("replay rotated") << "--replay r.csv -o f --rotate 1h --keep 2"
-                                        << "keep" << qint64(2);
-        QTest::newRow("replay min-free") << "--replay r.csv --min-free 1G"
-                                         << "minFree" << qint64(1024) * 1024 * 1024;
-        QTest::newRow("no plan") << "x"
-                                 << "planSize" << kNone;
-        QTest::newRow("plan allows every channel") << "--plan 4 x"
-                                                   << "planAllowed" << qint64(plan::kAllChannels);
-        QTest::newRow("plan allow list") << "--plan 4 --plan-allow 7-8,46 x"
-                                         << "planAllowed" << qint64(0x8000000003);
-        QTest::newRow("plan spacing") << "--replay r.csv --plan 2 --plan-spacing 3"
-                                      << "planSpacing" << qint64(3);
-        QTest::newRow("plan im none") << "--plan 2 --plan-im none x"
-                                      << "planProducts" << qint64(PlanProducts::None);
-        QTest::newRow("plan strong repeated")
-            << "--plan 2 --plan-strong -60:2 --plan-strong -40:3 x"
-            << "planStrong" << qint64(2);
+        const auto row = [](const char *name, const char *arguments, const char *field,
+                            qint64 value) { QTest::newRow(name) << arguments << field << value; };
+        row("milliseconds", "-t 500ms x", "duration", 500);
+        row("a day", "-t 1d x", "duration", 86'400'000);
+        row("bare seconds", "-t 1.5 x", "duration", 1500);
+        row("no limit", "x", "duration", kNone);
+        row("stall default", "x", "stall", 30'000);
+        row("stall 0", "--stall-timeout 0 x", "stall", kNone);
+        row("stall 0ms", "--stall-timeout 0ms x", "stall", kNone);
+        row("rotate", "-o f --rotate 1d x", "rotate", 86'400'000);
+        row("integrate", "--format rtl_power --integrate 15m x", "integrate", 900);
+        row("integrate default", "--format rtl_power x", "integrate", 1);
+        row("keep", "-o f --rotate 1h --keep 3 x", "keep", 3);
+        row("min-free default", "x", "minFree", qint64(100) << 20);
+        row("min-free 0", "--min-free 0 x", "minFree", 0);
+        row("min-free 2G", "--min-free 2G x", "minFree", qint64(2) << 30);
+        row("sweeps", "-n 9000000000 x", "sweeps", 9'000'000'000);
+        row("channel", "--channel 7 x", "channel", 7);
+        row("threshold", "--threshold -90 x", "threshold", -90);
+        row("hold a day", "--alarm ch=30,above=-90,for=1d x", "hold", 86'400'000);
+        row("hold 0", "--alarm ch=30,above=-90,for=0 x", "hold", 0);
+        row("interval 0", "--alarm ch=30,above=-90 --on-alarm-interval 0 x", "interval", 0);
+        row("interval bare seconds", "--alarm ch=30,above=-90 --on-alarm-interval 90 x", "interval",
+            90'000);
+        row("records asked", "--replay r.csv --format long", "recordsAsked", 1);
+        row("records not asked", "--replay r.csv", "recordsAsked", 0);
+        row("replay rotated", "--replay r.csv -o f --rotate 1h --keep 2", "keep", 2);
+        row("replay min-free", "--replay r.csv --min-free 1G", "minFree", qint64(1) << 30);
+        row("noise-relative threshold", "--threshold noise+12 x", "noiseDb", 12);
+        row("absolute threshold", "--threshold -90 x", "noiseDb", kNone);
+        row("no plan", "x", "planSize", kNone);
+        row("plan allows every channel", "--plan 4 x", "planAllowed", qint64(plan::kAllChannels));
+        row("plan allow list", "--plan 4 --plan-allow 7-8,46 x", "planAllowed", 0x8000000003);
+        row("plan spacing", "--replay r.csv --plan 2 --plan-spacing 3", "planSpacing", 3);
+        row("plan im none", "--plan 2 --plan-im none x", "planProducts",
+            qint64(PlanProducts::None));
+        row("plan strong repeated", "--plan 2 --plan-strong -60:2 --plan-strong -40:3 x",
+            "planStrong", 2);
     }
     void reads()
     {

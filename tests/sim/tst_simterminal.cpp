@@ -16,8 +16,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr auto kReplyTimeout = 2s;
-constexpr int kExitTimeoutMs = 5000;
+constexpr auto kReplyTimeout = 10s; // wide: the machine may be busy
+constexpr int kExitTimeoutMs = 30000;
 
 // Reads until everything received matches `whole`, or the time is up; counts the reads.
 QString receive(TerminalClient &client, const QRegularExpression &whole, int &reads)

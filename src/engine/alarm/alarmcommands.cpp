@@ -101,25 +101,29 @@ void AlarmCommands::start(const AlarmEvent &event)
 #endif
     const int index = event.index;
     Job &job = m_jobs[static_cast<std::size_t>(index)];
-    job = {process, QDeadlineTimer(kKillAfter), false};
+    job = {process, QDeadlineTimer(kKillAfter), {}, std::nullopt};
     auto *killTimer = new QTimer(process);
     killTimer->setSingleShot(true);
+    // A coarse timer may fire up to 5 % early: the command would be killed before its time.
+    killTimer->setTimerType(Qt::PreciseTimer);
     const QByteArray input = alarms::eventJson(event) + '\n';
-    connect(process, &QProcess::started, this, [process, input, killTimer] {
+    connect(process, &QProcess::started, this, [process, input, killTimer, &job] {
         process->write(input);
         process->closeWriteChannel();
+        job.running.start();
         killTimer->start(kKillAfter);
     });
     connect(killTimer, &QTimer::timeout, this, [process, &job] {
-        job.killed = true;
+        job.killedAfterMs = job.running.elapsed();
         killGroup(*process);
     });
     connect(process, &QProcess::finished, this,
             [this, index, &job, killTimer](int exitCode, QProcess::ExitStatus status) {
                 killTimer->stop();
-                if (job.killed) {
+                if (job.killedAfterMs) {
+                    // The time measured, so that the line tells what really happened.
                     ended(index, QStringLiteral("was still running after %1 s and was killed")
-                                     .arg(kKillAfter.count() / 1000));
+                                     .arg(*job.killedAfterMs / 1000));
                 } else if (status == QProcess::CrashExit) {
                     ended(index, QStringLiteral("crashed"));
                 } else if (exitCode != 0) {
@@ -190,7 +194,7 @@ void AlarmCommands::finish()
         }
         QProcess *process = job.process;
         if (!process->waitForFinished(static_cast<int>(job.killAt.remainingTime()))) {
-            job.killed = true;
+            job.killedAfterMs = job.running.isValid() ? job.running.elapsed() : 0;
             killGroup(*process);
             process->waitForFinished();
         }

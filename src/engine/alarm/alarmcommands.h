@@ -58,7 +58,9 @@ private:
     {
         QProcess *process = nullptr;
         QDeadlineTimer killAt;
-        bool killed = false;
+        QElapsedTimer running;
+        // Set when it was killed: how long it had run.
+        std::optional<qint64> killedAfterMs;
     };
 
     std::array<Job, channelplan::kChannelCount> m_jobs{};

@@ -49,7 +49,7 @@ void HistoryStatistics::add(const HistoryRow &row)
     }
     for (int index = 0; index < MonitorState::kChannelCount; ++index) {
         m_statistics.addReading(
-            Reading{index, row.dbm.at(static_cast<std::size_t>(index)), row.utcMs, RadioMode::Fsk});
+            Reading{index, row.dbm.at(static_cast<std::size_t>(index)), row.utcMs, std::nullopt});
     }
 }
 

@@ -16,8 +16,8 @@ int addRows(ChannelStatistics &statistics, const SweepRows &rows, int newestAge,
         }
         ++sweeps;
         for (int index = 0; index < channelplan::kChannelCount; ++index) {
-            statistics.addReading(Reading{index, row.dbm[static_cast<std::size_t>(index)],
-                                          row.utcMs, RadioMode::Fsk});
+            statistics.addReading(
+                Reading{index, row.dbm[static_cast<std::size_t>(index)], row.utcMs, std::nullopt});
         }
     }
     return sweeps;

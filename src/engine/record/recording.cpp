@@ -10,7 +10,8 @@ Recording::Recording(int width, int firstIndex)
     , m_firstIndex(firstIndex)
 {}
 
-void Recording::append(qint64 utcMs, const qint16 *levels, RadioMode mode, bool numberedAnew)
+void Recording::append(qint64 utcMs, const qint16 *levels, std::optional<RadioMode> mode,
+                       bool numberedAnew)
 {
     bool newRun = m_times.empty() || numberedAnew || mode != m_runModes.back();
     if (!newRun) {
@@ -53,11 +54,11 @@ bool Recording::startsRun(qint64 row) const
     return std::binary_search(m_runStarts.begin(), m_runStarts.end(), row);
 }
 
-RadioMode Recording::mode(qint64 row) const
+std::optional<RadioMode> Recording::mode(qint64 row) const
 {
     const auto run = std::upper_bound(m_runStarts.begin(), m_runStarts.end(), row);
     if (run == m_runStarts.begin()) {
-        return RadioMode::Fsk;
+        return std::nullopt;
     }
     return m_runModes[static_cast<std::size_t>(run - m_runStarts.begin() - 1)];
 }
@@ -86,7 +87,8 @@ std::pair<qint64, qint64> Recording::rowsBetween(qint64 fromMs, qint64 toMs) con
 std::size_t Recording::memoryUse() const
 {
     return m_times.capacity() * sizeof(qint64) + m_levels.capacity() +
-           m_runStarts.capacity() * sizeof(qint64) + m_runModes.capacity() * sizeof(RadioMode);
+           m_runStarts.capacity() * sizeof(qint64) +
+           m_runModes.capacity() * sizeof(std::optional<RadioMode>);
 }
 
 namespace record {
@@ -100,7 +102,7 @@ void addRows(ChannelStatistics &statistics, const Recording &recording, qint64 f
         const qint64 utcMs = recording.utcMs(row);
         for (int column = 0; column < recording.width(); ++column) {
             statistics.addReading(Reading{recording.firstIndex() + column,
-                                          recording.dbm(row, column), utcMs, RadioMode::Fsk});
+                                          recording.dbm(row, column), utcMs, std::nullopt});
         }
     }
 }

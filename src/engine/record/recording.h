@@ -8,6 +8,7 @@
 #include <QtGlobal>
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -29,7 +30,8 @@ public:
 
     // Rows come in time order. A run also begins where the writer numbered sweeps anew, the
     // mode changed, or the pause before the row was a break.
-    void append(qint64 utcMs, const qint16 *levels, RadioMode mode, bool numberedAnew);
+    void append(qint64 utcMs, const qint16 *levels, std::optional<RadioMode> mode,
+                bool numberedAnew);
     // Gives back what growing the storage had reserved beyond the rows.
     void finish();
 
@@ -44,7 +46,8 @@ public:
     // The rows where a run begins, ascending; the first is 0 when there are rows.
     [[nodiscard]] const std::vector<qint64> &runStarts() const { return m_runStarts; }
     [[nodiscard]] bool startsRun(qint64 row) const;
-    [[nodiscard]] RadioMode mode(qint64 row) const;
+    // Nothing where the file did not say.
+    [[nodiscard]] std::optional<RadioMode> mode(qint64 row) const;
     // A row as a sweep record, numbered from 1 within its run; channels a single-channel
     // recording does not hold read as no reading.
     [[nodiscard]] SweepRecord sweep(qint64 row) const;
@@ -60,7 +63,7 @@ private:
     std::vector<qint64> m_times;
     std::vector<std::uint8_t> m_levels; // dBm - kLowestDbm, m_width a row
     std::vector<qint64> m_runStarts;
-    std::vector<RadioMode> m_runModes;
+    std::vector<std::optional<RadioMode>> m_runModes;
 };
 
 namespace record {

@@ -163,7 +163,7 @@ void LineReader::takeLong(const recordlines::LongReading &reading)
             m_single.setFormat(RecordFormat::Long);
         }
         if (*m_singleIndex == reading.index) {
-            m_single.append(reading.utcMs, &reading.dbm, RadioMode::Fsk, m_singleAnew);
+            m_single.append(reading.utcMs, &reading.dbm, std::nullopt, m_singleAnew);
             m_singleAnew = false;
         } else {
             m_severalChannels = true;
@@ -179,7 +179,7 @@ void LineReader::takeLong(const recordlines::LongReading &reading)
     m_filled.set(static_cast<std::size_t>(reading.index));
     if (reading.index == channelplan::kLastIndex) {
         if (m_filled.all()) {
-            m_result.recording.append(reading.utcMs, m_pass.dbm.data(), RadioMode::Fsk, m_passAnew);
+            m_result.recording.append(reading.utcMs, m_pass.dbm.data(), std::nullopt, m_passAnew);
             m_passAnew = false;
         }
         m_filled.reset();

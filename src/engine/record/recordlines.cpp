@@ -208,8 +208,9 @@ QString readJsonl(std::string_view line, Sweep &sweep)
     const QJsonValue time = object.value(QLatin1String("time"));
     const QJsonArray levels = object.value(QLatin1String("dbm")).toArray();
     const double number = object.value(QLatin1String("sweep")).toDouble(-1);
-    const auto mode = modeNamed(object.value(QLatin1String("mode")).toString());
-    if (!document.isObject() || !time.isString() || !mode ||
+    const QJsonValue modeValue = object.value(QLatin1String("mode"));
+    const auto mode = modeNamed(modeValue.toString());
+    if (!document.isObject() || !time.isString() || (!mode && !modeValue.isNull()) ||
         levels.size() != channelplan::kChannelCount) {
         return QStringLiteral("not a sweep: time, sweep, mode or 40 levels missing");
     }
@@ -225,7 +226,7 @@ QString readJsonl(std::string_view line, Sweep &sweep)
         return QStringLiteral("sweep number is not a whole number above 0");
     }
     sweep.sweep = static_cast<qint64>(number);
-    sweep.mode = *mode;
+    sweep.mode = mode;
     for (std::size_t i = 0; i < sweep.dbm.size(); ++i) {
         const QJsonValue level = levels.at(static_cast<qsizetype>(i));
         const double dbm = level.toDouble(kLowestDbm - 1);

@@ -18,7 +18,7 @@ struct Sweep
 {
     qint64 utcMs = 0;
     qint64 sweep = 0;
-    RadioMode mode = RadioMode::Fsk;
+    std::optional<RadioMode> mode = std::nullopt;
     std::array<qint16, channelplan::kChannelCount> dbm{};
 };
 

@@ -6,25 +6,28 @@
 namespace record {
 
 namespace {
-QByteArray modeName(RadioMode mode)
+// A JSON value: the mode's name, or null where the source did not say (csv and long recordings).
+QByteArray modeValue(std::optional<RadioMode> mode)
 {
-    switch (mode) {
-    case RadioMode::Fsk:
-        return QByteArrayLiteral("FSK");
-    case RadioMode::LoRa:
-        return QByteArrayLiteral("LoRa");
-    case RadioMode::AirMonitor:
-        return QByteArrayLiteral("AirMonitor");
+    if (!mode) {
+        return QByteArrayLiteral("null");
     }
-    return {};
+    switch (*mode) {
+    case RadioMode::Fsk:
+        return QByteArrayLiteral("\"FSK\"");
+    case RadioMode::LoRa:
+        return QByteArrayLiteral("\"LoRa\"");
+    case RadioMode::AirMonitor:
+        return QByteArrayLiteral("\"AirMonitor\"");
+    }
+    return QByteArrayLiteral("null");
 }
 } // namespace
 
 QByteArray sweepJson(const SweepRecord &sweep)
 {
     QByteArray json = "{\"time\":\"" + recordTime(sweep.utcMs).toLatin1() + "\",\"sweep\":";
-    json +=
-        QByteArray::number(sweep.sweep) + ",\"mode\":\"" + modeName(sweep.mode) + "\",\"dbm\":[";
+    json += QByteArray::number(sweep.sweep) + ",\"mode\":" + modeValue(sweep.mode) + ",\"dbm\":[";
     for (std::size_t i = 0; i < sweep.dbm.size(); ++i) {
         if (i > 0) {
             json += ',';

@@ -6,13 +6,15 @@
 #include <QtGlobal>
 
 #include <array>
+#include <optional>
 
 // One complete sweep: a reading for each of the 40 channels, stamped with the arrival of its
-// last reading (UTC milliseconds since the epoch) and numbered from 1 within a recording.
+// last reading (UTC milliseconds since the epoch), numbered from 1 within a recording, with the
+// radio mode it was measured in when that is known.
 struct SweepRecord
 {
     qint64 utcMs = 0;
     qint64 sweep = 0;
-    RadioMode mode = RadioMode::Fsk;
+    std::optional<RadioMode> mode = std::nullopt;
     std::array<qint16, MonitorState::kChannelCount> dbm{};
 };

@@ -364,7 +364,8 @@ QList<OptionRow> runRows(ScanOptions &options)
          {kPortOnly}});
     rows.append({{QStringLiteral("q"), QStringLiteral("quiet")},
                  {},
-                 QStringLiteral("No progress line and no statistics table."),
+                 QStringLiteral("No progress line and no statistics table; on standard error only "
+                                "errors and warnings."),
                  {},
                  [&options](const QStringList &) {
                      options.quiet = true;

@@ -114,11 +114,14 @@ bool ScanProgram::openSource()
                    read.error);
             return false;
         }
-        // The count goes out even when it is nought: a script can rely on the line.
-        tell(QStringLiteral("%1: %2 records read, %3 damaged lines skipped")
-                 .arg(m_options.replayPath)
-                 .arg(read.recording.rows())
-                 .arg(read.skippedLines));
+        // The count goes out even when it is nought, so that a script can rely on the line,
+        // unless -q asks for errors and warnings only.
+        if (!m_options.quiet) {
+            tell(QStringLiteral("%1: %2 records read, %3 damaged lines skipped")
+                     .arg(m_options.replayPath)
+                     .arg(read.recording.rows())
+                     .arg(read.skippedLines));
+        }
         if (read.skippedLines > 0) {
             tell(read.firstProblem);
         }
