@@ -342,7 +342,10 @@ private Q_SLOTS:
         scan.start(args("-q " + options.replace("OUT", scan.path("out")) + ' ' +
                         (input.isEmpty() ? sim.devicePath() : "--replay " + scan.path("in"))));
         QVERIFY(scan.finish());
-        QCOMPARE(scan.errors(), QByteArray());
+        // -q: a survey of seconds leaves nothing on standard error but its warnings.
+        for (const QByteArray &line : scan.errors().split('\n')) {
+            QVERIFY2(line.isEmpty() || line.startsWith("kvt318-scan: warning: "), line);
+        }
         QCOMPARE(scan.process.exitCode(), 0);
         QFile out(scan.path("out"));
         QVERIFY(out.open(QIODevice::ReadOnly));

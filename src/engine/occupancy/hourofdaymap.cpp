@@ -43,7 +43,7 @@ std::optional<BusyHour> HourOfDayMap::busyHour(int channelIndex) const
                            static_cast<double>(busy(channelIndex, DayType::Weekday, hour) +
                                                busy(channelIndex, DayType::Weekend, hour)) /
                            static_cast<double>(total);
-        if (!top || pct > top->occupancyPct) {
+        if (pct > 0.0 && (!top || pct > top->occupancyPct)) {
             top = BusyHour{hour, pct};
         }
     }

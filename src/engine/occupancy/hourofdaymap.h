@@ -39,7 +39,7 @@ public:
     // Nothing for an hour without readings.
     [[nodiscard]] std::optional<double> occupancyPct(int channelIndex, DayType day, int hour) const;
     // The hour of the day (both day types together) with the highest occupancy, the earlier on
-    // a tie; nothing without readings.
+    // a tie; nothing for a channel never busy, whose every hour is as quiet as the first.
     [[nodiscard]] std::optional<BusyHour> busyHour(int channelIndex) const;
 
 private:

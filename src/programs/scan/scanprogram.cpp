@@ -434,6 +434,9 @@ void ScanProgram::finish(int exitCode, const QString &message)
                                                               kChangesShown)),
                        stderr);
         }
+    }
+    // Warnings are not progress: --quiet keeps them.
+    if (m_swept) {
         for (const QString &line : warningLines(surveyWarnings(m_run->statistics()))) {
             tell(QStringLiteral("warning: ") + line);
         }

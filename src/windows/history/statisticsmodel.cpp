@@ -53,8 +53,7 @@ QVariant displayed(const ChannelSummary &summary, int column, Qt::TimeSpec clock
             .arg(summary.occupancyLowPct, 0, 'f', 1)
             .arg(summary.occupancyHighPct, 0, 'f', 1);
     case StatisticsModel::BusyHour:
-        // A channel never busy has no busy hour, whatever hour comes first.
-        if (!summary.busyHour || summary.busyHourOccupancyPct <= 0.0) {
+        if (!summary.busyHour) {
             return {};
         }
         return QStringLiteral("%1:00 (%2)")
