@@ -16,6 +16,7 @@ namespace {
 constexpr int kPercentStep = 25;
 constexpr int kChannelLabelStep = 4;
 constexpr int kBarGap = 2;
+constexpr int kPlanFrame = 2;
 
 } // namespace
 
@@ -57,6 +58,20 @@ void OccupancyView::setRaised(const QList<int> &indices)
     }
 }
 
+void OccupancyView::setPlanned(const QList<int> &indices)
+{
+    if (indices != m_planned) {
+        m_planned = indices;
+        update();
+    }
+}
+
+QColor OccupancyView::planColour()
+{
+    // Apart from the highlight of the bars and the red of raised alarms.
+    return {0, 160, 60};
+}
+
 void OccupancyView::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
@@ -93,6 +108,15 @@ void OccupancyView::paintEvent(QPaintEvent * /*event*/)
         if (raised) {
             painter.fillRect(left + kBarGap / 2, plot.top(), right - left - kBarGap,
                              alarmmarks::kMarkSize, alarmmarks::colour());
+        }
+        if (m_planned.contains(index)) {
+            painter.save();
+            painter.setPen(
+                QPen(planColour(), kPlanFrame, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(
+                QRect(left + kPlanFrame / 2, plot.top(), right - left - kPlanFrame, plot.height()));
+            painter.restore();
         }
         const auto &before = m_baseline != nullptr
                                  ? m_baseline->channels[static_cast<std::size_t>(index)]

@@ -6,7 +6,8 @@
 class ChannelStatistics;
 struct Baseline;
 
-// Occupancy per channel, as bars from 0 to 100 %; a baseline's occupancy as outlines.
+// Occupancy per channel, as bars from 0 to 100 %; a baseline's occupancy as outlines, a channel
+// plan as frames around its columns.
 class OccupancyView : public QWidget
 {
     Q_OBJECT
@@ -20,6 +21,9 @@ public:
     void setBaseline(const Baseline *baseline);
     // Channel indices with an alarm raised now: their bars in the alarm colour, marked on top.
     void setRaised(const QList<int> &indices);
+    // Channel indices of a channel plan: their columns outlined in the plan colour.
+    void setPlanned(const QList<int> &indices);
+    [[nodiscard]] static QColor planColour();
 
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;
@@ -31,4 +35,5 @@ private:
     const ChannelStatistics *m_statistics = nullptr;
     const Baseline *m_baseline = nullptr;
     QList<int> m_raised;
+    QList<int> m_planned;
 };
