@@ -297,6 +297,10 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <source>&amp;By hour</source>
         <translation>時間帯別(&amp;B)</translation>
     </message>
+    <message>
+        <source>Pla&amp;n</source>
+        <translation>チャネル計画(&amp;N)</translation>
+    </message>
 </context>
 <context>
     <name>BaselineControls</name>
@@ -623,6 +627,237 @@ Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
     <message>
         <source>%1 dBm</source>
         <translation>%1 dBm</translation>
+    </message>
+</context>
+<context>
+    <name>PlanPane</name>
+    <message>
+        <source>Channels</source>
+        <translation>チャネル数</translation>
+    </message>
+    <message>
+        <source>How many channels the plan proposes.</source>
+        <translation>計画で提案するチャネルの数。</translation>
+    </message>
+    <message>
+        <source>Allowed channels</source>
+        <translation>使用可能なチャネル</translation>
+    </message>
+    <message>
+        <source>Channels the plan may use: numbers and ranges such as 7-12,30.</source>
+        <translation>計画に使ってよいチャネル。番号と範囲で指定します（例: 7-12,30）。</translation>
+    </message>
+    <message>
+        <source>Avoided channels</source>
+        <translation>除外するチャネル</translation>
+    </message>
+    <message>
+        <source>Channels the plan must not use.</source>
+        <translation>計画に使わないチャネル。</translation>
+    </message>
+    <message>
+        <source>Fixed channels</source>
+        <translation>既設のチャネル</translation>
+    </message>
+    <message>
+        <source>Your channels already in use: they count for spacing and products and are never proposed.</source>
+        <translation>すでに使っている自局のチャネル。間隔と相互変調の計算に含め、提案には含めません。</translation>
+    </message>
+    <message>
+        <source>Spacing</source>
+        <translation>間隔</translation>
+    </message>
+    <message>
+        <source>The least distance in channels between any two plan or fixed channels.</source>
+        <translation>計画と既設のチャネルどうしの最小間隔（チャネル数）。</translation>
+    </message>
+    <message>
+        <source>Intermodulation order</source>
+        <translation>避ける相互変調の次数</translation>
+    </message>
+    <message>
+        <source>Intermodulation products kept off plan and fixed channels: none, third order (2A−B, A+B−C) or also fifth order (3A−2B, 2A+B−2C).</source>
+        <translation>計画と既設のチャネルに落ちないようにする相互変調: なし、3 次（2A−B、A+B−C）、または 5 次まで（3A−2B、2A+B−2C も）。</translation>
+    </message>
+    <message>
+        <source>Product guard</source>
+        <translation>相互変調の余裕</translation>
+    </message>
+    <message>
+        <source>A product within this many channels of a plan or fixed channel hits it.</source>
+        <translation>計画または既設のチャネルからこのチャネル数以内に落ちる相互変調を妨害とみなします。</translation>
+    </message>
+    <message>
+        <source>Strong carriers</source>
+        <translation>強い電波</translation>
+    </message>
+    <message>
+        <source>DBM:K, comma separated: no plan channel within K channels of one whose level reached DBM, that one included.</source>
+        <translation>DBM:K をコンマ区切りで。測定中に DBM に達したチャネルから K チャネル以内（そのチャネルを含む）は計画に使いません。</translation>
+    </message>
+    <message>
+        <source>Spares</source>
+        <translation>予備</translation>
+    </message>
+    <message>
+        <source>Further channels, each able to replace any one plan channel.</source>
+        <translation>計画のどのチャネルとも置き換えられる予備のチャネル数。</translation>
+    </message>
+    <message>
+        <source>P&amp;lan</source>
+        <translation>計画(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Plan</source>
+        <translation>計画</translation>
+    </message>
+    <message>
+        <source>Search the best channels for the figures shown: the span selected and the hours counted.</source>
+        <translation>表示中の集計（選択した範囲と対象の時間帯）から最良のチャネルを探します。</translation>
+    </message>
+    <message>
+        <source>E&amp;xport CSV…</source>
+        <translation>CSV に書き出す(&amp;X)…</translation>
+    </message>
+    <message>
+        <source>Export CSV</source>
+        <translation>CSV に書き出す</translation>
+    </message>
+    <message>
+        <source>Save every channel's verdict and reason as CSV.</source>
+        <translation>全チャネルの判定と理由を CSV で保存します。</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>Third order</source>
+        <translation>3 次</translation>
+    </message>
+    <message>
+        <source>Third and fifth order</source>
+        <translation>3 次と 5 次</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>チャネル</translation>
+    </message>
+    <message>
+        <source>MHz</source>
+        <translation>MHz</translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation>判定</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>理由</translation>
+    </message>
+    <message>
+        <source>Occupancy %</source>
+        <translation>占有率 %</translation>
+    </message>
+    <message>
+        <source>95 % interval</source>
+        <translation>95 % 区間</translation>
+    </message>
+    <message>
+        <source>Busy hour</source>
+        <translation>最も混む時間帯</translation>
+    </message>
+    <message>
+        <source>Highest dBm</source>
+        <translation>最大 dBm</translation>
+    </message>
+    <message>
+        <source>To strong carrier</source>
+        <translation>強い電波までの距離</translation>
+    </message>
+    <message>
+        <source>&amp;Channels:</source>
+        <translation>チャネル数(&amp;C):</translation>
+    </message>
+    <message>
+        <source>&amp;Allowed:</source>
+        <translation>使用可(&amp;A):</translation>
+    </message>
+    <message>
+        <source>Av&amp;oided:</source>
+        <translation>除外(&amp;O):</translation>
+    </message>
+    <message>
+        <source>Fixe&amp;d:</source>
+        <translation>既設(&amp;D):</translation>
+    </message>
+    <message>
+        <source>S&amp;pacing:</source>
+        <translation>間隔(&amp;P):</translation>
+    </message>
+    <message>
+        <source>I&amp;M order:</source>
+        <translation>相互変調(&amp;M):</translation>
+    </message>
+    <message>
+        <source>IM &amp;guard:</source>
+        <translation>相互変調の余裕(&amp;G):</translation>
+    </message>
+    <message>
+        <source>St&amp;rong DBM:K:</source>
+        <translation>強い電波 DBM:K(&amp;R):</translation>
+    </message>
+    <message>
+        <source>Spar&amp;es:</source>
+        <translation>予備(&amp;E):</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1: “%2” is not a level and a distance such as -60:2</source>
+        <translation>%1: “%2” はレベルと距離（-60:2 など）として読めません</translation>
+    </message>
+    <message>
+        <source>Searching…</source>
+        <translation>探索中…</translation>
+    </message>
+    <message>
+        <source>The best %1 of the %2 open channels by measured occupancy: %3.</source>
+        <translation>使用可能な %2 チャネルのうち、測定した占有率で最良の %1 チャネル: %3。</translation>
+    </message>
+    <message>
+        <source>%1 channels cannot meet the constraints; at most %2 can, the best of them: %3. Binding: %4.</source>
+        <translation>%1 チャネルでは条件を満たせません。満たせるのは最大 %2 チャネルで、その最良の組: %3。制約: %4。</translation>
+    </message>
+    <message>
+        <source>Spares: %1.</source>
+        <translation>予備: %1。</translation>
+    </message>
+    <message>
+        <source>plan</source>
+        <translation>計画</translation>
+    </message>
+    <message>
+        <source>spare</source>
+        <translation>予備</translation>
+    </message>
+    <message>
+        <source>fixed</source>
+        <translation>既設</translation>
+    </message>
+    <message>
+        <source>unused</source>
+        <translation>不採用</translation>
+    </message>
+    <message>
+        <source>Export plan</source>
+        <translation>チャネル計画の書き出し</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV ファイル (*.csv)</translation>
     </message>
 </context>
 </TS>

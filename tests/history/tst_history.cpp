@@ -3,8 +3,10 @@
 #include "engine/alarm/alarmwatch.h"
 #include "engine/history/hourgrid.h"
 #include "engine/history/sweephistory.h"
+#include "engine/plan/plansearch.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/record/outputfile.h"
+#include "engine/record/plansurvey.h"
 #include "painters/hourmappainter.h"
 #include "painters/waterfallpainter.h"
 #include "programs/monitor/alarmstore.h"
@@ -16,12 +18,14 @@
 #include "windows/history/historywindow.h"
 #include "windows/history/hourmapview.h"
 #include "windows/history/occupancyview.h"
+#include "windows/history/planpane.h"
 #include "windows/history/statisticsmodel.h"
 #include "windows/history/waterfallview.h"
 #include "windows/main/mainwindow.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QHeaderView>
 #include <QLabel>
@@ -567,6 +571,116 @@ private Q_SLOTS:
         if (box != nullptr) {
             QVERIFY2(box->text().startsWith(path + QLatin1String(": ")), qPrintable(box->text()));
         }
+    }
+
+    // The Plan view searches the figures the window shows, as a direct search of the same
+    // readings does, frames the planned columns of the occupancy bars and exports the reasons;
+    // a list it cannot read is refused with the reason.
+    void planPaneMatchesTheSearch_data()
+    {
+        QTest::addColumn<QString>("field"); // a line edit's objectName
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("products"); // none, third, fifth
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("best four, third order") << "planAllowed"
+                                                << "7-46" << 4 << 1 << false;
+        QTest::newRow("fixed channels, fifth order") << "planFixed"
+                                                     << "20,23" << 3 << 2 << false;
+        QTest::newRow("strong carrier kept away") << "planStrong"
+                                                  << "-50:2" << 5 << 0 << false;
+        QTest::newRow("nine cannot avoid third order") << "planAvoided"
+                                                       << "" << 9 << 1 << false;
+        QTest::newRow("channel outside the band") << "planAllowed"
+                                                  << "7-50" << 4 << 1 << true;
+        QTest::newRow("not a channel") << "planAvoided"
+                                       << "9,x" << 4 << 1 << true;
+    }
+    void planPaneMatchesTheSearch()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(int, size);
+        QFETCH(int, products);
+        QFETCH(bool, refused);
+        const QString csv = m_dir.filePath(QStringLiteral("plan.csv"));
+        m_program->setSavePathChooser(
+            [csv](QWidget *, const QString &, const QString &, const QString &) { return csv; });
+        m_program->showHistory();
+        HistoryWindow *window = m_program->historyWindow();
+        auto *pane = window->findChild<PlanPane *>();
+        QVERIFY(pane != nullptr);
+        const auto threshold = static_cast<qint16>(
+            window->findChild<QSpinBox *>(QStringLiteral("threshold"))->value());
+        ChannelStatistics expected(threshold);
+        const qint64 first = QDateTime::currentMSecsSinceEpoch() - 20 * kSweepMs;
+        for (int n = 0; n < 20; ++n) {
+            QList<qint16> levels;
+            for (int index = 0; index < kChannels; ++index) {
+                const bool busy = n < (index * 7) % 20;
+                levels.append(index == 12 && n == 0 ? qint16(-40)
+                              : busy                ? qint16(-70)
+                                                    : qint16(-120));
+                expected.addReading(
+                    Reading{index, levels.constLast(), first + n * kSweepMs, RadioMode::Fsk});
+            }
+            storeReadings(0, kChannels, first + n * kSweepMs, levels);
+        }
+        window->findChild<QLineEdit *>(field)->setText(text);
+        window->findChild<QSpinBox *>(QStringLiteral("planSize"))->setValue(size);
+        window->findChild<QComboBox *>(QStringLiteral("planProducts"))->setCurrentIndex(products);
+        window->findChild<QPushButton *>(QStringLiteral("makePlan"))->click();
+        const QString result = window->findChild<QLabel *>(QStringLiteral("planResult"))->text();
+        QString refusal;
+        if (refused) {
+            QVERIFY(!plan::parseChannelList(text, &refusal));
+            QVERIFY2(result.endsWith(refusal), qPrintable(result));
+            QVERIFY(!pane->report());
+            return;
+        }
+        QTRY_VERIFY(pane->report());
+
+        PlanConstraints rules;
+        rules.size = size;
+        rules.products = PlanProducts(products);
+        if (field == QLatin1String("planFixed")) {
+            rules.fixed = *plan::parseChannelList(text, nullptr);
+        } else if (field == QLatin1String("planStrong")) {
+            rules.strong.push_back(*plan::parseStrongRule(text));
+        }
+        const PlanSurvey survey = plansurvey::fromStatistics(expected);
+        const PlanResult direct = PlanSearch(survey, rules).solve();
+        const PlanResult &shown = pane->report()->result;
+        QCOMPARE(shown.plan.channels, direct.plan.channels);
+        QCOMPARE(shown.feasible, direct.feasible);
+        const QString planned = window->findChild<QLabel *>(QStringLiteral("planResult"))->text();
+        QVERIFY2(
+            direct.feasible ||
+                planned.contains(QStringLiteral("at most %1 can").arg(direct.plan.channels.size())),
+            qPrintable(planned));
+
+        auto *bars = window->findChild<OccupancyView *>();
+        const QImage image = bars->grab().toImage();
+        const int scrollBar = bars->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, bars);
+        const QRect cells =
+            chart::WaterfallGeometry(bars->rect().adjusted(0, 0, -scrollBar, 0)).cells;
+        for (int index = 0; index < kChannels; ++index) {
+            bool framed = false;
+            for (int x = cells.left() + cells.width() * index / kChannels;
+                 x < cells.left() + cells.width() * (index + 1) / kChannels; ++x) {
+                framed = framed ||
+                         image.pixelColor(x, image.height() / 2) == OccupancyView::planColour();
+            }
+            const bool inPlan =
+                std::find(direct.plan.channels.cbegin(), direct.plan.channels.cend(), index) !=
+                direct.plan.channels.cend();
+            QVERIFY2(framed == inPlan, qPrintable(QString::number(index)));
+        }
+
+        window->findChild<QPushButton *>(QStringLiteral("exportPlan"))->click();
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().count('\n'), kChannels + 1);
     }
 
     void shortcutsReachTheirActions_data()

@@ -18,7 +18,7 @@
 #include "programs/scan/mqttalarms.h"
 #include "programs/scan/mqttpublisher.h"
 #endif
-#include "programs/scan/plansurvey.h"
+#include "engine/record/plansurvey.h"
 #include "programs/scan/portsource.h"
 #include "programs/scan/processsignals.h"
 #include "programs/scan/scanreport.h"

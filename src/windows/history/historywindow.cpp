@@ -12,6 +12,7 @@
 #include "windows/history/loadprogress.h"
 #include "windows/history/monitoractions.h"
 #include "windows/history/occupancyview.h"
+#include "windows/history/planpane.h"
 #include "windows/history/recordingcontrols.h"
 #include "windows/history/statisticsmodel.h"
 #include "windows/history/statisticstable.h"
@@ -70,13 +71,18 @@ HistoryWindow::HistoryWindow(SweepHistory &history, HistoryStatistics &statistic
           new ExportControls({[this] { return m_waterfall->image(); },
                               [this]() -> const ChannelStatistics & { return exactStatistics(); },
                               [this] { return m_baseline->baseline(); }},
-                             std::move(chooser), this))
+                             chooser, this))
     , m_loadProgress(new LoadProgress(this))
     , m_refreshTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("historyWindow"));
     setWindowTitle(tr("KVT-318 History"));
     setCentralWidget(buildCentralWidget());
+    auto *plan = new PlanPane([this]() -> const ChannelStatistics & { return exactStatistics(); },
+                              std::move(chooser));
+    addView(plan, tr("Pla&n"));
+    connect(plan, &PlanPane::planned, m_occupancy, &OccupancyView::setPlanned);
+    connect(plan, &PlanPane::failed, this, &HistoryWindow::warn);
     buildMenus(actions);
     buildStatusBar();
     m_refreshTimer->setInterval(kFigureRefreshInterval);

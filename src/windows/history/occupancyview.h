@@ -9,7 +9,7 @@ struct Baseline;
 struct ChannelSummary;
 
 // Occupancy per channel, as bars from 0 to 100 % with their 95 % interval as whiskers; a
-// baseline's occupancy as outlines.
+// baseline's occupancy as outlines, a channel plan as frames around its columns.
 class OccupancyView : public QWidget
 {
     Q_OBJECT
@@ -23,6 +23,9 @@ public:
     void setBaseline(const Baseline *baseline);
     // Channel indices with an alarm raised now: their bars in the alarm colour, marked on top.
     void setRaised(const QList<int> &indices);
+    // Channel indices of a channel plan: their columns outlined in the plan colour.
+    void setPlanned(const QList<int> &indices);
+    [[nodiscard]] static QColor planColour();
 
     // Where the bars stand, and the height of a percentage in it.
     [[nodiscard]] QRect plotArea() const;
@@ -42,4 +45,5 @@ private:
     const ChannelStatistics *m_statistics = nullptr;
     const Baseline *m_baseline = nullptr;
     QList<int> m_raised;
+    QList<int> m_planned;
 };

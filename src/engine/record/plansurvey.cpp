@@ -1,4 +1,4 @@
-#include "programs/scan/plansurvey.h"
+#include "engine/record/plansurvey.h"
 
 #include "engine/record/channelstatistics.h"
 

@@ -6,7 +6,7 @@ class ChannelStatistics;
 
 namespace plansurvey {
 
-// What the run's statistics say of each channel within the hours (--hours), as the plan's
+// What the statistics say of each channel within the hours they count, as the plan's
 // search takes it.
 PlanSurvey fromStatistics(const ChannelStatistics &statistics);
 
