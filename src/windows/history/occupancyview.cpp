@@ -105,84 +105,83 @@ void OccupancyView::paintWhisker(QPainter &painter, const QRect &plot,
     painter.drawLine(x - cap, high, x + cap, high);
     painter.drawLine(x - cap, low, x + cap, low);
     painter.restore();
+}
 
-    void OccupancyView::setPlanned(const QList<int> &indices)
-    {
-        if (indices != m_planned) {
-            m_planned = indices;
-            update();
-        }
+void OccupancyView::setPlanned(const QList<int> &indices)
+{
+    if (indices != m_planned) {
+        m_planned = indices;
+        update();
     }
+}
 
-    QColor OccupancyView::planColour()
-    {
-        // Apart from the highlight of the bars and the red of raised alarms.
-        return {0, 160, 60};
-    }
+QColor OccupancyView::planColour()
+{
+    // Apart from the highlight of the bars and the red of raised alarms.
+    return {0, 160, 60};
+}
 
-    void OccupancyView::paintEvent(QPaintEvent * /*event*/)
-    {
-        QPainter painter(this);
-        const QPalette &colours = palette();
-        painter.fillRect(rect(), colours.color(QPalette::Base));
+void OccupancyView::paintEvent(QPaintEvent * /*event*/)
+{
+    QPainter painter(this);
+    const QPalette &colours = palette();
+    painter.fillRect(rect(), colours.color(QPalette::Base));
+    painter.setPen(colours.color(QPalette::Text));
+
+    const chart::WaterfallGeometry geometry = geometryOf(*this);
+    const int textHeight = fontMetrics().height();
+    const QRect plot = plotArea();
+    for (int percent = 0; percent <= 100; percent += kPercentStep) {
+        const int y = percentY(plot, percent);
+        painter.setPen(colours.color(QPalette::Mid));
+        painter.drawLine(plot.left(), y, plot.right(), y);
         painter.setPen(colours.color(QPalette::Text));
-
-        const chart::WaterfallGeometry geometry = geometryOf(*this);
-        const int textHeight = fontMetrics().height();
-        const QRect plot = plotArea();
-        for (int percent = 0; percent <= 100; percent += kPercentStep) {
-            const int y = percentY(plot, percent);
-            painter.setPen(colours.color(QPalette::Mid));
-            painter.drawLine(plot.left(), y, plot.right(), y);
-            painter.setPen(colours.color(QPalette::Text));
-            painter.drawText(QRect(geometry.times.left(), y - textHeight / 2,
-                                   geometry.times.width() - 4, textHeight),
-                             Qt::AlignRight | Qt::AlignVCenter, tr("%1 %").arg(percent));
+        painter.drawText(QRect(geometry.times.left(), y - textHeight / 2,
+                               geometry.times.width() - 4, textHeight),
+                         Qt::AlignRight | Qt::AlignVCenter, tr("%1 %").arg(percent));
+    }
+    const ChannelStatistics &statistics = *m_statistics;
+    const QColor bar = colours.color(QPalette::Highlight);
+    for (int index = 0; index < MonitorState::kChannelCount; ++index) {
+        const int left = plot.left() + plot.width() * index / MonitorState::kChannelCount;
+        const int right = plot.left() + plot.width() * (index + 1) / MonitorState::kChannelCount;
+        const ChannelSummary summary = statistics.channel(index);
+        const double percent = summary.occupancyPct;
+        const int height = static_cast<int>(std::lround(percent * plot.height() / 100.0));
+        const bool raised = m_raised.contains(index);
+        painter.fillRect(left + kBarGap / 2, plot.bottom() + 1 - height, right - left - kBarGap,
+                         height, raised ? alarmmarks::colour() : bar);
+        if (raised) {
+            painter.fillRect(left + kBarGap / 2, plot.top(), right - left - kBarGap,
+                             alarmmarks::kMarkSize, alarmmarks::colour());
         }
-        const ChannelStatistics &statistics = *m_statistics;
-        const QColor bar = colours.color(QPalette::Highlight);
-        for (int index = 0; index < MonitorState::kChannelCount; ++index) {
-            const int left = plot.left() + plot.width() * index / MonitorState::kChannelCount;
-            const int right =
-                plot.left() + plot.width() * (index + 1) / MonitorState::kChannelCount;
-            const ChannelSummary summary = statistics.channel(index);
-            const double percent = summary.occupancyPct;
-            const int height = static_cast<int>(std::lround(percent * plot.height() / 100.0));
-            const bool raised = m_raised.contains(index);
-            painter.fillRect(left + kBarGap / 2, plot.bottom() + 1 - height, right - left - kBarGap,
-                             height, raised ? alarmmarks::colour() : bar);
-            if (raised) {
-                painter.fillRect(left + kBarGap / 2, plot.top(), right - left - kBarGap,
-                                 alarmmarks::kMarkSize, alarmmarks::colour());
-            }
-            if (m_planned.contains(index)) {
-                painter.save();
-                painter.setPen(
-                    QPen(planColour(), kPlanFrame, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-                painter.setBrush(Qt::NoBrush);
-                painter.drawRect(QRect(left + kPlanFrame / 2, plot.top(), right - left - kPlanFrame,
-                                       plot.height()));
-                painter.restore();
-            }
-            const auto &before = m_baseline != nullptr
-                                     ? m_baseline->channels[static_cast<std::size_t>(index)]
-                                     : std::nullopt;
-            if (before) {
-                const int was =
-                    static_cast<int>(std::lround(before->occupancyPct * plot.height() / 100.0));
-                painter.save();
-                painter.setPen(QPen(colours.color(QPalette::Text), 1, Qt::DashLine));
-                painter.setBrush(Qt::NoBrush);
-                painter.drawRect(left + kBarGap / 2, plot.bottom() + 1 - was,
-                                 right - left - kBarGap - 1, std::max(0, was - 1));
-                painter.restore();
-            }
-            paintWhisker(painter, plot, summary);
-            if (index % kChannelLabelStep == 0) {
-                painter.drawText(QRect(left - 20, geometry.header.top(), right - left + 40,
-                                       geometry.header.height()),
-                                 Qt::AlignCenter,
-                                 QString::number(channelplan::channelNumber(index)));
-            }
+        if (m_planned.contains(index)) {
+            painter.save();
+            painter.setPen(
+                QPen(planColour(), kPlanFrame, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(
+                QRect(left + kPlanFrame / 2, plot.top(), right - left - kPlanFrame, plot.height()));
+            painter.restore();
+        }
+        const auto &before = m_baseline != nullptr
+                                 ? m_baseline->channels[static_cast<std::size_t>(index)]
+                                 : std::nullopt;
+        if (before) {
+            const int was =
+                static_cast<int>(std::lround(before->occupancyPct * plot.height() / 100.0));
+            painter.save();
+            painter.setPen(QPen(colours.color(QPalette::Text), 1, Qt::DashLine));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(left + kBarGap / 2, plot.bottom() + 1 - was,
+                             right - left - kBarGap - 1, std::max(0, was - 1));
+            painter.restore();
+        }
+        paintWhisker(painter, plot, summary);
+        if (index % kChannelLabelStep == 0) {
+            painter.drawText(QRect(left - 20, geometry.header.top(), right - left + 40,
+                                   geometry.header.height()),
+                             Qt::AlignCenter, QString::number(channelplan::channelNumber(index)));
         }
     }
+}
