@@ -21,6 +21,13 @@ ProcessSignals::ProcessSignals(QObject *parent)
 
 ProcessSignals::~ProcessSignals() = default;
 
+void ProcessSignals::stopAtOnce() const
+{
+    if (m_pipe) {
+        m_pipe->restoreDefaults({SIGINT, SIGTERM});
+    }
+}
+
 void ProcessSignals::readPipe()
 {
     while (const int number = m_pipe->takeSignal()) {

@@ -22,6 +22,9 @@ public:
     ProcessSignals(const ProcessSignals &) = delete;
     ProcessSignals &operator=(const ProcessSignals &) = delete;
 
+    // From now on SIGINT and SIGTERM end the program at once: for work at the very end that
+    // holds the event loop and has nothing left to lose.
+    void stopAtOnce() const;
     // Why the signals could not be caught, or empty: they then keep their default action.
     [[nodiscard]] QString errorString() const { return m_error; }
 

@@ -492,6 +492,9 @@ int ScanProgram::writePlan(int exitCode)
 {
     const PlanConstraints &constraints = *m_options.plan.constraints;
     const PlanSurvey survey = plansurvey::fromStatistics(m_run->statistics());
+    // Records, summary and alarms are complete; a search that a request with many spares makes
+    // long must not outlast a Ctrl+C or a service stop.
+    m_signals->stopAtOnce();
     PlanSearch search(survey, constraints);
     const PlanReport report = plan::explain(survey, constraints, search.solve());
     // Asked for explicitly, the plan is shown even with --quiet.
