@@ -345,7 +345,7 @@ private Q_SLOTS:
     // them, as counted here; an entry that cannot be read says why and changes nothing.
     void hoursBoxRestrictsTheFigures_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("hoursText");
         QTest::addColumn<QList<int>>("days"); // empty: refused
         QTest::addColumn<int>("from");
         QTest::addColumn<int>("to");
@@ -362,7 +362,7 @@ private Q_SLOTS:
     }
     void hoursBoxRestrictsTheFigures()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, hoursText);
         QFETCH(QList<int>, days);
         QFETCH(int, from);
         QFETCH(int, to);
@@ -403,11 +403,11 @@ private Q_SLOTS:
 
         auto *box = window->findChild<QLineEdit *>(QStringLiteral("hours"));
         box->setFocus();
-        QTest::keyClicks(box, spec);
+        QTest::keyClicks(box, hoursText);
         QTest::keyClick(box, Qt::Key_Return);
         auto *error = window->findChild<QLabel *>(QStringLiteral("hoursError"));
         QString reason;
-        QCOMPARE(HourWindows::parse(spec, &reason).has_value(), !days.isEmpty());
+        QCOMPARE(HourWindows::parse(hoursText, &reason).has_value(), !days.isEmpty());
         QCOMPARE(error->isVisibleTo(window), days.isEmpty());
         QCOMPARE(error->text(), reason);
         const QString expected =

@@ -444,7 +444,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("zone");
         QTest::addColumn<QString>("firstUtc");
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("hoursText");
         QTest::addColumn<QList<QList<int>>>("windows"); // days bits (Mon 1), start, end minute
         QTest::newRow("Tokyo, across midnight and a weekend")
             << QByteArray("Asia/Tokyo") << "2026-12-04T12:00:00Z"
@@ -462,7 +462,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, zone);
         QFETCH(QString, firstUtc);
-        QFETCH(QString, spec);
+        QFETCH(QString, hoursText);
         QFETCH(QList<QList<int>>, windows);
         const QTimeZone local(zone);
         const auto inside = [&windows](const QDateTime &time) {
@@ -502,7 +502,7 @@ private Q_SLOTS:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("TZ", zone);
         replay.process.setProcessEnvironment(environment);
-        replay.start({"-q", "--replay", replay.path("in.csv"), "--hours", spec, "--summary",
+        replay.start({"-q", "--replay", replay.path("in.csv"), "--hours", hoursText, "--summary",
                       replay.path("summary.csv"), "--hourly", replay.path("hourly.csv")});
         QVERIFY(replay.finish());
         QCOMPARE(replay.process.exitCode(), 0);

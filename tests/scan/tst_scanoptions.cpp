@@ -248,7 +248,7 @@ private Q_SLOTS:
     // window and what is wrong with it.
     void hours_data()
     {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("hoursText");
         QTest::addColumn<QString>("said");
         QTest::newRow("two windows") << "mon-fri 8:00-18:00;  Sat,Sun 00:00-24:00"
                                      << "Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00";
@@ -279,9 +279,9 @@ private Q_SLOTS:
     }
     void hours()
     {
-        QFETCH(QString, spec);
+        QFETCH(QString, hoursText);
         const scanoptions::Parsed result =
-            scanoptions::parse({"kvt318-scan", "--hours", spec, "x"});
+            scanoptions::parse({"kvt318-scan", "--hours", hoursText, "x"});
         QTEST(result.action == scanoptions::Action::Run ? result.options.hours.text() : result.text,
               "said");
     }

@@ -78,10 +78,10 @@ std::optional<std::array<bool, kDays>> readDays(const QString &text, QString *wr
 
 } // namespace
 
-std::optional<HourWindows> HourWindows::parse(const QString &spec, QString *error)
+std::optional<HourWindows> HourWindows::parse(const QString &text, QString *error)
 {
     HourWindows windows;
-    if (spec.trimmed().isEmpty()) {
+    if (text.trimmed().isEmpty()) {
         return windows;
     }
     windows.m_always = false;
@@ -92,7 +92,7 @@ std::optional<HourWindows> HourWindows::parse(const QString &spec, QString *erro
         }
         return std::nullopt;
     };
-    for (const QString &part : spec.split(QLatin1Char(';'))) {
+    for (const QString &part : text.split(QLatin1Char(';'))) {
         const QString window = part.simplified();
         const QStringList words = window.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         if (words.isEmpty() || words.size() > 2) {

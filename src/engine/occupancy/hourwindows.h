@@ -17,7 +17,7 @@ class HourWindows
 public:
     static HourWindows always() { return HourWindows(); }
     // nullopt and *error: one line naming the part that is wrong and why.
-    static std::optional<HourWindows> parse(const QString &spec, QString *error);
+    static std::optional<HourWindows> parse(const QString &text, QString *error);
 
     // The local offset is looked up once an hour; not for two threads at once.
     [[nodiscard]] bool contains(qint64 utcMs) const;

@@ -268,7 +268,7 @@ QList<OptionRow> runRows(ScanOptions &options)
                      return QString();
                  }});
     rows.append({{QStringLiteral("hours")},
-                 QStringLiteral("SPEC"),
+                 QStringLiteral("WINDOWS"),
                  QStringLiteral("Count only readings inside these local-time windows, ; between "
                                 "them: \"Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00\". An end before "
                                 "the start crosses midnight. The zone is the machine's or TZ."),
