@@ -47,6 +47,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -60,6 +61,23 @@ SweepRecord sweepAt(qint64 utcMs)
     SweepRecord sweep;
     sweep.utcMs = utcMs;
     return sweep;
+}
+
+// A CSV recording of `count` sweeps `stepMs` apart, all quiet but channel 12 where `busy` says.
+bool writeRecording(const QString &path, int count, qint64 firstMs, qint64 stepMs,
+                    const std::function<bool(int, qint64)> &busy)
+{
+    QFile::remove(path);
+    OutputFile file(path, RecordFormat::Csv);
+    bool written = file.open();
+    for (int n = 0; written && n < count; ++n) {
+        SweepRecord sweep = sweepAt(firstMs + n * stepMs);
+        sweep.sweep = n + 1;
+        sweep.dbm.fill(-120);
+        sweep.dbm[5] = qint16(busy(n, sweep.utcMs) ? -60 : -120);
+        written = file.write(sweep);
+    }
+    return written;
 }
 
 // The newest-first times of the rows, a separator shown as -1.
@@ -140,6 +158,17 @@ class TestHistory : public QObject
         m_program = std::make_unique<MonitorProgram>(std::move(services));
         m_window = &m_program->window();
     }
+    HistoryWindow *openHistory()
+    {
+        m_program->showHistory();
+        return m_program->historyWindow();
+    }
+    // Every export asks for a file and gets this one.
+    void saveTo(const QString &path)
+    {
+        m_program->setSavePathChooser(
+            [path](QWidget *, const QString &, const QString &, const QString &) { return path; });
+    }
 
 private Q_SLOTS:
     void init() { startProgram(); }
@@ -175,7 +204,6 @@ private Q_SLOTS:
         }
         QCOMPARE(rowTimes(history), expected);
         QCOMPARE(drops.size(), dropped);
-        QCOMPARE(history.capacity(), capacity);
     }
 
     // A run start puts a separator before its first sweep; an unfinished sweep cut by the
@@ -223,8 +251,7 @@ private Q_SLOTS:
         QFETCH(QList<qint16>, levels);
         QFETCH(int, threshold);
         QFETCH(int, runStartsBefore);
-        m_program->showHistory();
-        HistoryWindow *window = m_program->historyWindow();
+        HistoryWindow *window = openHistory();
         QVERIFY(window != nullptr);
         // The last sweep arrives now, the others a second apart before it: one sweep a second.
         const qint64 first = QDateTime::currentMSecsSinceEpoch() - (levels.size() - 1) * kSweepMs;
@@ -260,24 +287,11 @@ private Q_SLOTS:
     void openedRecordingSpanAndBaseline()
     {
         const QString path = m_dir.filePath(QStringLiteral("night.csv"));
-        QFile::remove(path);
-        {
-            OutputFile file(path, RecordFormat::Csv);
-            QVERIFY(file.open());
-            // Channel 12 busy in the older half only.
-            for (int n = 0; n < 20; ++n) {
-                SweepRecord sweep = sweepAt(kStartMs + n * kSweepMs);
-                sweep.sweep = n + 1;
-                sweep.dbm.fill(-120);
-                sweep.dbm[5] = qint16(n < 10 ? -60 : -120);
-                QVERIFY(file.write(sweep));
-            }
-        }
+        // Channel 12 busy in the older half only.
+        QVERIFY(writeRecording(path, 20, kStartMs, kSweepMs, [](int n, qint64) { return n < 10; }));
         const QString tracePath = m_dir.filePath(QStringLiteral("trace.csv"));
-        m_program->setSavePathChooser([tracePath](QWidget *, const QString &, const QString &,
-                                                  const QString &) { return tracePath; });
-        m_program->showHistory();
-        HistoryWindow *window = m_program->historyWindow();
+        saveTo(tracePath);
+        HistoryWindow *window = openHistory();
         window->openRecording(path);
         QTRY_VERIFY(!window->isLoading());
         auto *source = window->findChild<QLabel *>(QStringLiteral("sourceStatus"));
@@ -371,30 +385,19 @@ private Q_SLOTS:
         const qint64 friday =
             QDateTime(QDate(2026, 12, 4), QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
         const QString path = m_dir.filePath(QStringLiteral("hours.csv"));
-        QFile::remove(path);
         int inside = 0;
         int busyInside = 0;
-        {
-            OutputFile file(path, RecordFormat::Csv);
-            QVERIFY(file.open());
-            for (int n = 0; n < 84 * 3; ++n) {
-                SweepRecord sweep = sweepAt(friday + n * 20 * 60 * 1000LL);
-                sweep.sweep = n + 1;
-                sweep.dbm.fill(-120);
-                const int hour = QDateTime::fromMSecsSinceEpoch(sweep.utcMs).time().hour();
-                const bool busy = n % 3 == 0 || (hour >= 7 && hour < 11);
-                sweep.dbm[5] = qint16(busy ? -60 : -120);
-                QVERIFY(file.write(sweep));
-                const bool counted = inHours(sweep.utcMs, days, from, to);
-                inside += counted ? 1 : 0;
-                busyInside += counted && busy ? 1 : 0;
-            }
-        }
+        QVERIFY(writeRecording(path, 84 * 3, friday, 20 * 60 * 1000LL, [&](int n, qint64 utcMs) {
+            const int hour = QDateTime::fromMSecsSinceEpoch(utcMs).time().hour();
+            const bool busy = n % 3 == 0 || (hour >= 7 && hour < 11);
+            const bool counted = inHours(utcMs, days, from, to);
+            inside += counted ? 1 : 0;
+            busyInside += counted && busy ? 1 : 0;
+            return busy;
+        }));
         const QString exportPath = m_dir.filePath(QStringLiteral("summary.csv"));
-        m_program->setSavePathChooser([exportPath](QWidget *, const QString &, const QString &,
-                                                   const QString &) { return exportPath; });
-        m_program->showHistory();
-        HistoryWindow *window = m_program->historyWindow();
+        saveTo(exportPath);
+        HistoryWindow *window = openHistory();
         window->openRecording(path);
         QTRY_VERIFY(!window->isLoading());
         const QAbstractItemModel *model =
@@ -494,9 +497,9 @@ private Q_SLOTS:
         HourOfDayMap map;
         for (int hour = 0; hour < 24; ++hour) {
             for (const DayType day : {DayType::Weekday, DayType::Weekend}) {
-                int busy = 1;
-                busy = hour == 9 && day == DayType::Weekday ? 15 : busy;
-                busy = hour == 21 && day == DayType::Weekend ? 4 : busy;
+                const int busy = hour == 9 && day == DayType::Weekday    ? 15
+                                 : hour == 21 && day == DayType::Weekend ? 4
+                                                                         : 1;
                 for (int n = 0; n < 20; ++n) {
                     map.add(1, hour, day, n < busy);
                     map.add(23, hour, day, false);
@@ -553,11 +556,9 @@ private Q_SLOTS:
         const QString path =
             m_dir.filePath(writable ? QStringLiteral("export") : QStringLiteral("none/export"));
         QFile::remove(path);
-        m_program->setSavePathChooser(
-            [path](QWidget *, const QString &, const QString &, const QString &) { return path; });
+        saveTo(path);
         storeReadings(0, kChannels, QDateTime::currentMSecsSinceEpoch());
-        m_program->showHistory();
-        HistoryWindow *window = m_program->historyWindow();
+        HistoryWindow *window = openHistory();
         const QList<QAction *> actions = window->findChildren<QAction *>();
         const auto action = std::find_if(actions.cbegin(), actions.cend(),
                                          [&entry](QAction *a) { return a->text() == entry; });
@@ -604,10 +605,8 @@ private Q_SLOTS:
         QFETCH(int, products);
         QFETCH(bool, refused);
         const QString csv = m_dir.filePath(QStringLiteral("plan.csv"));
-        m_program->setSavePathChooser(
-            [csv](QWidget *, const QString &, const QString &, const QString &) { return csv; });
-        m_program->showHistory();
-        HistoryWindow *window = m_program->historyWindow();
+        saveTo(csv);
+        HistoryWindow *window = openHistory();
         auto *pane = window->findChild<PlanPane *>();
         QVERIFY(pane != nullptr);
         const auto threshold = static_cast<qint16>(
@@ -767,8 +766,7 @@ private Q_SLOTS:
         summary.write("channel,mhz,samples,min,mean,max,occupancy_pct,bursts,longest_burst_s,"
                       "last_above\n7,429.2500,9,-60,-60.0,-60,100.0,1,9.0,\n");
         summary.close();
-        m_program->showHistory();
-        HistoryWindow *window = m_program->historyWindow();
+        HistoryWindow *window = openHistory();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QVERIFY(window->width() <= 1024 && window->height() <= 768);
 
@@ -836,8 +834,7 @@ private Q_SLOTS:
     void arrangementKeptAcrossRestart()
     {
         QFETCH(bool, closedFirst);
-        m_program->showHistory();
-        HistoryWindow *window = m_program->historyWindow();
+        HistoryWindow *window = openHistory();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         auto *dock = window->findChild<QDockWidget *>(QStringLiteral("AlarmsDock"));
         const QSize size(1000, 700);
@@ -858,8 +855,7 @@ private Q_SLOTS:
         m_program.reset();
 
         startProgram();
-        m_program->showHistory();
-        window = m_program->historyWindow();
+        window = openHistory();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         dock = window->findChild<QDockWidget *>(QStringLiteral("AlarmsDock"));
         QCOMPARE(window->size(), size);
@@ -880,8 +876,7 @@ private Q_SLOTS:
         translations::install(*QCoreApplication::instance());
         // A rule from the command line opens the Alarms pane with the window.
         m_program->addSessionAlarms({QStringLiteral("ch=30,above=-90")});
-        m_program->showHistory();
-        HistoryWindow *window = m_program->historyWindow();
+        HistoryWindow *window = openHistory();
         QCOMPARE(window->windowTitle(), QStringLiteral("KVT-318 履歴"));
         QVERIFY(!window->findChild<QDockWidget *>("AlarmsDock")->isHidden());
         QList<qint16> carrier(kChannels, -120);
@@ -890,13 +885,12 @@ private Q_SLOTS:
         const QString raised = window->findChild<QListWidget *>("AlarmEvents")->item(0)->text();
         QVERIFY2(raised.contains(QStringLiteral("チャネル 30")), qPrintable(raised));
         // The window's parts keep their texts' translations.
-        const auto action = [window](const char *name) {
-            return window->findChild<QAction *>(QLatin1String(name))->text();
-        };
-        QCOMPARE(action("record"), QStringLiteral("CSV に記録(&R)…"));
-        QCOMPARE(action("openRecording"), QStringLiteral("記録を開く(&O)…"));
-        QCOMPARE(action("compareWith"), QStringLiteral("比較対象(&P)…"));
-        QCOMPARE(action("exportTraceMedian"), QStringLiteral("中央値(&D)…"));
+        for (const auto &[name, text] : {std::pair{"record", "CSV に記録(&R)…"},
+                                         {"openRecording", "記録を開く(&O)…"},
+                                         {"compareWith", "比較対象(&P)…"},
+                                         {"exportTraceMedian", "中央値(&D)…"}}) {
+            QCOMPARE(window->findChild<QAction *>(QLatin1String(name))->text(), QString(text));
+        }
         QCOMPARE(window->findChild<QTabWidget *>(QStringLiteral("occupancyViews"))->tabText(1),
                  QStringLiteral("時間帯別(&B)"));
         QLocale::setDefault(QLocale::c());
@@ -910,13 +904,13 @@ private Q_SLOTS:
     // cannot be read is refused and changes nothing; the rules kept exclude this session's.
     void alarmsPaneRaisesAndKeepsRules()
     {
-        m_program->showHistory();
-        auto *pane = m_program->historyWindow()->findChild<AlarmsPane *>();
+        HistoryWindow *window = openHistory();
+        auto *pane = window->findChild<AlarmsPane *>();
         QVERIFY(pane != nullptr);
         auto *rules = pane->findChild<QTableWidget *>("AlarmRules");
         auto *active = pane->findChild<QTableWidget *>("ActiveAlarms");
         auto *events = pane->findChild<QListWidget *>("AlarmEvents");
-        auto *dock = m_program->historyWindow()->findChild<QDockWidget *>("AlarmsDock");
+        auto *dock = window->findChild<QDockWidget *>("AlarmsDock");
         QVERIFY(dock->isHidden());
         QTest::mouseClick(pane->findChild<QPushButton *>("AddAlarmRule"), Qt::LeftButton);
         QCOMPARE(rules->rowCount(), 1);
@@ -933,11 +927,11 @@ private Q_SLOTS:
         QVERIFY(!dock->isHidden());
         QCOMPARE(active->item(0, 0)->text(), "30");
         QCOMPARE(active->item(0, 2)->text(), "-70");
-        QVERIFY(alarmPixels(*m_program->historyWindow()->findChild<OccupancyView *>()) > 0);
-        QVERIFY(alarmPixels(*m_program->historyWindow()->findChild<WaterfallView *>()) > 0);
+        QVERIFY(alarmPixels(*window->findChild<OccupancyView *>()) > 0);
+        QVERIFY(alarmPixels(*window->findChild<WaterfallView *>()) > 0);
         storeReadings(0, kChannels, kStartMs + kSweepMs);
         QCOMPARE(active->rowCount(), 0);
-        QCOMPARE(alarmPixels(*m_program->historyWindow()->findChild<OccupancyView *>()), 0);
+        QCOMPARE(alarmPixels(*window->findChild<OccupancyView *>()), 0);
         QCOMPARE(events->count(), 2);
         QVERIFY(events->item(0)->text().contains("cleared at -120 dBm after 1.000 s"));
 
