@@ -207,30 +207,24 @@ private Q_SLOTS:
         QTest::addColumn<int>("strongDbm"); // 0: no rule
         QTest::addColumn<int>("spares");
         QTest::addColumn<int>("levels"); // 1: every channel alike
-        QTest::newRow("third order") << 4 << 3 << 0 << 1 << ""
-                                     << "" << 0 << 0 << 8;
-        QTest::newRow("fifth order, guard 1") << 3 << 5 << 1 << 1 << ""
-                                              << "" << 0 << 0 << 8;
-        QTest::newRow("spacing 3") << 5 << 0 << 0 << 3 << ""
-                                   << "" << 0 << 0 << 6;
-        QTest::newRow("fixed channels") << 3 << 3 << 0 << 2 << "10,15"
-                                        << "" << 0 << 0 << 8;
-        QTest::newRow("fixed beside each other") << 3 << 3 << 0 << 2 << "12,13"
-                                                 << "" << 0 << 0 << 8;
-        QTest::newRow("strong carriers") << 4 << 3 << 0 << 1 << ""
-                                         << "" << -60 << 0 << 8;
-        QTest::newRow("avoided") << 4 << 3 << 0 << 1 << ""
-                                 << "8-11,20" << 0 << 0 << 8;
-        QTest::newRow("spares") << 3 << 3 << 0 << 1 << ""
-                                << "" << 0 << 2 << 8;
-        QTest::newRow("spares under fifth order") << 3 << 5 << 0 << 2 << "14"
-                                                  << "" << 0 << 1 << 4;
-        QTest::newRow("more than fit") << 7 << 3 << 0 << 1 << ""
-                                       << "" << 0 << 0 << 8;
-        QTest::newRow("every channel alike") << 5 << 3 << 0 << 1 << ""
-                                             << "" << 0 << 0 << 1;
-        QTest::newRow("alike, none fits") << 4 << 5 << 1 << 2 << "9"
-                                          << "" << 0 << 1 << 1;
+        const auto row = [](const char *name, int size, int products, int guard, int spacing,
+                            const char *fixed, const char *avoided, int strongDbm, int spares,
+                            int levels) {
+            QTest::newRow(name) << size << products << guard << spacing << QString(fixed)
+                                << QString(avoided) << strongDbm << spares << levels;
+        };
+        row("third order", 4, 3, 0, 1, "", "", 0, 0, 8);
+        row("fifth order, guard 1", 3, 5, 1, 1, "", "", 0, 0, 8);
+        row("spacing 3", 5, 0, 0, 3, "", "", 0, 0, 6);
+        row("fixed channels", 3, 3, 0, 2, "10,15", "", 0, 0, 8);
+        row("fixed beside each other", 3, 3, 0, 2, "12,13", "", 0, 0, 8);
+        row("strong carriers", 4, 3, 0, 1, "", "", -60, 0, 8);
+        row("avoided", 4, 3, 0, 1, "", "8-11,20", 0, 0, 8);
+        row("spares", 3, 3, 0, 1, "", "", 0, 2, 8);
+        row("spares under fifth order", 3, 5, 0, 2, "14", "", 0, 1, 4);
+        row("more than fit", 7, 3, 0, 1, "", "", 0, 0, 8);
+        row("every channel alike", 5, 3, 0, 1, "", "", 0, 0, 1);
+        row("alike, none fits", 4, 5, 1, 2, "9", "", 0, 1, 1);
     }
     void matchesBruteForce()
     {
@@ -238,17 +232,17 @@ private Q_SLOTS:
         QFETCH(int, products);
         QFETCH(int, strongDbm);
         QFETCH(int, levels);
+        QFETCH(int, guard);
+        QFETCH(int, spacing);
+        QFETCH(QString, fixed);
+        QFETCH(QString, avoided);
+        QFETCH(int, spares);
         PlanConstraints rules;
         rules.size = size;
         rules.allowed = channelList(QStringLiteral("7-24"));
         rules.products = products == 0   ? PlanProducts::None
                          : products == 3 ? PlanProducts::Third
                                          : PlanProducts::Fifth;
-        QFETCH(int, guard);
-        QFETCH(int, spacing);
-        QFETCH(QString, fixed);
-        QFETCH(QString, avoided);
-        QFETCH(int, spares);
         rules.guard = guard;
         rules.spacing = spacing;
         rules.fixed = channelList(fixed);
