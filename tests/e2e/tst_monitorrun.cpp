@@ -163,12 +163,6 @@ class TestMonitorRun : public QObject
         QVERIFY(c.comPort->isEnabled() && c.comSelectSW->isEnabled() && c.aveN->isEnabled());
         QVERIFY(!window.engine().findChild<QTimer *>(QStringLiteral("StartTimer"))->isActive());
     }
-    static void modeRows()
-    {
-        QTest::addColumn<QString>("modeCode");
-        QTest::newRow("FSK") << "01";
-        QTest::newRow("Air Monitor") << "04";
-    }
 
 private Q_SLOTS:
     void init()
@@ -183,11 +177,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("modeBox");
         QTest::addColumn<QString>("sampleCount");
         QTest::addColumn<QStringList>("faults");
-        QTest::newRow("FSK") << "01" << 0 << "08" << QStringList();
-        QTest::newRow("LoRa") << "03" << 1 << "08" << QStringList();
-        QTest::newRow("Air Monitor") << "04" << kAirMonitorBox << "16" << QStringList();
+        QTest::addColumn<int>("measurements");
+        QTest::newRow("FSK") << "01" << 0 << "08" << QStringList() << kMeasurementsPastWrap;
+        QTest::newRow("LoRa") << "03" << 1 << "08" << QStringList() << kMeasurementsPastWrap;
+        QTest::newRow("Air Monitor")
+            << "04" << kAirMonitorBox << "16" << QStringList() << kMeasurementsPastWrap;
         QTest::newRow("Air Monitor, replies in pieces")
-            << "04" << kAirMonitorBox << "4" << QStringList{QStringLiteral("--split")};
+            << "04" << kAirMonitorBox << "4" << args(QStringLiteral("--split"))
+            << kMeasurementsPastWrap;
+        // 4096 random bytes (never a '*') before every reply, a megabyte in all: the received
+        // text stays within 4096 characters and no reading is lost or corrupted.
+        QTest::newRow("Air Monitor, flooded")
+            << "04" << kAirMonitorBox << "08" << args(QStringLiteral("--garbage 4096")) << 250;
     }
 
     void sweepsEveryChannelInOrder()
@@ -196,19 +197,23 @@ private Q_SLOTS:
         QFETCH(int, modeBox);
         QFETCH(QString, sampleCount);
         QFETCH(QStringList, faults);
+        QFETCH(int, measurements);
         const bool airMonitor = modeBox == kAirMonitorBox;
         SimProcess sim;
-        QVERIFY(sim.start(kBand + faults +
-                          args(QStringLiteral("--mode %1 --stall-after %2")
-                                   .arg(modeCode)
-                                   .arg(kMeasurementsPastWrap))));
+        QVERIFY(sim.start(
+            kBand + faults +
+            args(QStringLiteral("--mode %1 --stall-after %2").arg(modeCode).arg(measurements))));
         const std::unique_ptr<MainWindow> window = openWindow();
         window->controls().aveN->setText(sampleCount);
+        // Read after every receive event, once the window has handled it.
+        qsizetype longest = 0;
+        connect(&window->engine(), &SweepEngine::received, window.get(),
+                [&](const QString &text) { longest = std::max(longest, text.size()); });
         startOn(*window, sim.devicePath());
 
         // The command after the last answered measurement goes out only once that one is stored.
         const QList<QByteArray> expected =
-            expectedCommands(airMonitor, sampleCount.toLatin1(), kMeasurementsPastWrap);
+            expectedCommands(airMonitor, sampleCount.toLatin1(), measurements);
         QTRY_COMPARE_WITH_TIMEOUT(sim.commands().size(), expected.size(), kSweepLimitMs);
         QCOMPARE(sim.commands(), expected);
         const FormControls &c = window->controls();
@@ -218,12 +223,14 @@ private Q_SLOTS:
             QCOMPARE(c.check1.at(box)->isChecked(), int(box) == modeBox);
         }
 
+        QVERIFY(longest <= 4096 && c.rxDataDisp->text().size() <= 4096);
+        QVERIFY(!faults.contains(QStringLiteral("--garbage")) || longest == 4096);
         const SweepLog log(sim.log());
-        QCOMPARE(log.measurements().size(), kMeasurementsPastWrap);
+        QCOMPARE(log.measurements().size(), measurements);
         verifyReadings(*window, sim);
         if (!airMonitor) {
             const QList<qint64> &pauses = log.rssiReadPauses();
-            QCOMPARE(pauses.size(), kMeasurementsPastWrap);
+            QCOMPARE(pauses.size(), measurements);
             const qint64 shortest = *std::min_element(pauses.begin(), pauses.end());
             QVERIFY2(
                 shortest >= kPauseFloorMicros,
@@ -231,7 +238,12 @@ private Q_SLOTS:
         }
     }
 
-    void stopClosesPortAtNextTick_data() { modeRows(); }
+    void stopClosesPortAtNextTick_data()
+    {
+        QTest::addColumn<QString>("modeCode");
+        QTest::newRow("FSK") << "01";
+        QTest::newRow("Air Monitor") << "04";
+    }
 
     void stopClosesPortAtNextTick()
     {
@@ -323,27 +335,6 @@ private Q_SLOTS:
         QCOMPARE(c.command1->text(), kStarted);
         QCOMPARE(c.message->text(), QString());
         QVERIFY(portOpen(*window));
-    }
-
-    // 4096 random bytes (never a '*') before every reply, a megabyte in all: the received text
-    // stays within 4096 characters and no reading is lost or corrupted.
-    void floodKeepsTheReceiveBufferBounded()
-    {
-        constexpr int kFloodReadings = 250;
-        SimProcess sim;
-        QVERIFY(sim.start(args(QStringLiteral("--mode 04 --seed 7 --garbage 4096 --stall-after %1")
-                                   .arg(kFloodReadings))));
-        const std::unique_ptr<MainWindow> window = openWindow();
-        // Read after every receive event, once the window has handled it.
-        qsizetype longest = 0;
-        connect(&window->engine(), &SweepEngine::received, window.get(),
-                [&](const QString &text) { longest = std::max(longest, text.size()); });
-        startOn(*window, sim.devicePath());
-        QTRY_COMPARE_WITH_TIMEOUT(sim.commands().size(), 2 + kFloodReadings + 1, kSweepLimitMs);
-        QCOMPARE(window->controls().message->text(), QString());
-        QCOMPARE(longest, 4096);
-        QVERIFY(window->controls().rxDataDisp->text().size() <= 4096);
-        verifyReadings(*window, sim);
     }
 };
 
