@@ -126,6 +126,19 @@ int alarmPixels(QWidget &view)
     return count;
 }
 
+// Chooses the menu entry with this text, as a click would; false where the window has none.
+bool triggerEntry(QWidget &window, const QString &text)
+{
+    const QList<QAction *> actions = window.findChildren<QAction *>();
+    const auto action = std::find_if(actions.cbegin(), actions.cend(),
+                                     [&text](QAction *a) { return a->text() == text; });
+    if (action == actions.cend()) {
+        return false;
+    }
+    (*action)->trigger();
+    return true;
+}
+
 } // namespace
 
 class TestHistory : public QObject
@@ -417,10 +430,7 @@ private Q_SLOTS:
             days.isEmpty() ? whole : QString::number(100.0 * busyInside / inside, 'f', 1);
         QCOMPARE(model->index(5, StatisticsModel::Occupancy).data().toString(), expected);
 
-        const QList<QAction *> actions = window->findChildren<QAction *>();
-        (*std::find_if(actions.cbegin(), actions.cend(), [](QAction *action) {
-            return action->text() == QStringLiteral("&Export statistics (CSV)…");
-        }))->trigger();
+        QVERIFY(triggerEntry(*window, QStringLiteral("&Export statistics (CSV)…")));
         QFile summary(exportPath);
         QVERIFY(summary.open(QIODevice::ReadOnly));
         const QList<QByteArray> header = summary.readLine().trimmed().split(',');
@@ -559,11 +569,7 @@ private Q_SLOTS:
         saveTo(path);
         storeReadings(0, kChannels, QDateTime::currentMSecsSinceEpoch());
         HistoryWindow *window = openHistory();
-        const QList<QAction *> actions = window->findChildren<QAction *>();
-        const auto action = std::find_if(actions.cbegin(), actions.cend(),
-                                         [&entry](QAction *a) { return a->text() == entry; });
-        QVERIFY(action != actions.cend());
-        (*action)->trigger();
+        QVERIFY(triggerEntry(*window, entry));
         QFile file(path);
         QCOMPARE(file.open(QIODevice::ReadOnly), writable);
         QVERIFY(!writable || file.readAll().startsWith(start));
