@@ -5,6 +5,7 @@
 #include "engine/protocol/reading.h"
 #include "engine/record/baseline.h"
 #include "engine/record/channelstatistics.h"
+#include "engine/record/receiveridentity.h"
 #include "engine/record/recordtime.h"
 #include "engine/record/spaceguard.h"
 #include "engine/record/sweeprecord.h"
@@ -136,6 +137,23 @@ QString channelNumbers(const std::vector<int> &indices)
 }
 
 } // namespace
+
+QString receiverLine(const ReceiverIdentity &receiver)
+{
+    QStringList parts = {QStringLiteral("receiver %1:").arg(receiver.name)};
+    for (const QString &part : {receiver.model, receiver.firmware}) {
+        if (!part.isEmpty()) {
+            parts.append(part);
+        }
+    }
+    if (!receiver.port.isEmpty()) {
+        parts.append(QStringLiteral("on ") + receiver.port);
+    }
+    if (parts.size() == 1) {
+        parts.first().chop(1);
+    }
+    return parts.join(QLatin1Char(' ')) + QLatin1Char('\n');
+}
 
 QString statisticsTable(const ChannelStatistics &statistics)
 {
