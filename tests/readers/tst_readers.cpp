@@ -83,7 +83,7 @@ private Q_SLOTS:
         QProcess scan;
         scan.start(qEnvironmentVariable("KVT318_SCAN"),
                    {"-q", "--sweeps", "2", "--format", "influx", "--influx-tag",
-                    "site=North Hill, mast=2", "-o", lines, sim.devicePath()});
+                    "site=North Hill, mast=2", "--name", "north-1", "-o", lines, sim.devicePath()});
         QVERIFY(scan.waitForFinished(kFinishMs) && scan.exitCode() == 0);
         QFile file(lines);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -110,7 +110,7 @@ private Q_SLOTS:
             return QJsonDocument::fromJson(body)["results"][0]["series"][0]["values"][0][1].toInt();
         };
         QCOMPARE(value("SELECT count(dbm) FROM kvt318 WHERE site='North Hill, mast=2' AND "
-                       "channel='46' AND port='" +
+                       "receiver='north-1' AND channel='46' AND port='" +
                        QFileInfo(sim.devicePath()).fileName() + "'"),
                  2);
         QVERIFY(qAbs(value("SELECT max(dbm) FROM kvt318 WHERE channel='12'") + 60) <= 6);
@@ -134,6 +134,11 @@ private Q_SLOTS:
                                      !text.contains("kvt318_sweeps_total 0\n"),
                                  kStartMs);
         QVERIFY(text.contains("\nkvt318_rssi_dbm{channel=\"30\",mhz=\"429.5375\"} -70\n"));
+        const QByteArray info = "kvt318_info{receiver=\"" +
+                                QFileInfo(sim.devicePath()).fileName().toUtf8() +
+                                "\",model=\"KVT-318M\",firmware=\"Ver1.00\",port=\"" +
+                                sim.devicePath().toUtf8() + "\"} 1\n";
+        QVERIFY2(text.contains(info), text.constData());
         QVERIFY(text.contains("\nkvt318_occupancy_ratio{channel=\"30\",mhz=\"429.5375\"} 1.0"));
         // Always busy: the interval reaches 1 and starts below it.
         QVERIFY(
@@ -158,14 +163,16 @@ private Q_SLOTS:
                                  {"--config.file=" + prometheus.dir.filePath("config"),
                                   "--storage.tsdb.path=" + prometheus.dir.filePath("data"),
                                   QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port)});
-        const auto sweeps = [port] {
+        const auto result = [port](const QString &query) {
             const QByteArray body =
-                request(local(port, "/api/v1/query", {{"query", "kvt318_sweeps_total"}})).second;
-            return QJsonDocument::fromJson(body)["data"]["result"][0]["value"][1]
-                .toString()
-                .toInt();
+                request(local(port, "/api/v1/query", {{"query", query}})).second;
+            return QJsonDocument::fromJson(body)["data"]["result"][0];
         };
-        QTRY_VERIFY_WITH_TIMEOUT(sweeps() > 0, kStartMs);
+        QTRY_VERIFY_WITH_TIMEOUT(result("kvt318_sweeps_total")["value"][1].toString().toInt() > 0,
+                                 kStartMs);
+        const QJsonValue identity = result("kvt318_info")["metric"];
+        QCOMPARE(identity["model"].toString(), "KVT-318M");
+        QCOMPARE(identity["port"].toString(), sim.devicePath());
 
         ::kill(static_cast<pid_t>(scan.processId()), SIGINT);
         QVERIFY(scan.waitForFinished(kFinishMs));

@@ -14,6 +14,8 @@ constexpr qint64 kNone = -1;
 scanoptions::Parsed parsed(const QString &arguments)
 {
     QStringList list = arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // ␣ stands for a space inside an argument.
+    list.replaceInStrings(QStringLiteral("␣"), QStringLiteral(" "));
     list.prepend(QStringLiteral("kvt318-scan"));
     return scanoptions::parse(list);
 }
@@ -106,6 +108,16 @@ private Q_SLOTS:
             "--plan-im-guard needs a whole number from 0 to 5, not '6'");
         row("--plan 4 --plan-strong -60 x",
             "--plan-strong needs a level and a distance such as -60:2, not '-60'");
+        row("--name north␣hill x", "--name 'north hill': a receiver name is letters, digits, '-', "
+                                   "'_' and '.', not a space");
+        row("--name site/2 x",
+            "--name 'site/2': a receiver name is letters, digits, '-', '_' and '.', not '/'");
+        row("--name=mäst x",
+            "--name 'mäst': a receiver name is letters, digits, '-', '_' and '.', not 'ä'");
+        row("--name= x", "--name '': a receiver name cannot be empty");
+        row("--name .. x", "--name '..': a receiver name cannot be dots only");
+        row("--format influx --influx-tag receiver=a x",
+            "--influx-tag 'receiver=a': the tag key receiver is the program's own");
         // The port.
         row("-q", "no PORT given");
         row("a b", "one PORT only, not 'a b'");

@@ -10,7 +10,7 @@ namespace {
 constexpr qint64 kNsPerMs = 1000000;
 } // namespace
 
-InfluxEncoder::InfluxEncoder(const QString &port, const QString &receiver, const InfluxTags &tags)
+InfluxEncoder::InfluxEncoder(const QString &port, const InfluxTags &tags, const QString &receiver)
     : m_prefix("kvt318")
 {
     if (!receiver.isEmpty()) {

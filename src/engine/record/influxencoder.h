@@ -13,7 +13,7 @@ class InfluxEncoder : public RecordEncoder
 public:
     // port and receiver: the tags naming the port ("ttyUSB0") and the receiver, none when empty;
     // tags follow the channel.
-    InfluxEncoder(const QString &port, const QString &receiver, const InfluxTags &tags);
+    InfluxEncoder(const QString &port, const InfluxTags &tags, const QString &receiver = {});
 
     QByteArray sweep(const SweepRecord &sweep) override;
     QByteArray reading(const Reading &reading) override;

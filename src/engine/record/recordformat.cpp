@@ -27,7 +27,7 @@ std::unique_ptr<RecordEncoder> makeJsonl(const WriterSettings &settings)
 
 std::unique_ptr<RecordEncoder> makeInflux(const WriterSettings &settings)
 {
-    return std::make_unique<InfluxEncoder>(settings.port, settings.receiver, settings.influxTags);
+    return std::make_unique<InfluxEncoder>(settings.port, settings.influxTags, settings.receiver);
 }
 
 } // namespace

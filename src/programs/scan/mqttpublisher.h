@@ -29,7 +29,7 @@ public:
     using InfoSource = std::function<MqttInfo()>;
 
     MqttPublisher(const MqttSettings &settings, const ChannelStatistics &statistics,
-                  InfoSource info, QObject *parent = nullptr);
+                  InfoSource info = {}, QObject *parent = nullptr);
     ~MqttPublisher() override;
 
     // Queues the sweep for the broker; never waits for the network.
