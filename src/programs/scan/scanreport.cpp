@@ -140,19 +140,20 @@ QString channelNumbers(const std::vector<int> &indices)
 
 QString receiverLine(const ReceiverIdentity &receiver)
 {
-    QStringList parts = {QStringLiteral("receiver %1:").arg(receiver.name)};
-    for (const QString &part : {receiver.model, receiver.firmware}) {
-        if (!part.isEmpty()) {
-            parts.append(part);
+    QStringList words = {QStringLiteral("receiver %1:").arg(receiver.name)};
+    for (const QString &known : {receiver.model, receiver.firmware}) {
+        if (!known.isEmpty()) {
+            words.append(known);
         }
     }
     if (!receiver.port.isEmpty()) {
-        parts.append(QStringLiteral("on ") + receiver.port);
+        words.append(QStringLiteral("on ") + receiver.port);
     }
-    if (parts.size() == 1) {
-        parts.first().chop(1);
+    // Nothing known beyond the name: no colon left hanging.
+    if (words.size() == 1) {
+        words.first().chop(1);
     }
-    return parts.join(QLatin1Char(' ')) + QLatin1Char('\n');
+    return words.join(QLatin1Char(' ')) + QLatin1Char('\n');
 }
 
 QString statisticsTable(const ChannelStatistics &statistics)
