@@ -1,6 +1,8 @@
 // kvt318-scan's command line read without running it: every usage error and every rule between
 // options with its exact message, and the grammars of lengths, sizes and whole numbers.
 #include "core/grammar.h"
+#include "engine/port/portdevice.h"
+#include "programs/scan/receivernaming.h"
 #include "programs/scan/scanoptions.h"
 
 #include <QTemporaryDir>
@@ -201,6 +203,41 @@ private Q_SLOTS:
             QSKIP("this build cannot publish to MQTT");
         }
         refuses();
+    }
+
+    // Without --name: the serial number of the adapter the port leads to, else the base name.
+    void defaultName_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("serialNumber"); // of the adapter at /dev/ttyUSB0
+        QTest::addColumn<QString>("name");
+        QTest::newRow("the adapter's serial") << "/dev/ttyUSB0"
+                                              << "A10K1234"
+                                              << "A10K1234";
+        QTest::newRow("a serial reduced") << "/dev/ttyUSB0"
+                                          << "A1 B2/3"
+                                          << "A1B23";
+        QTest::newRow("no serial") << "/dev/ttyUSB0"
+                                   << ""
+                                   << "ttyUSB0";
+        QTest::newRow("a serial of dots") << "/dev/ttyUSB0"
+                                          << "..."
+                                          << "ttyUSB0";
+        QTest::newRow("another port") << "/dev/ttyACM0"
+                                      << "A10K1234"
+                                      << "ttyACM0";
+    }
+    void defaultName()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, serialNumber);
+        struct Listed : PortDevices
+        {
+            PortDevice port;
+            [[nodiscard]] QList<PortDevice> list() const override { return {port}; }
+        } ports;
+        ports.port = {"/dev/ttyUSB0", {}, 0x0403, 0x6001, serialNumber, "/dev/ttyUSB0"};
+        QTEST(receivernaming::forPort(port, ports), "name");
     }
 
     void reads_data()
