@@ -135,13 +135,11 @@ void TestMqttScan::publishesSweepsUntilKilled()
     MqttSubscriber late(broker.port(), QString::fromUtf8(prefix + "/#"));
     QTRY_COMPARE_WITH_TIMEOUT(late.last(prefix + "/status"), "offline", kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!late.last(prefix + "/stats").isEmpty(), kWaitMs);
-    QTRY_VERIFY_WITH_TIMEOUT(!late.last(prefix + "/info").isEmpty(), kWaitMs);
     QCOMPARE(late.payloads(prefix + "/sweep"), QList<QByteArray>());
 }
 
-// Two receivers on one broker, each under its own name: neither throws the other off (each has
-// a client identifier of its own), both keep publishing, and each file is named after its
-// receiver.
+// Two receivers on one broker, each under its own name: neither throws the other off (it would
+// say it lost the broker and come online again), and each file is named after its receiver.
 void TestMqttScan::twoReceiversShareTheBroker()
 {
     MqttBroker broker;
@@ -161,12 +159,11 @@ void TestMqttScan::twoReceiversShareTheBroker()
             subscriber.payloads("kvt318/" + name.toUtf8() + "/sweep").size() >= 50, kWaitMs);
     }
     for (int i = 0; i < 2; ++i) {
-        const QByteArray topic = "kvt318/" + names[i].toUtf8();
-        QCOMPARE(subscriber.payloads(topic + "/status"), QList<QByteArray>{"online"});
+        QCOMPARE(subscriber.payloads("kvt318/" + names[i].toUtf8() + "/status"),
+                 QList<QByteArray>{"online"});
         scans[i].signal(SIGTERM);
         QVERIFY(scans[i].finish());
         QCOMPARE(scans[i].process.exitCode(), 0);
-        // Thrown off, a scanner would have said it lost the broker.
         const QByteArray said = scans[i].process.readAllStandardError();
         QVERIFY2(!said.contains("retrying"), said.constData());
         QVERIFY(QFile::exists(scans[i].dir.filePath(names[i] + ".jsonl")));
