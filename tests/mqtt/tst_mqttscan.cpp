@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSysInfo>
 #include <QTcpServer>
 #include <QtTest>
 
@@ -75,6 +74,7 @@ class TestMqttScan : public QObject
 
 private Q_SLOTS:
     void publishesSweepsUntilKilled();
+    void twoReceiversShareTheBroker();
     void brokerComesAndGoes();
     void publishesAlarms();
     void replayDeliversEverySweep_data();
@@ -83,8 +83,9 @@ private Q_SLOTS:
     void badBrokerSettings();
 };
 
-// Sweeps in order with the simulator's carriers under the default prefix, "online" while it
-// runs, and the last will "offline" once it is killed.
+// Sweeps in order with the simulator's carriers under the default prefix, which names the
+// receiver, as every payload does; what the scanner is on PREFIX/info; "online" while it runs,
+// and the last will "offline" once it is killed.
 void TestMqttScan::publishesSweepsUntilKilled()
 {
     MqttBroker broker;
@@ -96,8 +97,9 @@ void TestMqttScan::publishesSweepsUntilKilled()
     Scan scan;
     scan.start(broker, sim.devicePath(), {"--mqtt-stats-interval", "1"});
 
-    const QByteArray prefix = "kvt318/" + QSysInfo::machineHostName().toUtf8() + '/' +
-                              QFileInfo(sim.devicePath()).fileName().toUtf8();
+    // A terminal has no USB serial number: the receiver is named after its base name.
+    const QString receiver = QFileInfo(sim.devicePath()).fileName();
+    const QByteArray prefix = "kvt318/" + receiver.toUtf8();
     QTRY_VERIFY_WITH_TIMEOUT(subscriber.payloads(prefix + "/sweep").size() >= 5, kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!subscriber.last(prefix + "/stats").isEmpty(), kWaitMs);
     QCOMPARE(subscriber.payloads(prefix + "/status").value(0), "online");
@@ -106,6 +108,7 @@ void TestMqttScan::publishesSweepsUntilKilled()
         const QJsonObject sweep = json(sweeps[i]);
         QCOMPARE(sweep.value(QStringLiteral("sweep")).toInt(), i + 1);
         QCOMPARE(sweep.value(QStringLiteral("mode")).toString(), "AirMonitor");
+        QCOMPARE(sweep.value(QStringLiteral("receiver")).toString(), receiver);
         const QJsonArray dbm = sweep.value(QStringLiteral("dbm")).toArray();
         QCOMPARE(dbm.size(), 40);
         QCOMPARE(dbm.at(5).toInt(), -70);  // channel 12
@@ -113,6 +116,16 @@ void TestMqttScan::publishesSweepsUntilKilled()
         QCOMPARE(dbm.at(0).toInt(), -120);
     }
     QCOMPARE(json(subscriber.last(prefix + "/stats")).value(QStringLiteral("dropped")), 0);
+    QCOMPARE(json(subscriber.last(prefix + "/stats")).value(QStringLiteral("receiver")), receiver);
+    const QJsonObject info = json(subscriber.last(prefix + "/info"));
+    QCOMPARE(info.value(QStringLiteral("receiver")).toString(), receiver);
+    QCOMPARE(info.value(QStringLiteral("model")).toString(), "KVT-318M");
+    QCOMPARE(info.value(QStringLiteral("firmware")).toString(), "Ver1.00");
+    QCOMPARE(info.value(QStringLiteral("mode")).toString(), "Air Monitor");
+    QCOMPARE(info.value(QStringLiteral("port")).toString(), sim.devicePath());
+    // The rate follows with the statistics once the sweep has run a while.
+    QTRY_VERIFY_WITH_TIMEOUT(json(subscriber.last(prefix + "/info"))["sweeps_per_s"].toDouble() > 0,
+                             kWaitMs);
 
     scan.signal(SIGKILL);
     QVERIFY(scan.finish());
@@ -123,6 +136,38 @@ void TestMqttScan::publishesSweepsUntilKilled()
     QTRY_COMPARE_WITH_TIMEOUT(late.last(prefix + "/status"), "offline", kWaitMs);
     QTRY_VERIFY_WITH_TIMEOUT(!late.last(prefix + "/stats").isEmpty(), kWaitMs);
     QCOMPARE(late.payloads(prefix + "/sweep"), QList<QByteArray>());
+}
+
+// Two receivers on one broker, each under its own name: neither throws the other off (it would
+// say it lost the broker and come online again), and each file is named after its receiver.
+void TestMqttScan::twoReceiversShareTheBroker()
+{
+    MqttBroker broker;
+    QVERIFY2(broker.start(), qPrintable(broker.output()));
+    MqttSubscriber subscriber(broker.port(), QStringLiteral("kvt318/#"));
+    QTRY_VERIFY_WITH_TIMEOUT(subscriber.isSubscribed(), kWaitMs);
+    SimProcess sims[2];
+    Scan scans[2];
+    const QString names[2] = {QStringLiteral("north-1"), QStringLiteral("north-2")};
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(sims[i].start(kSimOptions));
+        scans[i].start(broker, sims[i].devicePath(),
+                       {"--name", names[i], "-o", scans[i].dir.filePath("%r.jsonl")});
+    }
+    for (const QString &name : names) {
+        QTRY_VERIFY_WITH_TIMEOUT(
+            subscriber.payloads("kvt318/" + name.toUtf8() + "/sweep").size() >= 50, kWaitMs);
+    }
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(subscriber.payloads("kvt318/" + names[i].toUtf8() + "/status"),
+                 QList<QByteArray>{"online"});
+        scans[i].signal(SIGTERM);
+        QVERIFY(scans[i].finish());
+        QCOMPARE(scans[i].process.exitCode(), 0);
+        const QByteArray said = scans[i].process.readAllStandardError();
+        QVERIFY2(!said.contains("retrying"), said.constData());
+        QVERIFY(QFile::exists(scans[i].dir.filePath(names[i] + ".jsonl")));
+    }
 }
 
 // No broker at the start: the scanner tries again after 1, 2 and 4 s, keeps the newest sweeps
@@ -301,6 +346,9 @@ void TestMqttScan::replayDeliversEverySweep()
         return;
     }
     QTRY_COMPARE_WITH_TIMEOUT(subscriber.last("replay/status"), "offline", kWaitMs);
+    // A recording without receivers names it after the file; a replay has no port.
+    QCOMPARE(json(subscriber.last("replay/info")).value(QStringLiteral("receiver")), "in");
+    QVERIFY(json(subscriber.last("replay/info")).value(QStringLiteral("port")).isNull());
     const QJsonObject stats = json(subscriber.last("replay/stats"));
     QCOMPARE(stats.value(QStringLiteral("sweeps")).toInt(), kSweeps);
     QCOMPARE(stats.value(QStringLiteral("dropped")).toInt(), 0);

@@ -83,7 +83,7 @@ private Q_SLOTS:
         QProcess scan;
         scan.start(qEnvironmentVariable("KVT318_SCAN"),
                    {"-q", "--sweeps", "2", "--format", "influx", "--influx-tag",
-                    "site=North Hill, mast=2", "-o", lines, sim.devicePath()});
+                    "site=North Hill, mast=2", "--name", "north-1", "-o", lines, sim.devicePath()});
         QVERIFY(scan.waitForFinished(kFinishMs) && scan.exitCode() == 0);
         QFile file(lines);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -110,7 +110,7 @@ private Q_SLOTS:
             return QJsonDocument::fromJson(body)["results"][0]["series"][0]["values"][0][1].toInt();
         };
         QCOMPARE(value("SELECT count(dbm) FROM kvt318 WHERE site='North Hill, mast=2' AND "
-                       "channel='46' AND port='" +
+                       "receiver='north-1' AND channel='46' AND port='" +
                        QFileInfo(sim.devicePath()).fileName() + "'"),
                  2);
         QVERIFY(qAbs(value("SELECT max(dbm) FROM kvt318 WHERE channel='12'") + 60) <= 6);
@@ -158,14 +158,18 @@ private Q_SLOTS:
                                  {"--config.file=" + prometheus.dir.filePath("config"),
                                   "--storage.tsdb.path=" + prometheus.dir.filePath("data"),
                                   QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(port)});
-        const auto sweeps = [port] {
+        const auto result = [port](const QString &query) {
             const QByteArray body =
-                request(local(port, "/api/v1/query", {{"query", "kvt318_sweeps_total"}})).second;
-            return QJsonDocument::fromJson(body)["data"]["result"][0]["value"][1]
-                .toString()
-                .toInt();
+                request(local(port, "/api/v1/query", {{"query", query}})).second;
+            return QJsonDocument::fromJson(body)["data"]["result"][0];
         };
-        QTRY_VERIFY_WITH_TIMEOUT(sweeps() > 0, kStartMs);
+        QTRY_VERIFY_WITH_TIMEOUT(result("kvt318_sweeps_total")["value"][1].toString().toInt() > 0,
+                                 kStartMs);
+        const QJsonValue identity = result("kvt318_info")["metric"];
+        QCOMPARE(identity["receiver"].toString(), QFileInfo(sim.devicePath()).fileName());
+        QCOMPARE(identity["model"].toString(), "KVT-318M");
+        QCOMPARE(identity["firmware"].toString(), "Ver1.00");
+        QCOMPARE(identity["port"].toString(), sim.devicePath());
 
         ::kill(static_cast<pid_t>(scan.processId()), SIGINT);
         QVERIFY(scan.waitForFinished(kFinishMs));

@@ -157,7 +157,10 @@ private Q_SLOTS:
         }
 
         const QList<QByteArray> summary = lines(scan.path("sum.csv"));
-        const QStringList table = said.split('\n');
+        // Headed by the receiver: a terminal has no USB serial number, so its base name.
+        QCOMPARE(said.section('\n', 0, 0), "receiver " + QFileInfo(sim.devicePath()).fileName() +
+                                               ": KVT-318M Ver1.00 on " + sim.devicePath());
+        const QStringList table = said.split('\n').mid(1);
         QCOMPARE(summary.size(), 41);
         QCOMPARE(table.value(0).trimmed().split(QRegularExpression("\\s{2,}")).mid(0, 10),
                  QString("ch,MHz,samples,min,mean,max,occ %,bursts,longest s,last above (UTC)")
@@ -271,13 +274,14 @@ private Q_SLOTS:
     // line ends read as written, and rtl_power's intervals (1 s by default) down to the last one.
     void filesSayWhatWasRecorded_data()
     {
-        QTest::addColumn<QString>("input"); // csv, jsonl, crlf, zoned; empty: a live run
+        QTest::addColumn<QString>("input"); // csv, jsonl, named, crlf, zoned; empty: a live run
         QTest::addColumn<QString>("options");
         QTest::addColumn<QString>("pattern"); // found in the file OUT
         const QString rtlRow = "\\d{4}-\\d\\d-\\d\\d, \\d\\d:\\d\\d:\\d\\d, 429250000, 429750000, "
                                "12500\\.00, 1(, -?\\d+\\.\\d\\d){40}\\n";
         const QString jsonRow =
-            "\\{\"time\":\"2026-12-07T07:30:0\\d\\.000Z\",\"sweep\":\\d+,\"mode\":%1,"
+            "\\{\"time\":\"2026-12-07T07:30:0\\d\\.000Z\",\"receiver\":\"%2\",\"sweep\":\\d+,"
+            "\"mode\":%1,"
             "\"dbm\":\\[[-\\d,]+\\]\\}\\n";
         const QString csvRow = "2026-12-07T07:30:0\\d\\.000Z,\\d+(,-\\d+){40}\\n";
         const auto row = [](const char *name, const QString &input, const QString &options,
@@ -289,10 +293,15 @@ private Q_SLOTS:
         row("trace mean", "csv", "--trace OUT --trace-level mean", "\\n429\\.3125,-78\\.0\\r");
         row("trace median", "csv", "--trace OUT --trace-level median", "\\n429\\.3125,-92\\.0\\r");
         row("trace p90", "csv", "--trace OUT --trace-level p90", "\\n429\\.3125,-50\\.0\\r");
+        // Unnamed recordings name their receiver after the file.
         row("csv's mode unknown", "csv", "--format jsonl -o OUT",
-            QStringLiteral("\\A(%1){10}\\z").arg(jsonRow.arg("null")));
+            QStringLiteral("\\A(%1){10}\\z").arg(jsonRow.arg("null", "in")));
         row("jsonl keeps its mode", "jsonl", "--format jsonl -o OUT",
-            QStringLiteral("\\A(%1){10}\\z").arg(jsonRow.arg("\"LoRa\"")));
+            QStringLiteral("\\A(%1){10}\\z").arg(jsonRow.arg("\"LoRa\"", "in")));
+        row("jsonl keeps its receiver", "named", "--format jsonl -o OUT",
+            QStringLiteral("\\A(%1){10}\\z").arg(jsonRow.arg("\"LoRa\"", "north-1")));
+        row("--name overrides it", "named", "--name site.2 --format jsonl -o OUT",
+            QStringLiteral("\\A(%1){10}\\z").arg(jsonRow.arg("\"LoRa\"", "site\\.2")));
         row("Windows line ends", "crlf", "-o OUT",
             "\\Atime,sweep,ch7[^\n]*\n(" + csvRow + "){10}\\z");
         row("zone offsets", "zoned", "-o OUT",
@@ -318,7 +327,8 @@ private Q_SLOTS:
             for (int channel = 7; channel <= 46; ++channel) {
                 header += ",ch" + QByteArray::number(channel);
             }
-            QByteArray text = input == "jsonl" ? QByteArray() : header + '\n';
+            const bool jsonl = input == "jsonl" || input == "named";
+            QByteArray text = jsonl ? QByteArray() : header + '\n';
             for (int n = 0; n < 10; ++n) {
                 QByteArray levels = QByteArray("-120,").repeated(40);
                 levels.chop(1);
@@ -328,11 +338,12 @@ private Q_SLOTS:
                                             .arg(n)
                                             .arg(input == "zoned" ? "+02:00" : "Z")
                                             .toLatin1();
-                text += input == "jsonl"
-                            ? "{\"time\":\"" + time + "\",\"sweep\":" + QByteArray::number(n + 1) +
-                                  ",\"mode\":\"LoRa\",\"dbm\":[" + levels + "]}\n"
-                            : time + ',' + QByteArray::number(n + 1) + ',' + levels +
-                                  (input == "crlf" ? "\r\n" : "\n");
+                text += jsonl ? "{\"time\":\"" + time + "\"," +
+                                    (input == "named" ? "\"receiver\":\"north-1\"," : "") +
+                                    "\"sweep\":" + QByteArray::number(n + 1) +
+                                    ",\"mode\":\"LoRa\",\"dbm\":[" + levels + "]}\n"
+                              : time + ',' + QByteArray::number(n + 1) + ',' + levels +
+                                    (input == "crlf" ? "\r\n" : "\n");
             }
             QVERIFY(file.write(text) == text.size());
         }

@@ -1,6 +1,8 @@
 // kvt318-scan's command line read without running it: every usage error and every rule between
 // options with its exact message, and the grammars of lengths, sizes and whole numbers.
 #include "core/grammar.h"
+#include "engine/port/portdevice.h"
+#include "programs/scan/receivernaming.h"
 #include "programs/scan/scanoptions.h"
 
 #include <QTemporaryDir>
@@ -14,6 +16,8 @@ constexpr qint64 kNone = -1;
 scanoptions::Parsed parsed(const QString &arguments)
 {
     QStringList list = arguments.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // ␣ stands for a space inside an argument.
+    list.replaceInStrings(QStringLiteral("␣"), QStringLiteral(" "));
     list.prepend(QStringLiteral("kvt318-scan"));
     return scanoptions::parse(list);
 }
@@ -106,6 +110,16 @@ private Q_SLOTS:
             "--plan-im-guard needs a whole number from 0 to 5, not '6'");
         row("--plan 4 --plan-strong -60 x",
             "--plan-strong needs a level and a distance such as -60:2, not '-60'");
+        row("--name north␣hill x", "--name 'north hill': a receiver name is letters, digits, '-', "
+                                   "'_' and '.', not a space");
+        row("--name site/2 x",
+            "--name 'site/2': a receiver name is letters, digits, '-', '_' and '.', not '/'");
+        row("--name=mäst x",
+            "--name 'mäst': a receiver name is letters, digits, '-', '_' and '.', not 'ä'");
+        row("--name= x", "--name '': a receiver name cannot be empty");
+        row("--name .. x", "--name '..': a receiver name cannot be dots only");
+        row("--format influx --influx-tag receiver=a x",
+            "--influx-tag 'receiver=a': the tag key receiver is the program's own");
         // The port.
         row("-q", "no PORT given");
         row("a b", "one PORT only, not 'a b'");
@@ -189,6 +203,41 @@ private Q_SLOTS:
             QSKIP("this build cannot publish to MQTT");
         }
         refuses();
+    }
+
+    // Without --name: the serial number of the adapter the port leads to, else the base name.
+    void defaultName_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("serialNumber"); // of the adapter at /dev/ttyUSB0
+        QTest::addColumn<QString>("name");
+        QTest::newRow("the adapter's serial") << "/dev/ttyUSB0"
+                                              << "A10K1234"
+                                              << "A10K1234";
+        QTest::newRow("a serial reduced") << "/dev/ttyUSB0"
+                                          << "A1 B2/3"
+                                          << "A1B23";
+        QTest::newRow("no serial") << "/dev/ttyUSB0"
+                                   << ""
+                                   << "ttyUSB0";
+        QTest::newRow("a serial of dots") << "/dev/ttyUSB0"
+                                          << "..."
+                                          << "ttyUSB0";
+        QTest::newRow("another port") << "/dev/ttyACM0"
+                                      << "A10K1234"
+                                      << "ttyACM0";
+    }
+    void defaultName()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, serialNumber);
+        struct Listed : PortDevices
+        {
+            PortDevice port;
+            [[nodiscard]] QList<PortDevice> list() const override { return {port}; }
+        } ports;
+        ports.port = {"/dev/ttyUSB0", {}, 0x0403, 0x6001, serialNumber, "/dev/ttyUSB0"};
+        QTEST(receivernaming::forPort(port, ports), "name");
     }
 
     void reads_data()

@@ -13,9 +13,9 @@ class TestServiceNotify : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Ready before the port answers, the sweep and its rate in the status, watchdog beats from
-    // the running loop at half the manager's time, and stopping when SIGTERM ends the run
-    // cleanly.
+    // Ready before the port answers, the receiver, the sweep and its rate in the status, watchdog
+    // beats from the running loop at half the manager's time, and stopping when SIGTERM ends the
+    // run cleanly.
     void tellsTheManager()
     {
 #ifndef KVT_WITH_SYSTEMD
@@ -49,15 +49,15 @@ private Q_SLOTS:
         env.insert("WATCHDOG_USEC", "2000000");
         scan.setProcessEnvironment(env);
         scan.start(qEnvironmentVariable("KVT318_SCAN"),
-                   {"-o", dir.filePath("out"), sim.devicePath()});
+                   {"--name", "north-1", "-o", dir.filePath("out"), sim.devicePath()});
 
         const QRegularExpression counted(
-            "^STATUS=sweeping Air Monitor, [1-9][0-9,]* sweeps, [0-9.]+/s$");
+            "^STATUS=north-1: sweeping Air Monitor, [1-9][0-9,]* sweeps, [0-9.]+/s$");
         QTRY_VERIFY_WITH_TIMEOUT(!heard.filter(counted).isEmpty(), 90'000);
         // A beat a second: three take 3 s, where one every 2 s would take 6.
         QTRY_VERIFY_WITH_TIMEOUT(beats.size() >= 4, 90'000);
         QVERIFY2(beats[3] - beats[0] < 5000, qPrintable(QString::number(beats[3] - beats[0])));
-        QCOMPARE(heard.indexOf("STATUS=waiting for " + sim.devicePath()),
+        QCOMPARE(heard.indexOf("STATUS=north-1: waiting for " + sim.devicePath()),
                  heard.indexOf("READY=1") - 1);
         QVERIFY(!heard.contains("STOPPING=1"));
         ::kill(static_cast<pid_t>(scan.processId()), SIGTERM);

@@ -52,17 +52,18 @@ QString kindName(AlarmEvent::Kind kind)
     return {};
 }
 
-QByteArray eventJson(const AlarmEvent &event)
+QByteArray eventJson(const AlarmEvent &event, const QByteArray &receiverField)
 {
     const QByteArray duration = seconds(event.durationMs);
-    QByteArray json = "{\"time\":\"" + record::recordTime(event.utcMs).toLatin1() +
-                      "\",\"event\":\"" + kindName(event.kind).toLatin1() + "\",\"channel\":" +
-                      QByteArray::number(channelplan::channelNumber(event.index)) +
-                      ",\"mhz\":" + record::channelMhz(event.index).toLatin1() +
-                      ",\"dbm\":" + QByteArray::number(event.dbm) +
-                      ",\"duration_s\":" + (duration.isEmpty() ? QByteArray("null") : duration) +
-                      ",\"peak_dbm\":" + QByteArray::number(event.peakDbm) +
-                      ",\"rule\":" + jsonString(event.rule);
+    QByteArray json =
+        "{\"time\":\"" + record::recordTime(event.utcMs).toLatin1() + '"' + receiverField +
+        ",\"event\":\"" + kindName(event.kind).toLatin1() +
+        "\",\"channel\":" + QByteArray::number(channelplan::channelNumber(event.index)) +
+        ",\"mhz\":" + record::channelMhz(event.index).toLatin1() +
+        ",\"dbm\":" + QByteArray::number(event.dbm) +
+        ",\"duration_s\":" + (duration.isEmpty() ? QByteArray("null") : duration) +
+        ",\"peak_dbm\":" + QByteArray::number(event.peakDbm) +
+        ",\"rule\":" + jsonString(event.rule);
     if (event.kind == AlarmEvent::Kind::Ended) {
         json += ",\"reason\":" + jsonString(event.reason);
     }

@@ -30,8 +30,9 @@ namespace alarms {
 QString kindName(AlarmEvent::Kind kind);
 
 // {"time":"…Z","event":"raised","channel":30,"mhz":429.5375,"dbm":-72,"duration_s":null,
-// "peak_dbm":-72,"rule":"…"}, an ended event with its "reason" last; no line end.
-QByteArray eventJson(const AlarmEvent &event);
+// "peak_dbm":-72,"rule":"…"}, an ended event with its "reason" last; no line end. A
+// record::receiverField() names the receiver after the time.
+QByteArray eventJson(const AlarmEvent &event, const QByteArray &receiverField = {});
 
 // The alarm log's header and one row of it, each with its line end.
 QByteArray csvHeader();

@@ -2,7 +2,10 @@
 
 #include "engine/protocol/lenientnumber.h"
 
+#include <QStringList>
+
 #include <algorithm>
+#include <iterator>
 
 namespace reply {
 
@@ -15,6 +18,7 @@ constexpr qsizetype kHexDigits = 2;
 constexpr int kByteOffset = 256;
 
 const QLatin1String kLineEnd("\r\n");
+const QLatin1String kAcceptedModels[] = {QLatin1String("KVT-318M"), QLatin1String("PVT-318")};
 const QLatin1String kRssiEnd("dBm\r\n");
 
 // The longest end of `text` that is how `wanted` begins, shorter than `wanted`.
@@ -51,8 +55,28 @@ ModelCheck checkModel(const QString &buffer)
         return ModelCheck::NoResponse;
     }
     const bool known =
-        buffer.contains(QLatin1String("KVT-318M")) || buffer.contains(QLatin1String("PVT-318"));
+        std::any_of(std::begin(kAcceptedModels), std::end(kAcceptedModels),
+                    [&buffer](QLatin1String model) { return buffer.contains(model); });
     return known ? ModelCheck::Accepted : ModelCheck::Unsupported;
+}
+
+ModuleIdentity moduleIdentity(const QString &identification)
+{
+    QString text = identification;
+    for (QChar &c : text) {
+        if (!c.isPrint()) {
+            c = QLatin1Char(' ');
+        }
+    }
+    const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (qsizetype at = 0; at < words.size(); ++at) {
+        for (const QLatin1String model : kAcceptedModels) {
+            if (words[at].contains(model)) {
+                return {words[at], words.mid(at + 1).join(QLatin1Char(' '))};
+            }
+        }
+    }
+    return {{}, words.join(QLatin1Char(' '))};
 }
 
 bool reportsMode(const QString &buffer, RadioMode mode)

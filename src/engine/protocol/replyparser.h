@@ -19,6 +19,15 @@ enum class ModelCheck { NoResponse, Unsupported, Accepted };
 // reply tag.
 ModelCheck checkModel(const QString &buffer);
 
+// An accepted answer to "@FV" split into the word that holds the model name ("KVT-318M") and
+// the words after it ("Ver1.00"), one space between words, control characters as spaces.
+struct ModuleIdentity
+{
+    QString model;
+    QString firmware;
+};
+ModuleIdentity moduleIdentity(const QString &identification);
+
 // The answer to "@MO" names the given mode ("*MO=01" FSK, "*MO=03" LoRa, "*MO=04" Air Monitor).
 bool reportsMode(const QString &buffer, RadioMode mode);
 

@@ -10,9 +10,12 @@ namespace {
 constexpr qint64 kNsPerMs = 1000000;
 } // namespace
 
-InfluxEncoder::InfluxEncoder(const QString &port, const InfluxTags &tags)
+InfluxEncoder::InfluxEncoder(const QString &port, const InfluxTags &tags, const QString &receiver)
     : m_prefix("kvt318")
 {
+    if (!receiver.isEmpty()) {
+        m_prefix += ",receiver=" + influx::escapeTag(receiver);
+    }
     if (!port.isEmpty()) {
         m_prefix += ",port=" + influx::escapeTag(port);
     }

@@ -9,8 +9,8 @@ std::optional<QString> tagProblem(const QString &key, const QString &value)
     if (key.isEmpty() || value.isEmpty()) {
         return QCoreApplication::translate("influx", "a tag needs a key and a value");
     }
-    for (const QString &taken :
-         {QStringLiteral("port"), QStringLiteral("channel"), QStringLiteral("time")}) {
+    for (const QString &taken : {QStringLiteral("receiver"), QStringLiteral("port"),
+                                 QStringLiteral("channel"), QStringLiteral("time")}) {
         if (key == taken) {
             return QCoreApplication::translate("influx", "the tag key %1 is the program's own")
                 .arg(key);

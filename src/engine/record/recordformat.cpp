@@ -20,9 +20,14 @@ std::unique_ptr<RecordEncoder> makeRtlPower(const WriterSettings &settings)
     return std::make_unique<RtlPowerEncoder>(settings.integrate);
 }
 
+std::unique_ptr<RecordEncoder> makeJsonl(const WriterSettings &settings)
+{
+    return std::make_unique<JsonlEncoder>(settings.receiver);
+}
+
 std::unique_ptr<RecordEncoder> makeInflux(const WriterSettings &settings)
 {
-    return std::make_unique<InfluxEncoder>(settings.port, settings.influxTags);
+    return std::make_unique<InfluxEncoder>(settings.port, settings.influxTags, settings.receiver);
 }
 
 } // namespace
@@ -49,10 +54,10 @@ const std::vector<RecordFormatEntry> &formats()
         {RecordFormat::Jsonl,
          QStringLiteral("jsonl"),
          {},
-         QStringLiteral("one JSON object per sweep with time, sweep, mode and dbm"),
+         QStringLiteral("one JSON object per sweep with time, receiver, sweep, mode and dbm"),
          false,
          {},
-         &makePlain<JsonlEncoder>},
+         &makeJsonl},
         {RecordFormat::RtlPower,
          QStringLiteral("rtl_power"),
          {},

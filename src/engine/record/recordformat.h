@@ -21,6 +21,8 @@ struct WriterSettings
     std::chrono::seconds integrate{1};
     // InfluxDB: the port tag ("ttyUSB0", none when empty) and the tags added after the channel.
     QString port;
+    // JSON Lines' receiver field and InfluxDB's receiver tag; none when empty.
+    QString receiver;
     InfluxTags influxTags;
 };
 

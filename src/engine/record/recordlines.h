@@ -20,6 +20,8 @@ struct Sweep
     qint64 sweep = 0;
     std::optional<RadioMode> mode = std::nullopt;
     std::array<qint16, channelplan::kChannelCount> dbm{};
+    // JSON Lines only: the receiver named in the record, as written.
+    QString receiver;
 };
 
 struct LongReading

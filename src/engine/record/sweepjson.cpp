@@ -3,6 +3,9 @@
 #include "engine/record/recordtime.h"
 #include "engine/record/sweeprecord.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 namespace record {
 
 namespace {
@@ -24,9 +27,10 @@ QByteArray modeValue(std::optional<RadioMode> mode)
 }
 } // namespace
 
-QByteArray sweepJson(const SweepRecord &sweep)
+QByteArray sweepJson(const SweepRecord &sweep, const QByteArray &receiverField)
 {
-    QByteArray json = "{\"time\":\"" + recordTime(sweep.utcMs).toLatin1() + "\",\"sweep\":";
+    QByteArray json =
+        "{\"time\":\"" + recordTime(sweep.utcMs).toLatin1() + '"' + receiverField + ",\"sweep\":";
     json += QByteArray::number(sweep.sweep) + ",\"mode\":" + modeValue(sweep.mode) + ",\"dbm\":[";
     for (std::size_t i = 0; i < sweep.dbm.size(); ++i) {
         if (i > 0) {
@@ -35,6 +39,17 @@ QByteArray sweepJson(const SweepRecord &sweep)
         json += QByteArray::number(sweep.dbm[i]);
     }
     return json + "]}";
+}
+
+QByteArray jsonString(const QString &text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+QByteArray receiverField(const QString &name)
+{
+    return name.isEmpty() ? QByteArray() : ",\"receiver\":" + jsonString(name);
 }
 
 } // namespace record

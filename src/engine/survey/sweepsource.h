@@ -50,6 +50,8 @@ public:
 Q_SIGNALS:
     // Sweeps come from here on: the first time, after a reconnect or after a break.
     void runStarted();
+    // The module said what it is, just before runStarted() (a port only, at every reopen too).
+    void moduleIdentified(const QString &model, const QString &firmware);
     // Nothing is known of what comes until the next runStarted(): why, in a line.
     void runBroken(const QString &reason);
     void reading(const Reading &reading);

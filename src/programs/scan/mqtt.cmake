@@ -13,6 +13,8 @@ if(UNIX)
   target_sources(kvt318mqtt PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/mqttalarms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mqttalarms.h
+    ${CMAKE_CURRENT_LIST_DIR}/mqttinfojson.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/mqttinfojson.h
     ${CMAKE_CURRENT_LIST_DIR}/mqttpublisher.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mqttpublisher.h
     ${CMAKE_CURRENT_LIST_DIR}/mqttsession.cpp

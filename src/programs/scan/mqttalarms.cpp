@@ -12,5 +12,6 @@ MqttAlarms::MqttAlarms(MqttPublisher &publisher, const AlarmEngine &engine)
 
 void MqttAlarms::take(const AlarmEvent &event, const AlarmEngine &engine)
 {
-    m_publisher.publishAlarm(alarms::eventJson(event), alarms::activeJson(engine));
+    m_publisher.publishAlarm(alarms::eventJson(event, m_publisher.receiverField()),
+                             alarms::activeJson(engine));
 }

@@ -2,9 +2,11 @@
 
 #include "core/grammar.h"
 
+#include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
+#include <QRandomGenerator>
 
+#include <algorithm>
 #include <limits>
 
 namespace mqttoptions {
@@ -18,15 +20,10 @@ constexpr bool kCanPublish = false;
 
 const OptionCondition kMqtt{QStringLiteral("mqtt")};
 
-// A topic level made of the name: wildcards and separators would change the topic's shape.
-QString topicLevel(const QString &name)
-{
-    QString level = name;
-    level.replace(QLatin1Char('/'), QLatin1Char('_'))
-        .replace(QLatin1Char('+'), QLatin1Char('_'))
-        .replace(QLatin1Char('#'), QLatin1Char('_'));
-    return level.isEmpty() ? QStringLiteral("_") : level;
-}
+// MQTT 3.1.1 brokers must take client identifiers of up to this many bytes.
+constexpr qsizetype kShortIdentifier = 23;
+constexpr int kRandomDigits = 4;
+constexpr int kRandomRange = 0x10000;
 
 std::optional<int> positiveNumber(const QString &text)
 {
@@ -140,7 +137,7 @@ QList<OptionRow> rows(std::optional<MqttSettings> &settings)
                  {kMqtt, {QStringLiteral("mqtt-user")}}});
     rows.append({{QStringLiteral("mqtt-topic")},
                  QStringLiteral("PREFIX"),
-                 QStringLiteral("Topic prefix (default: kvt318/<host name>/<port's base name>)."),
+                 QStringLiteral("Topic prefix (default: kvt318/<receiver name>)."),
                  {},
                  [&settings](const QStringList &values) {
                      return readTopic(values.constLast(), *settings);
@@ -178,17 +175,25 @@ QList<OptionRow> rows(std::optional<MqttSettings> &settings)
     return rows;
 }
 
-QString defaultTopicPrefix(const QString &hostName, const QString &portName)
+QString clientId(const QString &receiver, qint64 processId)
 {
-    return QStringLiteral("kvt318/%1/%2")
-        .arg(topicLevel(hostName), topicLevel(QFileInfo(portName).fileName()));
+    const QString tail = QStringLiteral("-%1-%2").arg(processId).arg(
+        QRandomGenerator::system()->bounded(kRandomRange), kRandomDigits, 16, QLatin1Char('0'));
+    const QString head = QStringLiteral("kvt318-");
+    const qsizetype room = std::max<qsizetype>(0, kShortIdentifier - head.size() - tail.size());
+    return head + receiver.left(room) + tail;
 }
 
-void finish(std::optional<MqttSettings> &settings, const QString &portName, const QString &hostName)
+void finish(std::optional<MqttSettings> &settings, const QString &receiver)
 {
-    if (settings && settings->topicPrefix.isEmpty()) {
-        settings->topicPrefix = defaultTopicPrefix(hostName, portName);
+    if (!settings) {
+        return;
     }
+    if (settings->topicPrefix.isEmpty()) {
+        settings->topicPrefix = QStringLiteral("kvt318/") + receiver;
+    }
+    settings->receiver = receiver;
+    settings->clientId = clientId(receiver, QCoreApplication::applicationPid());
 }
 
 } // namespace mqttoptions

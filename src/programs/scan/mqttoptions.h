@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 
 #include <chrono>
 #include <optional>
@@ -20,6 +21,9 @@ struct MqttSettings
     QString user;
     QByteArray password;
     QString topicPrefix;
+    // Named in every payload; the client identifier is made of it, unique to this instance.
+    QString receiver;
+    QString clientId;
     std::chrono::seconds statsInterval = kDefaultStatsInterval;
     int queueLimit = kDefaultQueueLimit;
 };
@@ -31,11 +35,13 @@ namespace mqttoptions {
 // sets; none when this build cannot publish.
 QList<OptionRow> rows(std::optional<MqttSettings> &settings);
 
-// Settings read without a --mqtt-topic get the default prefix, which names this computer and the
-// serial port (or the replayed file), so that every scanner has topics of its own.
-void finish(std::optional<MqttSettings> &settings, const QString &portName,
-            const QString &hostName);
+// Once the receiver's name is known: settings read without a --mqtt-topic get the prefix
+// kvt318/NAME, so that every receiver has topics of its own, and the client an identifier no
+// other instance has, so that the broker never takes one for the other.
+void finish(std::optional<MqttSettings> &settings, const QString &receiver);
 
-QString defaultTopicPrefix(const QString &hostName, const QString &portName);
+// "kvt318-NAME-PID-RAND", the name cut so that the whole stays within the 23 bytes every broker
+// takes.
+QString clientId(const QString &receiver, qint64 processId);
 
 } // namespace mqttoptions

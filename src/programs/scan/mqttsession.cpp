@@ -81,7 +81,9 @@ public:
         , m_listener(std::move(listener))
     {
         initialiseLibrary();
-        m_mosq = mosquitto_new(nullptr, true, this);
+        // Without an identifier of its own the library makes a random one.
+        const QByteArray id = settings.clientId.toUtf8();
+        m_mosq = mosquitto_new(id.isEmpty() ? nullptr : id.constData(), true, this);
     }
 
     ~Core()

@@ -3,6 +3,7 @@
 
 #include "engine/record/channelstatistics.h"
 #include "engine/record/recordtime.h"
+#include "engine/record/sweepjson.h"
 
 namespace {
 constexpr int kOneDecimal = 1;
@@ -74,6 +75,7 @@ QByteArray mqttStatsJson(const MqttStatsHeader &header, const ChannelStatistics 
                                  ? QByteArray()
                                  : ",\"hours\":" + quoted(statistics.hours().text());
     QByteArray json = "{\"time\":" + quoted(record::recordTime(header.utcMs)) +
+                      record::receiverField(header.receiver) +
                       ",\"sweeps\":" + QByteArray::number(header.sweeps) +
                       ",\"dropped\":" + QByteArray::number(header.dropped) +
                       ",\"threshold\":" + threshold + hours + ",\"channels\":[";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 class ChannelStatistics;
@@ -10,10 +11,11 @@ struct MqttStatsHeader
     qint64 utcMs = 0;
     qint64 sweeps = 0;  // complete sweeps recorded since the start
     qint64 dropped = 0; // sweeps the broker never got because the queue was full
+    QString receiver;   // none when empty
 };
 
 // The statistics as one JSON object, its channels with the summary's columns:
-// {"time":"…","sweeps":120,"dropped":0,"threshold":-100,"channels":[{"channel":7,
+// {"time":"…","receiver":"north-1","sweeps":120,"dropped":0,"threshold":-100,"channels":[{"channel":7,
 // "mhz":429.25,"samples":120,"min":-121,"mean":-118.4,"max":-97,"occupancy_pct":2.5,
 // "bursts":3,"longest_burst_s":0.812,"last_above":"…","occupancy_low_pct":1.1,
 // "occupancy_high_pct":5.6,"effective_samples":96.3,"busy_hour":14,"busy_hour_occupancy_pct":

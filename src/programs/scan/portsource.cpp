@@ -4,6 +4,7 @@
 #include "engine/port/portfollower.h"
 #include "engine/port/portname.h"
 #include "engine/port/systemportdevices.h"
+#include "engine/protocol/replyparser.h"
 #include "engine/protocol/seriallink.h"
 #include "programs/scan/scanoptions.h"
 
@@ -94,11 +95,14 @@ void PortSource::stop()
     end(SourceEnd::Kind::Done, {});
 }
 
-void PortSource::onStarted()
+void PortSource::onStarted(RadioModes, const QString &identification)
 {
     if (m_phase != Phase::Connecting && m_phase != Phase::Reconnecting) {
         return;
     }
+    // Told at every reopen: another module may have taken the port's place.
+    const reply::ModuleIdentity module = reply::moduleIdentity(identification);
+    Q_EMIT moduleIdentified(module.model, module.firmware);
     if (m_phase == Phase::Reconnecting) {
         Q_EMIT said(QStringLiteral("%1: sweeping again").arg(m_port));
     }

@@ -36,7 +36,7 @@ public:
 private:
     enum class Phase { Idle, Connecting, Sweeping, Reconnecting, Ended };
 
-    void onStarted();
+    void onStarted(RadioModes modes, const QString &identification);
     void onStopped(const StopReason &reason);
     void reopen();
     void open();

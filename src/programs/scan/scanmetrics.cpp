@@ -22,6 +22,23 @@ void sample(QByteArray &text, const char *name, const QByteArray &value)
     text += QByteArray(name) + ' ' + value + '\n';
 }
 
+// A label value as the text format wants it: backslash, double quote and line feed escaped.
+QByteArray labelValue(const QString &text)
+{
+    QByteArray value;
+    for (const char c : text.toUtf8()) {
+        if (c == '\\' || c == '"') {
+            value += '\\';
+            value += c;
+        } else if (c == '\n') {
+            value += "\\n";
+        } else {
+            value += c;
+        }
+    }
+    return value;
+}
+
 QByteArray channelLabels(int index)
 {
     return "{channel=\"" + QByteArray::number(channelplan::channelNumber(index)) + "\",mhz=\"" +
@@ -53,6 +70,11 @@ void ScanMetrics::setSweeps(qint64 count, std::optional<qint64> lastUtcMs)
 QByteArray ScanMetrics::render(const ChannelStatistics &statistics) const
 {
     QByteArray text;
+    family(text, "kvt318_info", "gauge",
+           "Always 1; the receiver's name, the module's model and firmware and the port.");
+    text += "kvt318_info{receiver=\"" + labelValue(m_receiver.name) + "\",model=\"" +
+            labelValue(m_receiver.model) + "\",firmware=\"" + labelValue(m_receiver.firmware) +
+            "\",port=\"" + labelValue(m_receiver.port) + "\"} 1\n";
     family(text, "kvt318_up", "gauge", "1 while the module is sweeping, else 0.");
     sample(text, "kvt318_up", m_up ? "1" : "0");
     family(text, "kvt318_sweeps_total", "counter", "Complete sweeps recorded.");

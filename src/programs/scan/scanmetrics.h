@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/protocol/monitorstate.h"
+#include "engine/record/receiveridentity.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -12,7 +13,8 @@ class ChannelStatistics;
 struct Reading;
 struct SweepRecord;
 
-// What kvt318-scan tells Prometheus, and its text exposition format: whether it sweeps, the
+// What kvt318-scan tells Prometheus, and its text exposition format: which receiver it is, as
+// an info metric that is always 1 and holds the identity in its labels; whether it sweeps, the
 // sweeps so far and the time of the last one, per channel the latest level, the held maximum
 // and the occupancy with its 95 % interval, the rows the recording file has taken or dropped, and
 // the sweeps lost on the way to the broker.
@@ -21,6 +23,7 @@ class ScanMetrics
 public:
     static constexpr char kContentType[] = "text/plain; version=0.0.4; charset=utf-8";
 
+    void setReceiver(const ReceiverIdentity &receiver) { m_receiver = receiver; }
     void setUp(bool up) { m_up = up; }
     void addReading(const Reading &reading);
     void addSweep(const SweepRecord &sweep);
@@ -48,6 +51,7 @@ public:
 private:
     void renderAlarms(QByteArray &text) const;
 
+    ReceiverIdentity m_receiver;
     bool m_up = false;
     qint64 m_sweeps = 0;
     std::optional<qint64> m_lastSweepUtcMs;

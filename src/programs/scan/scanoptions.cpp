@@ -2,11 +2,10 @@
 #include "core/channelplan.h"
 #include "core/grammar.h"
 #include "core/optiontable.h"
+#include "engine/record/receiveridentity.h"
 #include "engine/record/recordlines.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
-#include <QSysInfo>
 
 #include <limits>
 
@@ -29,6 +28,9 @@ const QString kExitCodes = QStringLiteral(
     "SIGHUP (logrotate's postrotate) closes the output and alarm log and opens them again at\n"
     "their names: a file moved away is left complete, a new one starts with its header.\n"
     "PORT is a port name as the monitor window takes it: COM3, /dev/ttyUSB0.\n"
+    "The receiver's name (--name; by default the USB serial number of the port's adapter, else\n"
+    "the port's base name) is in every JSON Lines record, MQTT topic and payload, InfluxDB line,\n"
+    "the metrics, the service status and, where a FILE has %r, the file name (%% is a %).\n"
     "With --reconnect, a PORT that is a link (/dev/serial/by-id/...) is read again at each\n"
     "reopen; a plain name that is gone is followed to the device with the USB ids and serial\n"
     "number it had when first opened. --list-ports shows the links of every port.\n"
@@ -166,10 +168,26 @@ QString readRotate(const QStringList &values, ScanOptions &options)
     return {};
 }
 
+QString readName(const QStringList &values, ScanOptions &options)
+{
+    options.receiverName = values.constLast();
+    if (const auto problem = receivername::problem(options.receiverName)) {
+        return QStringLiteral("--name '%1': %2").arg(options.receiverName, *problem);
+    }
+    return {};
+}
+
 // The options of a run, in the order of the help.
 QList<OptionRow> runRows(ScanOptions &options)
 {
     QList<OptionRow> rows;
+    rows.append({{QStringLiteral("name")},
+                 QStringLiteral("NAME"),
+                 QStringLiteral("The receiver's name: letters, digits, -, _ and . (default: the "
+                                "adapter's USB serial number, else the port's base name; in a "
+                                "replay, the recording's)."),
+                 {},
+                 [&options](const QStringList &values) { return readName(values, options); }});
     rows.append({{QStringLiteral("o"), QStringLiteral("output")},
                  QStringLiteral("FILE"),
                  QStringLiteral("Write the records to FILE, appending; - is standard output "
@@ -491,25 +509,21 @@ QList<OptionRow> fileRows(ScanOptions &options)
     return rows;
 }
 
-// The port, or nothing in its place with --replay; then what names the MQTT topics.
+// The port, or nothing in its place with --replay.
 QString readSource(const QStringList &positional, ScanOptions &options)
 {
-    QString source;
     if (!options.replayPath.isEmpty()) {
         if (!positional.isEmpty()) {
             return QStringLiteral("--replay takes the place of PORT, not '%1'")
                 .arg(positional.join(QLatin1Char(' ')));
         }
-        source = QFileInfo(options.replayPath).completeBaseName();
     } else if (positional.size() != 1) {
         return positional.isEmpty() ? QStringLiteral("no PORT given")
                                     : QStringLiteral("one PORT only, not '%1'")
                                           .arg(positional.join(QLatin1Char(' ')));
     } else {
         options.port = positional.first();
-        source = options.port;
     }
-    mqttoptions::finish(options.mqtt, source, QSysInfo::machineHostName());
     return {};
 }
 

@@ -23,6 +23,9 @@ struct ScanOptions
     static constexpr qint16 kDefaultThreshold = -100;
 
     QString port;
+    // --name: the receiver's name; empty for the default, which is the adapter's USB serial
+    // number, else the port's base name, or for a replay the recording's.
+    QString receiverName;
     QString output = QStringLiteral("-");
     RecordFormat format = RecordFormat::Csv;
     std::optional<qint64> sweeps;

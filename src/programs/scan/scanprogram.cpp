@@ -6,6 +6,7 @@
 #include "engine/alarm/alarmwatch.h"
 #include "engine/plan/planreasons.h"
 #include "engine/plan/plansearch.h"
+#include "engine/port/systemportdevices.h"
 #include "engine/protocol/qtseriallink.h"
 #include "engine/record/recordingreader.h"
 #include "engine/record/surveywarnings.h"
@@ -14,6 +15,7 @@
 #include "programs/scan/alarmlines.h"
 #include "programs/scan/exitcodes.h"
 #include "programs/scan/metricsserver.h"
+#include "programs/scan/mqttinfojson.h"
 #ifdef KVT_WITH_MQTT
 #include "programs/scan/mqttalarms.h"
 #include "programs/scan/mqttpublisher.h"
@@ -21,9 +23,11 @@
 #include "engine/record/plansurvey.h"
 #include "programs/scan/portsource.h"
 #include "programs/scan/processsignals.h"
+#include "programs/scan/receivernaming.h"
 #include "programs/scan/scanreport.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTimer>
@@ -42,6 +46,9 @@ constexpr std::chrono::milliseconds kProgressInterval{250};
 // QTimer counts in int milliseconds: longer runs are timed in legs of a day.
 constexpr std::chrono::milliseconds kLongestLeg{24 * 3600 * 1000};
 constexpr int kChangesShown = 5;
+constexpr double kMsPerSecond = 1000.0;
+// A rate over less than this says little.
+constexpr qint64 kShortestRateMs = 1000;
 
 bool stderrIsTerminal()
 {
@@ -57,6 +64,7 @@ bool stderrIsTerminal()
 ScanProgram::ScanProgram(ScanOptions options, QObject *parent)
     : QObject(parent)
     , m_options(std::move(options))
+    , m_startedUtcMs(QDateTime::currentMSecsSinceEpoch())
     , m_signals(new ProcessSignals(this))
     , m_durationTimer(new QTimer(this))
     , m_progressTimer(new QTimer(this))
@@ -136,6 +144,9 @@ bool ScanProgram::openSource()
             m_baseline = baseline.baseline;
         }
         const Recording &recording = read.recording;
+        nameReceiver(m_options.receiverName.isEmpty()
+                         ? receivernaming::forRecording(recording.receiver(), m_options.replayPath)
+                         : m_options.receiverName);
         if (recording.width() == 1) {
             channelIndex = recording.firstIndex();
         }
@@ -161,6 +172,10 @@ bool ScanProgram::openSource()
         if (m_options.channel) {
             channelIndex = channelplan::channelIndex(*m_options.channel);
         }
+        m_receiver.port = m_options.port;
+        nameReceiver(m_options.receiverName.isEmpty()
+                         ? receivernaming::forPort(m_options.port, SystemPortDevices())
+                         : m_options.receiverName);
         source = std::make_unique<PortSource>(m_options, std::make_unique<QtSerialLink>());
     }
     m_run = std::make_unique<SurveyRun>(std::move(source), channelIndex, m_options.threshold,
@@ -174,6 +189,7 @@ bool ScanProgram::openSource()
     }
     const SweepSource &runSource = m_run->source();
     connect(&runSource, &SweepSource::said, this, &ScanProgram::tell);
+    connect(&runSource, &SweepSource::moduleIdentified, this, &ScanProgram::onModuleIdentified);
     connect(&runSource, &SweepSource::runStarted, this, &ScanProgram::onRunStarted);
     connect(&runSource, &SweepSource::runBroken, this, &ScanProgram::onRunBroken);
     connect(&runSource, &SweepSource::ended, this, &ScanProgram::onSourceEnded);
@@ -189,6 +205,46 @@ bool ScanProgram::openSource()
         }
     });
     return true;
+}
+
+void ScanProgram::nameReceiver(const QString &name)
+{
+    m_receiver.name = name;
+    for (QString *path :
+         {&m_options.output, &m_options.summaryPath, &m_options.hourlyPath, &m_options.tracePath,
+          &m_options.pngPath, &m_options.plan.outPath, &m_options.alarms.logPath}) {
+        *path = receivername::expand(*path, name);
+    }
+    mqttoptions::finish(m_options.mqtt, name);
+    m_metrics.setReceiver(m_receiver);
+    m_service.setReceiver(name);
+}
+
+void ScanProgram::onModuleIdentified(const QString &model, const QString &firmware)
+{
+    m_receiver.model = model;
+    m_receiver.firmware = firmware;
+    m_metrics.setReceiver(m_receiver);
+}
+
+MqttInfo ScanProgram::mqttInfo() const
+{
+    MqttInfo info;
+    info.receiver = m_receiver;
+    if (const std::optional<RadioMode> mode = m_run->source().mode()) {
+        info.mode = scanreport::modeName(mode);
+    }
+    info.version = QStringLiteral("%1.%2.%3")
+                       .arg(KVT_VERSION_MAJOR)
+                       .arg(KVT_VERSION_MINOR)
+                       .arg(KVT_VERSION_PATCH);
+    info.startedUtcMs = m_startedUtcMs;
+    if (m_sweeping && m_sweepClock.elapsed() >= kShortestRateMs) {
+        info.sweepsPerSecond =
+            static_cast<double>(m_run->recorder().recorded() - m_recordedAtSweepStart) *
+            kMsPerSecond / static_cast<double>(m_sweepClock.elapsed());
+    }
+    return info;
 }
 
 bool ScanProgram::openResults()
@@ -214,9 +270,10 @@ bool ScanProgram::openOutput()
     const QString port = m_options.port.startsWith(QLatin1String("/dev/"))
                              ? QFileInfo(m_options.port).fileName()
                              : m_options.port;
-    return m_run->recorder().start(m_options.output, format,
-                                   WriterSettings{m_options.integrate, port, m_options.influxTags},
-                                   m_options.files, m_firstUtcMs);
+    return m_run->recorder().start(
+        m_options.output, format,
+        WriterSettings{m_options.integrate, port, m_receiver.name, m_options.influxTags},
+        m_options.files, m_firstUtcMs);
 }
 
 bool ScanProgram::startAlarms()
@@ -264,7 +321,8 @@ void ScanProgram::startPublishing()
     if (!m_options.mqtt) {
         return;
     }
-    m_publisher = std::make_unique<MqttPublisher>(*m_options.mqtt, m_run->statistics());
+    m_publisher = std::make_unique<MqttPublisher>(*m_options.mqtt, m_run->statistics(),
+                                                  [this] { return mqttInfo(); });
     if (m_alarms != nullptr) {
         m_alarms->addAction(std::make_unique<MqttAlarms>(*m_publisher, m_alarms->engine()));
     }
@@ -352,6 +410,14 @@ void ScanProgram::onRunStarted()
     }
     m_swept = true;
     m_sweeping = true;
+    m_recordedAtSweepStart = m_run->recorder().recorded();
+    m_sweepClock.start();
+#ifdef KVT_WITH_MQTT
+    // The mode, and from a port the module, are known now.
+    if (m_publisher) {
+        m_publisher->publishInfo();
+    }
+#endif
     if (!m_exitCode) {
         const QString unit =
             m_run->isSingleChannel() ? QStringLiteral("readings") : QStringLiteral("sweeps");
@@ -428,7 +494,9 @@ void ScanProgram::finish(int exitCode, const QString &message)
         m_alarmCommands->finish();
     }
     if (m_swept && !m_options.quiet) {
-        std::fputs(qPrintable(scanreport::statisticsTable(m_run->statistics())), stderr);
+        std::fputs(qPrintable(scanreport::receiverLine(m_receiver) +
+                              scanreport::statisticsTable(m_run->statistics())),
+                   stderr);
         if (m_baseline) {
             std::fputs(qPrintable(scanreport::baselineChanges(m_run->statistics(), *m_baseline,
                                                               kChangesShown)),

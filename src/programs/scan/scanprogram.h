@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/record/baseline.h"
+#include "engine/record/receiveridentity.h"
 #include "programs/scan/runresults.h"
 #include "programs/scan/scanmetrics.h"
 #include "programs/scan/scanoptions.h"
@@ -20,6 +21,7 @@ class MetricsServer;
 class MqttPublisher;
 class ProcessSignals;
 class SurveyRun;
+struct MqttInfo;
 struct SourceEnd;
 
 // kvt318-scan from start to exit, whatever its source: a module on a port or a recording read
@@ -43,6 +45,10 @@ public:
 private:
     [[nodiscard]] bool isReplay() const { return !m_options.replayPath.isEmpty(); }
     bool openSource();
+    // The receiver's name known: it goes into the file names, the topics and the status.
+    void nameReceiver(const QString &name);
+    void onModuleIdentified(const QString &model, const QString &firmware);
+    [[nodiscard]] MqttInfo mqttInfo() const;
     bool openResults();
     bool openOutput();
     bool startAlarms();
@@ -74,6 +80,11 @@ private:
 
     ScanOptions m_options;
     RunResults m_results{m_options};
+    ReceiverIdentity m_receiver;
+    const qint64 m_startedUtcMs;
+    // The sweeps recorded when the sweep last began, and how long it has run since.
+    qint64 m_recordedAtSweepStart = 0;
+    QElapsedTimer m_sweepClock;
     std::optional<Baseline> m_baseline;
     // A replay's first sweep: its rotated files are those of the times it holds, as the live
     // run's were.

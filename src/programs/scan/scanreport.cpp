@@ -5,6 +5,7 @@
 #include "engine/protocol/reading.h"
 #include "engine/record/baseline.h"
 #include "engine/record/channelstatistics.h"
+#include "engine/record/receiveridentity.h"
 #include "engine/record/recordtime.h"
 #include "engine/record/spaceguard.h"
 #include "engine/record/sweeprecord.h"
@@ -136,6 +137,24 @@ QString channelNumbers(const std::vector<int> &indices)
 }
 
 } // namespace
+
+QString receiverLine(const ReceiverIdentity &receiver)
+{
+    QStringList words = {QStringLiteral("receiver %1:").arg(receiver.name)};
+    for (const QString &known : {receiver.model, receiver.firmware}) {
+        if (!known.isEmpty()) {
+            words.append(known);
+        }
+    }
+    if (!receiver.port.isEmpty()) {
+        words.append(QStringLiteral("on ") + receiver.port);
+    }
+    // Nothing known beyond the name: no colon left hanging.
+    if (words.size() == 1) {
+        words.first().chop(1);
+    }
+    return words.join(QLatin1Char(' ')) + QLatin1Char('\n');
+}
 
 QString statisticsTable(const ChannelStatistics &statistics)
 {

@@ -15,6 +15,7 @@ struct PlanReport;
 struct FileNotice;
 struct SweepRecord;
 struct Reading;
+struct ReceiverIdentity;
 
 // The texts kvt318-scan shows a person on standard error.
 namespace scanreport {
@@ -36,6 +37,10 @@ struct Progress
 QString progressLine(const Progress &progress);
 
 QString modeName(std::optional<RadioMode> mode);
+
+// "receiver north-1: KVT-318M Ver1.00 on /dev/ttyUSB0", what is known of it, with its line end:
+// the heading of the statistics table.
+QString receiverLine(const ReceiverIdentity &receiver);
 
 // The per-channel statistics as an aligned table with the occupancy's 95 % interval, the
 // effective readings and the busy hour, then the five quietest channels and the hours counted.

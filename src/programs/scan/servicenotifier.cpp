@@ -127,7 +127,7 @@ void ServiceNotifier::sample()
 
 void ServiceNotifier::sendStatus()
 {
-    QString status = m_state;
+    QString status = m_receiver.isEmpty() ? m_state : m_receiver + QStringLiteral(": ") + m_state;
     if (!m_samples.empty()) {
         const QLocale english(QLocale::English, QLocale::UnitedStates);
         const Sample &last = m_samples.back();

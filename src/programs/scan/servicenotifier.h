@@ -28,6 +28,8 @@ public:
 
     explicit ServiceNotifier(QObject *parent = nullptr);
 
+    // The status line begins with the receiver's name: "north-1: sweeping FSK, …".
+    void setReceiver(const QString &name) { m_receiver = name; }
     void ready();
     void waitingFor(const QString &port);
     // The sweep runs in this mode; unit names what is counted ("sweeps", "readings").
@@ -51,6 +53,7 @@ private:
     bool m_listening = false;
     QTimer *m_watchdog = nullptr;
     QTimer *m_statusTimer = nullptr;
+    QString m_receiver;
     QString m_state;
     QString m_unit;
     Counter m_records;
