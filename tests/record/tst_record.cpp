@@ -657,6 +657,9 @@ private Q_SLOTS:
             << 23 * 60 << "09:00-18:00" << false << QList<int>{shortSurvey} << 1;
         QTest::newRow("a day and an hour, one-reading bursts")
             << 25 * 60 << "" << true << QList<int>{slow} << 1;
+        // Channel 12 alone, from 07:30 UTC: 06:00-08:00 local are each seen for half an hour.
+        QTest::newRow("23 hours of one channel")
+            << 23 * 60 << "one" << false << QList<int>{shortSurvey, few, few} << 2;
     }
     void surveyWarnings()
     {
@@ -666,13 +669,19 @@ private Q_SLOTS:
         QFETCH(QList<int>, kinds);
         QFETCH(int, lines);
         QString error;
-        ChannelStatistics statistics(OccupancyThreshold{}, *HourWindows::parse(hours, &error));
+        const bool oneChannel = hours == QLatin1String("one");
+        ChannelStatistics statistics(OccupancyThreshold{},
+                                     *HourWindows::parse(oneChannel ? QString() : hours, &error));
         SweepRecord sweep;
         for (qint64 n = 0; n * 30 <= minutes * 60; ++n) {
             sweep.utcMs = kT0 + n * 30000;
             sweep.dbm.fill(-120);
             sweep.dbm[5] = blips && n % 10 == 0 ? -60 : -120;
-            statistics.addSweep(sweep);
+            if (oneChannel) {
+                statistics.addReading({5, -120, sweep.utcMs});
+            } else {
+                statistics.addSweep(sweep);
+            }
         }
         const std::vector<SurveyWarning> warnings = ::surveyWarnings(statistics);
         QList<int> seen;
@@ -682,6 +691,8 @@ private Q_SLOTS:
         }
         QCOMPARE(seen, kinds);
         QCOMPARE(warningLines(warnings).size(), lines);
+        QVERIFY(!oneChannel || warningLines(warnings).constLast().contains(
+                                   QLatin1String("channel 12 at 06:00-08:00 (60)")));
     }
 
     void rtlPower_data()

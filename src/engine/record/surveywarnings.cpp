@@ -129,7 +129,15 @@ QStringList warningLines(const std::vector<SurveyWarning> &warnings)
 {
     QStringList lines;
     QStringList everyChannel;
-    QStringList someChannels;
+    // A channel's neighbouring hours in one span, with the fewest readings of the span.
+    struct ChannelHours
+    {
+        int index;
+        int first;
+        int last;
+        qint64 fewest;
+    };
+    std::vector<ChannelHours> someChannels;
     QStringList slow;
     qint64 fewest = surveywarnings::kFewestReadings;
     for (std::size_t i = 0; i < warnings.size(); ++i) {
@@ -140,10 +148,17 @@ QStringList warningLines(const std::vector<SurveyWarning> &warnings)
             break;
         case SurveyWarning::Kind::FewReadings:
             if (warning.channelIndex >= 0) {
-                someChannels.append(QStringLiteral("%1 at %2 (%3)")
-                                        .arg(channelplan::channelNumber(warning.channelIndex))
-                                        .arg(hourSpan(warning.hour, warning.hour))
-                                        .arg(warning.count));
+                const auto span =
+                    std::find_if(someChannels.begin(), someChannels.end(), [&warning](auto &s) {
+                        return s.index == warning.channelIndex && s.last == warning.hour - 1;
+                    });
+                if (span == someChannels.end()) {
+                    someChannels.push_back(
+                        {warning.channelIndex, warning.hour, warning.hour, warning.count});
+                } else {
+                    span->last = warning.hour;
+                    span->fewest = std::min(span->fewest, warning.count);
+                }
                 break;
             }
             fewest = std::min(fewest, warning.count);
@@ -169,11 +184,18 @@ QStringList warningLines(const std::vector<SurveyWarning> &warnings)
                          .arg(fewest)
                          .arg(everyChannel.join(QStringLiteral(", "))));
     }
-    if (!someChannels.isEmpty()) {
+    if (!someChannels.empty()) {
+        QStringList spans;
+        for (const ChannelHours &span : someChannels) {
+            spans.append(QStringLiteral("%1 at %2 (%3)")
+                             .arg(channelplan::channelNumber(span.index))
+                             .arg(hourSpan(span.first, span.last))
+                             .arg(span.fewest));
+        }
         lines.append(QStringLiteral("fewer than %1 readings of channel %2: the occupancy there is "
                                     "uncertain")
                          .arg(surveywarnings::kFewestReadings)
-                         .arg(someChannels.join(QStringLiteral(", "))));
+                         .arg(spans.join(QStringLiteral(", "))));
     }
     if (!slow.isEmpty()) {
         lines.append(QStringLiteral("read less often than twice in the shortest burst, so "
