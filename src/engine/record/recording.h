@@ -5,6 +5,7 @@
 #include "engine/record/recordformat.h"
 #include "engine/record/sweeprecord.h"
 
+#include <QString>
 #include <QtGlobal>
 
 #include <cstdint>
@@ -36,6 +37,9 @@ public:
     void finish();
 
     void setFormat(RecordFormat format) { m_format = format; }
+    // The receiver that made the recording, where its records name it.
+    void setReceiver(const QString &receiver) { m_receiver = receiver; }
+    [[nodiscard]] const QString &receiver() const { return m_receiver; }
     [[nodiscard]] RecordFormat format() const { return m_format; }
     [[nodiscard]] int width() const { return m_width; }
     [[nodiscard]] int firstIndex() const { return m_firstIndex; }
@@ -58,6 +62,7 @@ public:
 
 private:
     RecordFormat m_format = RecordFormat::Csv;
+    QString m_receiver;
     int m_width = channelplan::kChannelCount;
     int m_firstIndex = 0;
     std::vector<qint64> m_times;

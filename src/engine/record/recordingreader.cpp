@@ -150,6 +150,9 @@ void LineReader::takeSweep(const recordlines::Sweep &sweep)
 {
     const bool anew = m_headerAgain || sweep.sweep <= m_lastSweep;
     m_result.recording.append(sweep.utcMs, sweep.dbm.data(), sweep.mode, anew);
+    if (m_result.recording.receiver().isEmpty()) {
+        m_result.recording.setReceiver(sweep.receiver);
+    }
     m_lastSweep = sweep.sweep;
     m_headerAgain = false;
 }

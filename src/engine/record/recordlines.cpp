@@ -227,6 +227,7 @@ QString readJsonl(std::string_view line, Sweep &sweep)
     }
     sweep.sweep = static_cast<qint64>(number);
     sweep.mode = mode;
+    sweep.receiver = object.value(QLatin1String("receiver")).toString();
     for (std::size_t i = 0; i < sweep.dbm.size(); ++i) {
         const QJsonValue level = levels.at(static_cast<qsizetype>(i));
         const double dbm = level.toDouble(kLowestDbm - 1);

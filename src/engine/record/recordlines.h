@@ -20,6 +20,8 @@ struct Sweep
     qint64 sweep = 0;
     std::optional<RadioMode> mode = std::nullopt;
     std::array<qint16, channelplan::kChannelCount> dbm{};
+    // JSON Lines: the receiver that recorded it, where the record names one.
+    QString receiver;
 };
 
 struct LongReading

@@ -94,11 +94,12 @@ void PortSource::stop()
     end(SourceEnd::Kind::Done, {});
 }
 
-void PortSource::onStarted()
+void PortSource::onStarted(RadioModes /*modes*/, const QString &identification)
 {
     if (m_phase != Phase::Connecting && m_phase != Phase::Reconnecting) {
         return;
     }
+    Q_EMIT identified(identification);
     if (m_phase == Phase::Reconnecting) {
         Q_EMIT said(QStringLiteral("%1: sweeping again").arg(m_port));
     }

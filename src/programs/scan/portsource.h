@@ -33,10 +33,14 @@ public:
     [[nodiscard]] std::optional<RadioMode> mode() const override;
     [[nodiscard]] QString endReason() const override { return QStringLiteral("the run stopped"); }
 
+Q_SIGNALS:
+    // The module's answer to "@FV", at each start of the sweep.
+    void identified(const QString &identification);
+
 private:
     enum class Phase { Idle, Connecting, Sweeping, Reconnecting, Ended };
 
-    void onStarted();
+    void onStarted(RadioModes modes, const QString &identification);
     void onStopped(const StopReason &reason);
     void reopen();
     void open();

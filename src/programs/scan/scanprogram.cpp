@@ -71,6 +71,9 @@ ScanProgram::ScanProgram(ScanOptions options, QObject *parent)
     connect(m_signals, &ProcessSignals::reopenRequested, this, &ScanProgram::reopenFiles);
     connect(m_durationTimer, &QTimer::timeout, this, &ScanProgram::armDurationTimer);
     connect(m_progressTimer, &QTimer::timeout, this, &ScanProgram::showProgress);
+    if (!m_options.reportPath.isEmpty()) {
+        m_report = std::make_unique<RunReport>(m_options);
+    }
 }
 
 ScanProgram::~ScanProgram() = default;
@@ -136,6 +139,9 @@ bool ScanProgram::openSource()
             m_baseline = baseline.baseline;
         }
         const Recording &recording = read.recording;
+        if (m_report) {
+            m_report->setReceiver(recording.receiver());
+        }
         if (recording.width() == 1) {
             channelIndex = recording.firstIndex();
         }
@@ -161,7 +167,12 @@ bool ScanProgram::openSource()
         if (m_options.channel) {
             channelIndex = channelplan::channelIndex(*m_options.channel);
         }
-        source = std::make_unique<PortSource>(m_options, std::make_unique<QtSerialLink>());
+        auto port = std::make_unique<PortSource>(m_options, std::make_unique<QtSerialLink>());
+        if (m_report) {
+            connect(port.get(), &PortSource::identified, this,
+                    [this](const QString &text) { m_report->setIdentification(text); });
+        }
+        source = std::move(port);
     }
     m_run = std::make_unique<SurveyRun>(std::move(source), channelIndex, m_options.threshold,
                                         m_options.hours);
@@ -193,7 +204,10 @@ bool ScanProgram::openSource()
 
 bool ScanProgram::openResults()
 {
-    const QString error = m_results.open();
+    QString error = m_results.open();
+    if (error.isEmpty() && m_report) {
+        error = m_report->open();
+    }
     if (!error.isEmpty()) {
         finish(exitcodes::kWriteFailed, error);
     }
@@ -319,6 +333,9 @@ void ScanProgram::addConsumers()
             {[this](const SweepRecord &sweep) { m_publisher->publishSweep(sweep); }, {}, {}});
     }
 #endif
+    if (m_report) {
+        m_report->follow(*m_run, m_alarms);
+    }
     if (m_metricsServer != nullptr) {
         m_run->addConsumer({[this](const SweepRecord &sweep) { m_metrics.addSweep(sweep); },
                             [this](const Reading &reading) { m_metrics.addReading(reading); },
@@ -444,6 +461,7 @@ void ScanProgram::finish(int exitCode, const QString &message)
     if (m_swept && m_options.plan.constraints) {
         code = writePlan(code);
     }
+    code = writeReport(code);
 #ifdef KVT_WITH_MQTT
     if (m_publisher) {
         if (const qint64 undelivered = m_publisher->finish(); undelivered > 0) {
@@ -497,6 +515,9 @@ int ScanProgram::writePlan(int exitCode)
     m_signals->stopAtOnce();
     PlanSearch search(survey, constraints);
     const PlanReport report = plan::explain(survey, constraints, search.solve());
+    if (m_report) {
+        m_report->setPlan({report, survey});
+    }
     // Asked for explicitly, the plan is shown even with --quiet.
     std::fputs(qPrintable(scanreport::planTable(report, survey, m_options.hours.text())), stderr);
     if (const QString error = m_results.writePlan(report, survey); !error.isEmpty()) {
@@ -505,6 +526,23 @@ int ScanProgram::writePlan(int exitCode)
     }
     return exitCode == exitcodes::kFinished && !report.result.feasible ? exitcodes::kPlanShort
                                                                        : exitCode;
+}
+
+int ScanProgram::writeReport(int exitCode)
+{
+    if (!m_report || !m_run) {
+        return exitCode;
+    }
+    const RunReport::Outcome outcome = m_report->write(*m_run);
+    // A run that failed has said why; that it left nothing to report goes without saying.
+    if (outcome.error.isEmpty() || (outcome.empty && exitCode != exitcodes::kFinished)) {
+        return exitCode;
+    }
+    tell(outcome.error);
+    if (exitCode != exitcodes::kFinished) {
+        return exitCode;
+    }
+    return outcome.empty ? exitcodes::kNothingToReport : exitcodes::kWriteFailed;
 }
 
 QByteArray ScanProgram::metricsText()
