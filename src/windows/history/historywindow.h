@@ -24,6 +24,7 @@ class QTabWidget;
 class QTimer;
 class Recorder;
 class RecordingControls;
+class ReportExport;
 class StatisticsModel;
 class StatisticsTable;
 class SweepHistory;
@@ -97,6 +98,7 @@ private:
     RecordingControls *m_recording = nullptr;
     BaselineControls *m_baseline = nullptr;
     ExportControls *m_exports = nullptr;
+    ReportExport *m_report = nullptr;
     LoadProgress *m_loadProgress = nullptr;
     QString m_arrangementPath;
     // The figures of a span or of the opened recording, at the threshold shown.
