@@ -1,7 +1,12 @@
 // kvt318-scan --report read back as its users read it: pdftotext for the figures, pdftoppm for
 // the waterfall, pdffonts for the fonts, against a survey of the simulator.
+#include "engine/history/recordingrows.h"
+#include "engine/record/channelstatistics.h"
+#include "engine/record/recordingreader.h"
 #include "painters/colormap.h"
+#include "report/reportcontent.h"
 #include "simprocess.h"
+#include "windows/history/reportexport.h"
 
 #include <QImage>
 #include <QProcess>
@@ -194,6 +199,91 @@ private Q_SLOTS:
         }
     }
 
+    // The window's report of a span of the opened recording has the channels' figures of the
+    // replay of that span.
+    void windowReportsTheSpan()
+    {
+        RecordingRead read = RecordingReader::readFile(path(QStringLiteral("named.jsonl")));
+        QCOMPARE(read.status, RecordingRead::Status::Read);
+        const qint64 fromMs = read.recording.utcMs(40);
+        const qint64 toMs = read.recording.utcMs(79);
+        const RecordingRows rows(std::move(read.recording));
+        // The rows of sweeps 40 to 79, as a drag across the waterfall selects them.
+        int newest = rows.rowCount();
+        int oldest = 0;
+        for (int age = 0; age < rows.rowCount(); ++age) {
+            const HistoryRow row = rows.row(age);
+            if (!row.runStart && row.utcMs >= fromMs && row.utcMs <= toMs) {
+                newest = std::min(newest, age);
+                oldest = std::max(oldest, age);
+            }
+        }
+        ChannelStatistics statistics;
+        history::addRows(statistics, rows, newest, oldest);
+        QString nothing;
+        const auto content = ReportExport::contentOf(
+            {rows, newest, oldest, statistics, QString(), kReceiver}, &nothing);
+        QVERIFY2(content, qPrintable(nothing));
+        const QString pdf = path(QStringLiteral("window.pdf"));
+        QCOMPARE(surveyreport::writeFile(pdf, *content), QString());
+        const QString text = pdfText(pdf).simplified();
+        const QString replayed = pdfText(path(QStringLiteral("span.pdf"))).simplified();
+        const auto table = [](const QString &all) {
+            const qsizetype from = all.indexOf(QStringLiteral("Channels Ch MHz"));
+            return all.mid(from, all.indexOf(QStringLiteral("Channel plan")) - from).trimmed();
+        };
+        QVERIFY(text.contains(QStringLiteral("Sweeps 40 ")));
+        QCOMPARE(table(text), table(replayed));
+    }
+
+    // However long the survey, a burst of one sweep stays in the row of its time, and the rows
+    // of a break show no reading rather than the sweeps beside them.
+    void reductionKeepsBursts_data()
+    {
+        QTest::addColumn<int>("sweeps");
+        QTest::addColumn<int>("burst"); // the sweep with the burst
+        QTest::addColumn<int>("gap");   // the sweep after a break of as many sweeps' time, or -1
+        QTest::newRow("a day") << 250000 << 123456 << -1;
+        QTest::newRow("fewer sweeps than rows") << 50 << 49 << -1;
+        QTest::newRow("a break") << 2000 << 10 << 1000;
+    }
+    void reductionKeepsBursts()
+    {
+        QFETCH(int, sweeps);
+        QFETCH(int, burst);
+        QFETCH(int, gap);
+        constexpr qint64 kIntervalMs = 346;
+        constexpr int kRows = 300;
+        WaterfallReduction reduction;
+        WaterfallReduction::Levels quiet;
+        quiet.fill(kNoiseDbm);
+        for (int sweep = 0; sweep < sweeps; ++sweep) {
+            WaterfallReduction::Levels levels = quiet;
+            levels[kQuietChannel - 7] = sweep == burst ? kCarrierDbm : kNoiseDbm;
+            if (sweep == gap) {
+                reduction.breakRun();
+            }
+            reduction.addSweep((sweep + (gap >= 0 && sweep >= gap ? gap : 0)) * kIntervalMs,
+                               levels);
+        }
+        const ReducedRows rows = reduction.rows(kRows);
+        QCOMPARE(rows.rowCount(), kRows);
+        int firstBurst = -1;
+        int empty = 0;
+        for (int age = kRows - 1; age >= 0; --age) {
+            const HistoryRow row = rows.row(age);
+            firstBurst =
+                firstBurst < 0 && row.dbm[kQuietChannel - 7] == kCarrierDbm ? age : firstBurst;
+            empty += row.dbm[0] == MonitorState::kNoReading ? 1 : 0;
+        }
+        QVERIFY(firstBurst >= 0);
+        // Its row begins no later than the burst, and the next one after it.
+        const qint64 burstMs = burst * kIntervalMs;
+        QVERIFY(rows.row(firstBurst).utcMs <= burstMs);
+        QVERIFY(firstBurst == 0 || rows.row(firstBurst - 1).utcMs > burstMs);
+        QCOMPARE(empty > 0, gap >= 0);
+    }
+
     // The waterfall page shows the carrier's column in the colour of its level and a quiet
     // channel's in the colour of the noise.
     void waterfallShowsTheCarrier()
@@ -275,5 +365,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestReport)
+QTEST_MAIN(TestReport)
 #include "tst_report.moc"
