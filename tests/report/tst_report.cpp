@@ -1,7 +1,9 @@
 // kvt318-scan --report read back as its users read it: pdftotext for the figures, pdftoppm for
 // the waterfall, pdffonts for the fonts, against a survey of the simulator.
 #include "engine/history/recordingrows.h"
+#include "engine/plan/plansearch.h"
 #include "engine/record/channelstatistics.h"
+#include "engine/record/plansurvey.h"
 #include "engine/record/recordingreader.h"
 #include "painters/colormap.h"
 #include "report/reportcontent.h"
@@ -200,9 +202,17 @@ private Q_SLOTS:
     }
 
     // The window's report of a span of the opened recording has the channels' figures of the
-    // replay of that span.
+    // replay of that span, and the window's plan only while it was made for those figures.
+    void windowReportsTheSpan_data()
+    {
+        QTest::addColumn<int>("plan"); // 0 none, 1 made for the figures, 2 for others
+        QTest::newRow("no plan") << 0;
+        QTest::newRow("its plan") << 1;
+        QTest::newRow("a plan of other figures") << 2;
+    }
     void windowReportsTheSpan()
     {
+        QFETCH(int, plan);
         RecordingRead read = RecordingReader::readFile(path(QStringLiteral("named.jsonl")));
         QCOMPARE(read.status, RecordingRead::Status::Read);
         const qint64 fromMs = read.recording.utcMs(40);
@@ -220,9 +230,18 @@ private Q_SLOTS:
         }
         ChannelStatistics statistics;
         history::addRows(statistics, rows, newest, oldest);
+        std::optional<ReportPlan> made;
+        if (plan > 0) {
+            PlanSurvey survey = plansurvey::fromStatistics(statistics);
+            const PlanConstraints constraints;
+            made = ReportPlan{
+                plan::explain(survey, constraints, PlanSearch(survey, constraints).solve()),
+                survey};
+            made->survey[0].occupancyPct += plan == 2 ? 1.0 : 0.0;
+        }
         QString nothing;
         const auto content = ReportExport::contentOf(
-            {rows, newest, oldest, statistics, QString(), kReceiver}, &nothing);
+            {rows, newest, oldest, statistics, QString(), kReceiver, made}, &nothing);
         QVERIFY2(content, qPrintable(nothing));
         const QString pdf = path(QStringLiteral("window.pdf"));
         QCOMPARE(surveyreport::writeFile(pdf, *content), QString());
@@ -234,6 +253,7 @@ private Q_SLOTS:
         };
         QVERIFY(text.contains(QStringLiteral("Sweeps 40 ")));
         QCOMPARE(table(text), table(replayed));
+        QCOMPARE(text.contains(QStringLiteral("Channel plan")), plan == 1);
     }
 
     // However long the survey, a burst of one sweep stays in the row of its time, and the rows

@@ -79,8 +79,13 @@ HistoryWindow::HistoryWindow(SweepHistory &history, HistoryStatistics &statistic
               const SweepRows &rows = m_source->rows();
               const auto span =
                   m_waterfall->selection().value_or(std::pair{0, rows.rowCount() - 1});
+              std::optional<ReportPlan> plan;
+              if (m_plan->report()) {
+                  plan = ReportPlan{*m_plan->report(), m_plan->survey()};
+              }
               return ReportExport::contentOf({rows, span.first, span.second, exactStatistics(),
-                                              m_source->openedPath(), m_source->openedReceiver()},
+                                              m_source->openedPath(), m_source->openedReceiver(),
+                                              plan},
                                              nothing);
           },
           chooser, this))
@@ -93,6 +98,7 @@ HistoryWindow::HistoryWindow(SweepHistory &history, HistoryStatistics &statistic
     auto *plan = new PlanPane([this]() -> const ChannelStatistics & { return exactStatistics(); },
                               std::move(chooser));
     addView(plan, tr("Pla&n"));
+    m_plan = plan;
     connect(plan, &PlanPane::planned, m_occupancy, &OccupancyView::setPlanned);
     connect(plan, &PlanPane::failed, this, &HistoryWindow::warn);
     buildMenus(actions);

@@ -23,6 +23,7 @@ class QSplitter;
 class QTabWidget;
 class QTimer;
 class Recorder;
+class PlanPane;
 class RecordingControls;
 class ReportExport;
 class StatisticsModel;
@@ -99,6 +100,7 @@ private:
     BaselineControls *m_baseline = nullptr;
     ExportControls *m_exports = nullptr;
     ReportExport *m_report = nullptr;
+    PlanPane *m_plan = nullptr;
     LoadProgress *m_loadProgress = nullptr;
     QString m_arrangementPath;
     // The figures of a span or of the opened recording, at the threshold shown.

@@ -1,5 +1,6 @@
 #include "windows/history/reportexport.h"
 
+#include "engine/record/plansurvey.h"
 #include "report/reportcontent.h"
 
 #include <QAction>
@@ -7,8 +8,24 @@
 #include <QThread>
 #include <QWidget>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
+
+namespace {
+
+bool sameFigures(const PlanSurvey &a, const PlanSurvey &b)
+{
+    return std::equal(
+        a.begin(), a.end(), b.begin(), [](const PlanChannel &x, const PlanChannel &y) {
+            return x.measured == y.measured && x.occupancyPct == y.occupancyPct &&
+                   x.occupancyLowPct == y.occupancyLowPct &&
+                   x.occupancyHighPct == y.occupancyHighPct && x.busyHour == y.busyHour &&
+                   x.maxDbm == y.maxDbm && x.meanDbm == y.meanDbm;
+        });
+}
+
+} // namespace
 
 ReportExport::ReportExport(Gather gather, SavePathChooser chooser, QWidget *window)
     : QObject(window)
@@ -47,6 +64,10 @@ std::optional<ReportContent> ReportExport::contentOf(const Shown &shown, QString
     }
     facts.sweeps = content.waterfall.sweeps();
     content.statistics = shown.statistics;
+    if (shown.plan &&
+        sameFigures(shown.plan->survey, plansurvey::fromStatistics(shown.statistics))) {
+        content.plan = shown.plan;
+    }
     *nothing = surveyreport::emptiness(content);
     if (!nothing->isEmpty()) {
         return std::nullopt;

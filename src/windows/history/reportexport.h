@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/reportfacts.h"
 #include "windows/history/savepathchooser.h"
 
 #include <QObject>
@@ -43,6 +44,9 @@ public:
         const ChannelStatistics &statistics;
         QString recording;
         QString receiver;
+        // The last plan made in the window; reported only while the figures are those it was
+        // made for.
+        std::optional<ReportPlan> plan;
     };
     // The report's content of it; nothing, with the reason, when it holds nothing to report.
     [[nodiscard]] static std::optional<ReportContent> contentOf(const Shown &shown,
