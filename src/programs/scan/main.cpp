@@ -68,7 +68,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
-    // The report speaks the user's language; what is said on standard error stays English.
+    // The report's texts in the user's language.
     QTranslator translator;
     if (translator.load(QLocale(), QStringLiteral("kvt318"), QStringLiteral("_"),
                         QStringLiteral(":/i18n"))) {
