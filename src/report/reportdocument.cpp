@@ -16,6 +16,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <array>
+
 namespace {
 
 // Pixels of a 96 dpi screen: the painters' sizes look on paper as they do in the window.
@@ -43,20 +45,12 @@ QString figure(double value)
     return QString::number(value, 'f', 1);
 }
 
+// In the order of RadioMode.
+constexpr std::array<const char *, 3> kModeNames = {"FSK", "LoRa", "Air Monitor"};
+
 QString modeName(const std::optional<RadioMode> &mode)
 {
-    if (!mode) {
-        return {};
-    }
-    switch (*mode) {
-    case RadioMode::Fsk:
-        return QStringLiteral("FSK");
-    case RadioMode::LoRa:
-        return QStringLiteral("LoRa");
-    case RadioMode::AirMonitor:
-        return QStringLiteral("Air Monitor");
-    }
-    return {};
+    return mode ? QString::fromLatin1(kModeNames[static_cast<std::size_t>(*mode)]) : QString();
 }
 
 QString channelNumbers(const std::vector<int> &indices)
@@ -66,6 +60,14 @@ QString channelNumbers(const std::vector<int> &indices)
         numbers.append(QString::number(channelplan::channelNumber(index)));
     }
     return orNone(numbers.join(QStringLiteral(", ")));
+}
+
+QString software()
+{
+    return QStringLiteral("kvt318 %1.%2.%3")
+        .arg(KVT_VERSION_MAJOR)
+        .arg(KVT_VERSION_MINOR)
+        .arg(KVT_VERSION_PATCH);
 }
 
 QString hourText(const std::optional<int> &hour)
@@ -97,10 +99,7 @@ void ReportDocument::write(QIODevice &device)
     writer.setPageMargins(QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
                           QPageLayout::Millimeter);
     writer.setTitle(tr("Survey report"));
-    writer.setCreator(QStringLiteral("kvt318 %1.%2.%3")
-                          .arg(KVT_VERSION_MAJOR)
-                          .arg(KVT_VERSION_MINOR)
-                          .arg(KVT_VERSION_PATCH));
+    writer.setCreator(software());
     QPainter painter(&writer);
     m_writer = &writer;
     m_painter = &painter;
@@ -148,7 +147,6 @@ void ReportDocument::facts()
     const QString level = threshold.noiseRelative
                               ? tr("%1 dB above each channel's noise floor").arg(threshold.db)
                               : tr("%1 dBm").arg(threshold.dbm);
-    const QLocale locale;
     const QList<std::pair<QString, QString>> rows = {
         {tr("Receiver"), orNone(facts.receiver)},
         {tr("Port"), orNone(facts.port)},
@@ -168,10 +166,7 @@ void ReportDocument::facts()
         {tr("Gaps and reconnects"), QString::number(facts.breaks)},
         {tr("Recording"), orNone(facts.recording)},
         {tr("SHA-256"), orNone(facts.sha256)},
-        {tr("Software"), QStringLiteral("kvt318 %1.%2.%3")
-                             .arg(KVT_VERSION_MAJOR)
-                             .arg(KVT_VERSION_MINOR)
-                             .arg(KVT_VERSION_PATCH)}};
+        {tr("Software"), software()}};
     heading(tr("What was measured"));
     for (const auto &[label, value] : rows) {
         const int height = lineHeight();
