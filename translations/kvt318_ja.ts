@@ -1110,8 +1110,8 @@ Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
 <context>
     <name>ReportExport</name>
     <message>
-        <source>Export &amp;report…</source>
-        <translation>報告書を書き出す(&amp;R)…</translation>
+        <source>E&amp;xport report…</source>
+        <translation>報告書を書き出す(&amp;X)…</translation>
     </message>
     <message>
         <source>set in the window</source>

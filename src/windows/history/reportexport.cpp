@@ -32,7 +32,7 @@ ReportExport::ReportExport(Gather gather, SavePathChooser chooser, QWidget *wind
     , m_gather(std::move(gather))
     , m_chooser(std::move(chooser))
     , m_window(window)
-    , m_action(new QAction(tr("Export &report…"), this))
+    , m_action(new QAction(tr("E&xport report…"), this))
 {
     m_action->setObjectName(QStringLiteral("exportReport"));
     connect(m_action, &QAction::triggered, this, &ReportExport::run);
