@@ -860,4 +860,274 @@ Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
         <translation>CSV ファイル (*.csv)</translation>
     </message>
 </context>
+<context>
+    <name>SurveyReport</name>
+    <message>
+        <source>Survey report</source>
+        <translation>サーベイ報告書</translation>
+    </message>
+    <message>
+        <source>%1 dB above each channel's noise floor</source>
+        <translation>各チャネルのノイズフロアより %1 dB 上</translation>
+    </message>
+    <message>
+        <source>%1 dBm</source>
+        <translation>%1 dBm</translation>
+    </message>
+    <message>
+        <source>Receiver</source>
+        <translation>受信機</translation>
+    </message>
+    <message>
+        <source>Port</source>
+        <translation>ポート</translation>
+    </message>
+    <message>
+        <source>Module model</source>
+        <translation>モジュール機種</translation>
+    </message>
+    <message>
+        <source>Firmware</source>
+        <translation>ファームウェア</translation>
+    </message>
+    <message>
+        <source>Radio mode</source>
+        <translation>無線モード</translation>
+    </message>
+    <message>
+        <source>Sample count</source>
+        <translation>サンプル数</translation>
+    </message>
+    <message>
+        <source>Threshold</source>
+        <translation>しきい値</translation>
+    </message>
+    <message>
+        <source>Hours counted</source>
+        <translation>集計する時間帯</translation>
+    </message>
+    <message>
+        <source>all</source>
+        <translation>全時間</translation>
+    </message>
+    <message>
+        <source>Start</source>
+        <translation>開始</translation>
+    </message>
+    <message>
+        <source>End</source>
+        <translation>終了</translation>
+    </message>
+    <message>
+        <source>Sweeps</source>
+        <translation>スイープ数</translation>
+    </message>
+    <message>
+        <source>Readings</source>
+        <translation>測定値数</translation>
+    </message>
+    <message>
+        <source>Gaps and reconnects</source>
+        <translation>欠測・再接続</translation>
+    </message>
+    <message>
+        <source>Recording</source>
+        <translation>記録ファイル</translation>
+    </message>
+    <message>
+        <source>SHA-256</source>
+        <translation>SHA-256</translation>
+    </message>
+    <message>
+        <source>Software</source>
+        <translation>ソフトウェア</translation>
+    </message>
+    <message>
+        <source>What was measured</source>
+        <translation>測定の概要</translation>
+    </message>
+    <message>
+        <source>Warnings</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>Occupancy per channel, with its 95 % interval</source>
+        <translation>チャネル別占有率と 95 % 区間</translation>
+    </message>
+    <message>
+        <source>The whole period, each row the highest level of its time</source>
+        <translation>全期間のウォーターフォール (各行はその時間の最大レベル)</translation>
+    </message>
+    <message>
+        <source>%1 to %2, newest at the top; times are local</source>
+        <translation>%1 から %2 まで、最新が上、時刻は現地時刻</translation>
+    </message>
+    <message>
+        <source>Occupancy by hour of the day (local time), each channel's busy hour framed</source>
+        <translation>時間帯別占有率 (現地時刻)、枠は各チャネルの最繁時</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>チャネル別統計</translation>
+    </message>
+    <message>
+        <source>Ch</source>
+        <translation>CH</translation>
+    </message>
+    <message>
+        <source>MHz</source>
+        <translation>MHz</translation>
+    </message>
+    <message>
+        <source>Min</source>
+        <translation>最小</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>平均</translation>
+    </message>
+    <message>
+        <source>Median</source>
+        <translation>中央値</translation>
+    </message>
+    <message>
+        <source>P90</source>
+        <translation>90%値</translation>
+    </message>
+    <message>
+        <source>Max</source>
+        <translation>最大</translation>
+    </message>
+    <message>
+        <source>Occupancy %</source>
+        <translation>占有率 %</translation>
+    </message>
+    <message>
+        <source>95 % interval</source>
+        <translation>95 % 区間</translation>
+    </message>
+    <message>
+        <source>Busy hour</source>
+        <translation>最繁時</translation>
+    </message>
+    <message>
+        <source>Bursts</source>
+        <translation>バースト数</translation>
+    </message>
+    <message>
+        <source>Longest (s)</source>
+        <translation>最長 (秒)</translation>
+    </message>
+    <message>
+        <source>Channel plan</source>
+        <translation>チャネル計画</translation>
+    </message>
+    <message>
+        <source>The best %1 of the %2 open channels by measured occupancy: %3</source>
+        <translation>使用可能な %2 チャネルのうち、測定した占有率で最良の %1 チャネル: %3</translation>
+    </message>
+    <message>
+        <source>%1 channels cannot meet the constraints; at most %2 can, the best of them: %3</source>
+        <translation>%1 チャネルでは制約を満たせません。満たせるのは最大 %2 チャネルで、その最良: %3</translation>
+    </message>
+    <message>
+        <source>Binding: %1</source>
+        <translation>制約要因: %1</translation>
+    </message>
+    <message>
+        <source>Spares: %1</source>
+        <translation>予備: %1</translation>
+    </message>
+    <message>
+        <source>Constraints: %1, guard %2, spacing %3; allowed %4; avoided %5; fixed %6; strong carriers %7</source>
+        <translation>制約: %1、ガード %2、間隔 %3。許可 %4。回避 %5。固定 %6。強信号 %7</translation>
+    </message>
+    <message>
+        <source>Note: %1</source>
+        <translation>注: %1</translation>
+    </message>
+    <message>
+        <source>Verdict</source>
+        <translation>判定</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>理由</translation>
+    </message>
+    <message>
+        <source>Alarms</source>
+        <translation>アラーム</translation>
+    </message>
+    <message>
+        <source>Raised %1, cleared %2, still raised at the end %3</source>
+        <translation>発報 %1 件、解除 %2 件、終了時に発報中 %3 件</translation>
+    </message>
+    <message>
+        <source>The first %1 of %2 events:</source>
+        <translation>%2 件のうち最初の %1 件:</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>時刻</translation>
+    </message>
+    <message>
+        <source>Event</source>
+        <translation>イベント</translation>
+    </message>
+    <message>
+        <source>dBm</source>
+        <translation>dBm</translation>
+    </message>
+    <message>
+        <source>Lasted (s)</source>
+        <translation>継続 (秒)</translation>
+    </message>
+    <message>
+        <source>Peak</source>
+        <translation>ピーク</translation>
+    </message>
+    <message>
+        <source>Rule</source>
+        <translation>規則</translation>
+    </message>
+    <message>
+        <source>no sweep to report</source>
+        <translation>報告するスイープがありません</translation>
+    </message>
+    <message>
+        <source>no reading inside the hours %1 to report</source>
+        <translation>時間帯 %1 の中に報告する測定値がありません</translation>
+    </message>
+    <message>
+        <source>default</source>
+        <translation>既定値</translation>
+    </message>
+</context>
+<context>
+    <name>ReportExport</name>
+    <message>
+        <source>E&amp;xport report…</source>
+        <translation>報告書を書き出す(&amp;X)…</translation>
+    </message>
+    <message>
+        <source>set in the window</source>
+        <translation>ウィンドウで設定</translation>
+    </message>
+    <message>
+        <source>Nothing to report: %1</source>
+        <translation>報告する内容がありません: %1</translation>
+    </message>
+    <message>
+        <source>Export report</source>
+        <translation>報告書を書き出す</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>PDF ファイル (*.pdf)</translation>
+    </message>
+</context>
 </TS>

@@ -23,6 +23,9 @@ kvt_build_packages+=(influxdb prometheus)
 # kvt318-scan tells systemd it is ready, its status and the watchdog's beat through libsystemd;
 # the unit's test runs systemd-analyze and systemd-escape, which a minimal system lacks.
 kvt_build_packages+=(libsystemd-dev systemd)
+# The report test reads kvt318-scan's PDF back as its readers do: pdftotext for the figures,
+# pdftoppm for the waterfall's colours, pdffonts for the embedded fonts.
+kvt_build_packages+=(poppler-utils)
 # scripts/package: CPack reads the binaries' library needs with dpkg-shlibdeps.
 kvt_package_packages=(dpkg-dev file)
 # Qt Linguist's CMake support and lrelease, which compile the translations at build time.

@@ -19,6 +19,8 @@ constexpr int kBrokerRefused = 6;
 constexpr int kMetricsFailed = 7;
 // --plan N: N channels cannot meet the constraints; the largest plan that can is reported.
 constexpr int kPlanShort = 8;
+// --report: no sweep, or none inside the span and the hours; no report is written.
+constexpr int kNothingToReport = 9;
 
 constexpr int of(SourceEnd::Kind kind)
 {

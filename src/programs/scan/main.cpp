@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLocale>
+#include <QTranslator>
 
 #include <cstdio>
 #include <memory>
@@ -58,13 +60,19 @@ int main(int argc, char **argv)
         break;
     }
 
-    // Painting the chart image needs Qt Gui; no display is ever opened.
+    // Painting the chart image and the report needs Qt Gui; no display is ever opened.
     std::unique_ptr<QCoreApplication> app;
-    if (parsed.options.pngPath.isEmpty()) {
+    if (parsed.options.pngPath.isEmpty() && parsed.options.reportPath.isEmpty()) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    // The report's texts in the user's language.
+    QTranslator translator;
+    if (translator.load(QLocale(), QStringLiteral("kvt318"), QStringLiteral("_"),
+                        QStringLiteral(":/i18n"))) {
+        QCoreApplication::installTranslator(&translator);
     }
     ScanProgram program(parsed.options);
     program.start();

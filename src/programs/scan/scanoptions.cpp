@@ -39,8 +39,8 @@ const QString kExitCodes = QStringLiteral(
     "\n"
     "Exit status:\n"
     "  0  finished: a limit was reached, or it was interrupted; a replay was read\n"
-    "  1  the output, summary, image or alarm log file could not be written, or rows still\n"
-    "     queued at the end could not be written within 2 s\n"
+    "  1  the output, summary, image, report or alarm log file could not be written, or rows\n"
+    "     still queued at the end could not be written within 2 s\n"
     "  2  bad usage\n"
     "  3  the port cannot be opened (no such device, in use, no permission), or the replayed\n"
     "     or baseline file cannot be opened\n"
@@ -49,7 +49,9 @@ const QString kExitCodes = QStringLiteral(
     "  6  the MQTT broker refused the connection at the start (login or TLS)\n"
     "  7  the --metrics address cannot be listened on (in use, no permission)\n"
     "  8  --plan N: N channels cannot meet the constraints (the largest plan that can is\n"
-    "     shown)");
+    "     shown)\n"
+    "  9  --report: no sweep to report, or none inside --from, --to and --hours (no file is\n"
+    "     written)");
 
 // "csv, long, jsonl, rtl_power or influx", from the table of formats, with the help's notes
 // when asked for: which is the default, and what a name stands for.
@@ -361,6 +363,17 @@ QList<OptionRow> runRows(ScanOptions &options)
                      options.pngPath = values.constLast();
                      return QString();
                  }});
+    rows.append(
+        {{QStringLiteral("report")},
+         QStringLiteral("FILE"),
+         QStringLiteral("At the end, write the survey report to FILE (PDF, A4): what was "
+                        "measured, the waterfall, occupancy, the channels, the plan and the "
+                        "alarms."),
+         {},
+         [&options](const QStringList &values) {
+             options.reportPath = values.constLast();
+             return QString();
+         }});
     rows.append({{QStringLiteral("reconnect")},
                  {},
                  QStringLiteral("When the port fails, reopen it once a second and go on."),

@@ -40,6 +40,8 @@ struct ScanOptions
     // At the end, the hour-of-day map as CSV.
     QString hourlyPath;
     QString pngPath;
+    // At the end, the survey report as a PDF.
+    QString reportPath;
     bool reconnect = false;
     // A module silent this long while sweeping has stopped answering; nothing means wait forever.
     std::optional<std::chrono::milliseconds> stallTimeout = std::chrono::seconds(30);

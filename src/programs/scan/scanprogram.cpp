@@ -79,6 +79,9 @@ ScanProgram::ScanProgram(ScanOptions options, QObject *parent)
     connect(m_signals, &ProcessSignals::reopenRequested, this, &ScanProgram::reopenFiles);
     connect(m_durationTimer, &QTimer::timeout, this, &ScanProgram::armDurationTimer);
     connect(m_progressTimer, &QTimer::timeout, this, &ScanProgram::showProgress);
+    if (!m_options.reportPath.isEmpty()) {
+        m_report = std::make_unique<RunReport>(m_options);
+    }
 }
 
 ScanProgram::~ScanProgram() = default;
@@ -212,12 +215,16 @@ void ScanProgram::nameReceiver(const QString &name)
     m_receiver.name = name;
     for (QString *path :
          {&m_options.output, &m_options.summaryPath, &m_options.hourlyPath, &m_options.tracePath,
-          &m_options.pngPath, &m_options.plan.outPath, &m_options.alarms.logPath}) {
+          &m_options.pngPath, &m_options.plan.outPath, &m_options.alarms.logPath,
+          &m_options.reportPath}) {
         *path = receivername::expand(*path, name);
     }
     mqttoptions::finish(m_options.mqtt, name);
     m_metrics.setReceiver(m_receiver);
     m_service.setReceiver(name);
+    if (m_report) {
+        m_report->setReceiver(m_receiver);
+    }
 }
 
 void ScanProgram::onModuleIdentified(const QString &model, const QString &firmware)
@@ -225,6 +232,9 @@ void ScanProgram::onModuleIdentified(const QString &model, const QString &firmwa
     m_receiver.model = model;
     m_receiver.firmware = firmware;
     m_metrics.setReceiver(m_receiver);
+    if (m_report) {
+        m_report->setReceiver(m_receiver);
+    }
 }
 
 MqttInfo ScanProgram::mqttInfo() const
@@ -249,7 +259,10 @@ MqttInfo ScanProgram::mqttInfo() const
 
 bool ScanProgram::openResults()
 {
-    const QString error = m_results.open();
+    QString error = m_results.open();
+    if (error.isEmpty() && m_report) {
+        error = m_report->open();
+    }
     if (!error.isEmpty()) {
         finish(exitcodes::kWriteFailed, error);
     }
@@ -377,6 +390,9 @@ void ScanProgram::addConsumers()
             {[this](const SweepRecord &sweep) { m_publisher->publishSweep(sweep); }, {}, {}});
     }
 #endif
+    if (m_report) {
+        m_report->follow(*m_run, m_alarms);
+    }
     if (m_metricsServer != nullptr) {
         m_run->addConsumer({[this](const SweepRecord &sweep) { m_metrics.addSweep(sweep); },
                             [this](const Reading &reading) { m_metrics.addReading(reading); },
@@ -512,6 +528,7 @@ void ScanProgram::finish(int exitCode, const QString &message)
     if (m_swept && m_options.plan.constraints) {
         code = writePlan(code);
     }
+    code = writeReport(code);
 #ifdef KVT_WITH_MQTT
     if (m_publisher) {
         if (const qint64 undelivered = m_publisher->finish(); undelivered > 0) {
@@ -565,6 +582,9 @@ int ScanProgram::writePlan(int exitCode)
     m_signals->stopAtOnce();
     PlanSearch search(survey, constraints);
     const PlanReport report = plan::explain(survey, constraints, search.solve());
+    if (m_report) {
+        m_report->setPlan({report, survey});
+    }
     // Asked for explicitly, the plan is shown even with --quiet.
     std::fputs(qPrintable(scanreport::planTable(report, survey, m_options.hours.text())), stderr);
     if (const QString error = m_results.writePlan(report, survey); !error.isEmpty()) {
@@ -573,6 +593,23 @@ int ScanProgram::writePlan(int exitCode)
     }
     return exitCode == exitcodes::kFinished && !report.result.feasible ? exitcodes::kPlanShort
                                                                        : exitCode;
+}
+
+int ScanProgram::writeReport(int exitCode)
+{
+    if (!m_report || !m_run) {
+        return exitCode;
+    }
+    const RunReport::Outcome outcome = m_report->write(*m_run);
+    // A run that failed has said why; that it left nothing to report goes without saying.
+    if (outcome.error.isEmpty() || (outcome.empty && exitCode != exitcodes::kFinished)) {
+        return exitCode;
+    }
+    tell(outcome.error);
+    if (exitCode != exitcodes::kFinished) {
+        return exitCode;
+    }
+    return outcome.empty ? exitcodes::kNothingToReport : exitcodes::kWriteFailed;
 }
 
 QByteArray ScanProgram::metricsText()

@@ -2,6 +2,7 @@
 
 #include "engine/record/baseline.h"
 #include "engine/record/receiveridentity.h"
+#include "programs/scan/runreport.h"
 #include "programs/scan/runresults.h"
 #include "programs/scan/scanmetrics.h"
 #include "programs/scan/scanoptions.h"
@@ -71,6 +72,8 @@ private:
     bool writeResults();
     // At the end, the channel plan on standard error and in its file; the exit status after it.
     int writePlan(int exitCode);
+    // At the end, the report when one is asked for; the exit status after it.
+    int writeReport(int exitCode);
     void armDurationTimer();
     void showProgress();
     void clearProgress();
@@ -86,6 +89,7 @@ private:
     qint64 m_recordedAtSweepStart = 0;
     QElapsedTimer m_sweepClock;
     std::optional<Baseline> m_baseline;
+    std::unique_ptr<RunReport> m_report;
     // A replay's first sweep: its rotated files are those of the times it holds, as the live
     // run's were.
     std::optional<qint64> m_firstUtcMs;

@@ -80,6 +80,16 @@ const SweepRows *HistorySource::openedRows() const
     return showsLive() ? nullptr : m_opened.get();
 }
 
+QString HistorySource::openedPath() const
+{
+    return showsLive() ? QString() : m_openedPath;
+}
+
+QString HistorySource::openedReceiver() const
+{
+    return showsLive() ? QString() : m_opened->recording().receiver();
+}
+
 void HistorySource::showLoaded(const QString &path, const std::shared_ptr<RecordingRead> &read)
 {
     switch (read->status) {

@@ -49,6 +49,10 @@ public:
     // Adds the shown rows from the newest to the oldest age, both included, or the whole
     // opened recording when there is no span; the number of sweeps added.
     int count(ChannelStatistics &statistics, const std::optional<std::pair<int, int>> &span) const;
+    // The opened recording's file and the receiver its records name, while it is shown; else
+    // empty.
+    [[nodiscard]] QString openedPath() const;
+    [[nodiscard]] QString openedReceiver() const;
     // The opened recording's name, times and size in the status bar, while it is shown.
     void showStatus(Qt::TimeSpec clock);
 

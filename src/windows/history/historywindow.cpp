@@ -3,6 +3,7 @@
 #include "engine/history/historystatistics.h"
 #include "engine/history/sweephistory.h"
 #include "painters/colormap.h"
+#include "report/reportcontent.h"
 #include "windows/history/baselinecontrols.h"
 #include "windows/history/clocktext.h"
 #include "windows/history/exportcontrols.h"
@@ -14,6 +15,7 @@
 #include "windows/history/occupancyview.h"
 #include "windows/history/planpane.h"
 #include "windows/history/recordingcontrols.h"
+#include "windows/history/reportexport.h"
 #include "windows/history/statisticsmodel.h"
 #include "windows/history/statisticstable.h"
 #include "windows/history/waterfallview.h"
@@ -72,6 +74,21 @@ HistoryWindow::HistoryWindow(SweepHistory &history, HistoryStatistics &statistic
                               [this]() -> const ChannelStatistics & { return exactStatistics(); },
                               [this] { return m_baseline->baseline(); }},
                              chooser, this))
+    , m_report(new ReportExport(
+          [this](QString *nothing) {
+              const SweepRows &rows = m_source->rows();
+              const auto span =
+                  m_waterfall->selection().value_or(std::pair{0, rows.rowCount() - 1});
+              std::optional<ReportPlan> plan;
+              if (m_plan->report()) {
+                  plan = ReportPlan{*m_plan->report(), m_plan->survey()};
+              }
+              return ReportExport::contentOf({rows, span.first, span.second, exactStatistics(),
+                                              m_source->openedPath(), m_source->openedReceiver(),
+                                              plan},
+                                             nothing);
+          },
+          chooser, this))
     , m_loadProgress(new LoadProgress(this))
     , m_refreshTimer(new QTimer(this))
 {
@@ -81,6 +98,7 @@ HistoryWindow::HistoryWindow(SweepHistory &history, HistoryStatistics &statistic
     auto *plan = new PlanPane([this]() -> const ChannelStatistics & { return exactStatistics(); },
                               std::move(chooser));
     addView(plan, tr("Pla&n"));
+    m_plan = plan;
     connect(plan, &PlanPane::planned, m_occupancy, &OccupancyView::setPlanned);
     connect(plan, &PlanPane::failed, this, &HistoryWindow::warn);
     buildMenus(actions);
@@ -228,6 +246,7 @@ void HistoryWindow::buildMenus(const MonitorActions &actions)
     file->addSeparator();
     file->addAction(actions.saveChartImage);
     m_exports->addTo(file);
+    file->addAction(m_report->action());
     file->addSeparator();
     file->addAction(tr("&Close"), QKeySequence::Close, this, &QWidget::close);
 
@@ -286,6 +305,7 @@ void HistoryWindow::connectHandlers()
     connect(m_baseline, &BaselineControls::changed, this, &HistoryWindow::showBaseline);
     connect(m_baseline, &BaselineControls::failed, this, &HistoryWindow::warn);
     connect(m_exports, &ExportControls::failed, this, &HistoryWindow::warn);
+    connect(m_report, &ReportExport::failed, this, &HistoryWindow::warn);
     connect(m_waterfall, &WaterfallView::selectionChanged, this, &HistoryWindow::recount);
     connect(m_clearHistory, &QAction::triggered, &m_history, &SweepHistory::clear);
     connect(&m_history, &SweepHistory::cleared, this, &HistoryWindow::recount);

@@ -23,7 +23,9 @@ class QSplitter;
 class QTabWidget;
 class QTimer;
 class Recorder;
+class PlanPane;
 class RecordingControls;
+class ReportExport;
 class StatisticsModel;
 class StatisticsTable;
 class SweepHistory;
@@ -97,6 +99,8 @@ private:
     RecordingControls *m_recording = nullptr;
     BaselineControls *m_baseline = nullptr;
     ExportControls *m_exports = nullptr;
+    ReportExport *m_report = nullptr;
+    PlanPane *m_plan = nullptr;
     LoadProgress *m_loadProgress = nullptr;
     QString m_arrangementPath;
     // The figures of a span or of the opened recording, at the threshold shown.

@@ -4,9 +4,7 @@
 #include <QWidget>
 
 class ChannelStatistics;
-class QPainter;
 struct Baseline;
-struct ChannelSummary;
 
 // Occupancy per channel, as bars from 0 to 100 % with their 95 % interval as whiskers; a
 // baseline's occupancy as outlines, a channel plan as frames around its columns.
@@ -40,8 +38,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void paintWhisker(QPainter &painter, const QRect &plot, const ChannelSummary &summary) const;
-
     const ChannelStatistics *m_statistics = nullptr;
     const Baseline *m_baseline = nullptr;
     QList<int> m_raised;

@@ -32,6 +32,8 @@ public:
 
     // The last plan made; nothing before the first.
     [[nodiscard]] const std::optional<PlanReport> &report() const { return m_report; }
+    // The figures the last plan was made for.
+    [[nodiscard]] const PlanSurvey &survey() const { return m_survey; }
 
 Q_SIGNALS:
     // Channel indices of the plan just made.
