@@ -150,8 +150,8 @@ int main(int argc, char *argv[])
     }
     std::sort(delays.begin(), delays.end());
     const auto percentile = [&delays](double p) {
-        return static_cast<double>(
-            delays[std::min(delays.size() - 1, static_cast<std::size_t>(p * delays.size()))]);
+        return static_cast<double>(delays[std::min(
+            delays.size() - 1, static_cast<std::size_t>(p * static_cast<double>(delays.size())))]);
     };
     figure("remote_scanners", kScanners);
     figure("remote_sweeps_per_s_each", kSweepsPerSecond);
