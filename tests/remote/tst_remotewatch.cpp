@@ -17,6 +17,7 @@
 #include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
 #include <QtTest>
@@ -157,8 +158,8 @@ void TestRemoteWatch::listsAndWatches()
     QTRY_VERIFY_WITH_TIMEOUT(statusBar(watch).contains(QLatin1String("offline")), kWaitMs);
 }
 
-// A scanner killed leaves its last will: offline with the time, in the list and in the
-// window. A broker that restarts under a live scanner is reached again, the topics subscribed
+// The scanner's alarm events reach the window's Alarms pane. A scanner killed leaves its last
+// will: offline with the time, in the list and in the window. A broker that restarts under a live scanner is reached again, the topics subscribed
 // again, and the sweeps go on.
 void TestRemoteWatch::lastWillAndBrokerRestart()
 {
@@ -175,8 +176,12 @@ void TestRemoteWatch::lastWillAndBrokerRestart()
     QProcess scan;
     scan.start(qEnvironmentVariable("KVT318_SCAN"),
                scanArguments(broker, QStringLiteral("kvt318/south")) +
-                   QStringList{sim.devicePath()});
+                   QStringList{"--alarm", "ch=20,above=-70", sim.devicePath()});
     QTRY_VERIFY_WITH_TIMEOUT(watch.history().rowCount() > 5, kWaitMs);
+    // The scanner's own alarm event, beside those of the monitor's rules (none here).
+    const auto *events = watch.window().findChild<QListWidget *>(QStringLiteral("AlarmEvents"));
+    QTRY_VERIFY_WITH_TIMEOUT(events->count() > 0, kWaitMs);
+    QVERIFY(events->item(0)->text().contains(QLatin1String("channel 20 (429.4125 MHz) raised")));
     QTRY_VERIFY(statusBar(watch).contains(QLatin1String("south online")));
 
     broker.stop();

@@ -10,6 +10,14 @@
 namespace {
 const QByteArray kStatus = QByteArrayLiteral("/status");
 const QByteArray kInfo = QByteArrayLiteral("/info");
+const QByteArray kStats = QByteArrayLiteral("/stats");
+constexpr double kMsPerSecond = 1000.0;
+
+std::optional<qint64> timeOf(const QJsonObject &object)
+{
+    const QByteArray time = object.value(QLatin1String("time")).toString().toLatin1();
+    return recordlines::readTime(std::string_view(time.constData(), std::size_t(time.size())));
+}
 
 QString lastLevel(const QString &prefix)
 {
@@ -19,11 +27,14 @@ QString lastLevel(const QString &prefix)
 
 std::vector<QByteArray> ReceiverDirectory::discoveryPatterns()
 {
+    // Statuses first: the broker sends the retained messages of a subscription as it takes it,
+    // so a scanner is known before its statistics arrive.
     std::vector<QByteArray> patterns;
-    for (const QByteArray &levels :
-         {QByteArrayLiteral("+"), QByteArrayLiteral("+/+"), QByteArrayLiteral("+/+/+")}) {
-        patterns.push_back(levels + kStatus);
-        patterns.push_back(levels + kInfo);
+    for (const QByteArray &topic : {kStatus, kInfo, kStats}) {
+        for (const QByteArray &levels :
+             {QByteArrayLiteral("+"), QByteArrayLiteral("+/+"), QByteArrayLiteral("+/+/+")}) {
+            patterns.push_back(levels + topic);
+        }
     }
     return patterns;
 }
@@ -32,27 +43,31 @@ void ReceiverDirectory::take(const QByteArray &topic, const QByteArray &payload,
                              qint64 nowUtcMs)
 {
     const bool status = topic.endsWith(kStatus);
-    if (!status && !topic.endsWith(kInfo)) {
-        return;
-    }
+    const bool info = topic.endsWith(kInfo);
+    const bool stats = topic.endsWith(kStats);
     // An empty retained message clears the topic: nothing to learn.
-    if (payload.isEmpty()) {
+    if ((!status && !info && !stats) || payload.isEmpty()) {
         return;
     }
-    const QString prefix = QString::fromUtf8(topic.chopped(status ? kStatus.size() : kInfo.size()));
+    const qsizetype suffix = status ? kStatus.size() : info ? kInfo.size() : kStats.size();
+    const QString prefix = QString::fromUtf8(topic.chopped(suffix));
+    // Statistics alone do not make a scanner: anything may publish a topic named so.
+    if (stats && std::none_of(m_receivers.begin(), m_receivers.end(),
+                              [&](const RemoteReceiver &r) { return r.prefix == prefix; })) {
+        return;
+    }
     const int index = at(prefix);
     RemoteReceiver &receiver = m_receivers[static_cast<std::size_t>(index)];
     if (status) {
         receiver.online = payload == "online";
-        // A retained status says nothing of when it was published.
-        if (!retained) {
-            receiver.lastSeenUtcMs = nowUtcMs;
-        }
-    } else {
+    } else if (info) {
         takeInfo(index, payload);
-        if (!retained) {
-            receiver.lastSeenUtcMs = std::max(receiver.lastSeenUtcMs, nowUtcMs);
-        }
+    } else {
+        takeStats(index, payload);
+    }
+    // A retained message says nothing of when it was published.
+    if (!retained) {
+        receiver.lastSeenUtcMs = std::max(receiver.lastSeenUtcMs, nowUtcMs);
     }
     Q_EMIT changed(index);
 }
@@ -111,9 +126,28 @@ void ReceiverDirectory::takeInfo(int index, const QByteArray &payload)
     const QJsonValue rate = info.value(QLatin1String("sweeps_per_s"));
     receiver.sweepsPerSecond =
         rate.isDouble() ? std::optional<double>(rate.toDouble()) : std::nullopt;
-    const QByteArray time = text("time").toLatin1();
-    if (const auto published =
-            recordlines::readTime(std::string_view(time.constData(), std::size_t(time.size())))) {
+    if (const auto published = timeOf(info)) {
         receiver.lastSeenUtcMs = std::max(receiver.lastSeenUtcMs, *published);
     }
+}
+
+void ReceiverDirectory::takeStats(int index, const QByteArray &payload)
+{
+    const QJsonObject stats = QJsonDocument::fromJson(payload).object();
+    RemoteReceiver &receiver = m_receivers[static_cast<std::size_t>(index)];
+    const auto published = timeOf(stats);
+    const auto sweeps = static_cast<qint64>(stats.value(QLatin1String("sweeps")).toDouble(-1));
+    if (!published || sweeps < 0) {
+        return;
+    }
+    receiver.lastSeenUtcMs = std::max(receiver.lastSeenUtcMs, *published);
+    // The info's own figure stands; a rate needs two statistics of one run.
+    if (!receiver.rateFromInfo && receiver.statsUtcMs > 0 && *published > receiver.statsUtcMs &&
+        sweeps > receiver.statsSweeps) {
+        receiver.sweepsPerSecond = static_cast<double>(sweeps - receiver.statsSweeps) *
+                                   kMsPerSecond /
+                                   static_cast<double>(*published - receiver.statsUtcMs);
+    }
+    receiver.statsSweeps = sweeps;
+    receiver.statsUtcMs = *published;
 }

@@ -21,12 +21,18 @@ struct RemoteReceiver
     QString model;
     QString firmware;
     QString mode;
+    // From its info, else from two of its statistics in a row.
     std::optional<double> sweepsPerSecond;
+    bool rateFromInfo = false;
+    // The sweeps and time of its last statistics.
+    qint64 statsSweeps = 0;
+    qint64 statsUtcMs = 0;
 };
 
 // The receivers a broker knows of, in the order they became known. Scanners publish their
-// status (online, or offline as their last will) and their info retained under their prefix,
-// which may have one to three levels.
+// status (online, or offline as their last will), their info and their statistics retained
+// under their prefix, which may have one to three levels; the statistics' time says when a
+// scanner without info was last heard of.
 class ReceiverDirectory : public QObject
 {
     Q_OBJECT
@@ -54,6 +60,7 @@ Q_SIGNALS:
 private:
     int at(const QString &prefix);
     void takeInfo(int index, const QByteArray &payload);
+    void takeStats(int index, const QByteArray &payload);
 
     std::vector<RemoteReceiver> m_receivers;
 };

@@ -121,8 +121,15 @@ void RemoteWatch::connectHandlers()
     });
     connect(&m_broker->connection(), &BrokerConnection::stateChanged, this,
             &RemoteWatch::showStatus);
-    connect(&m_broker->directory(), &ReceiverDirectory::changed, this, &RemoteWatch::showStatus);
-    connect(&m_broker->directory(), &ReceiverDirectory::added, this, &RemoteWatch::showStatus);
+    // Only this receiver's news: ten windows on one broker need not all follow each sweep.
+    const auto showIfMine = [this](int index) {
+        const auto &receivers = m_broker->directory().receivers();
+        if (receivers[static_cast<std::size_t>(index)].name == m_receiver) {
+            showStatus();
+        }
+    };
+    connect(&m_broker->directory(), &ReceiverDirectory::changed, this, showIfMine);
+    connect(&m_broker->directory(), &ReceiverDirectory::added, this, showIfMine);
 }
 
 void RemoteWatch::showStatus()

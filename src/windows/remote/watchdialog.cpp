@@ -64,7 +64,9 @@ WatchDialog::WatchDialog(BrokerFor brokerFor, QWidget *parent)
     auto *urlRow = new QHBoxLayout;
     urlRow->addWidget(m_url, 1);
     urlRow->addWidget(m_connect);
-    form->addRow(tr("&Broker:"), urlRow);
+    auto *urlLabel = new QLabel(tr("&Broker:"));
+    urlLabel->setBuddy(m_url);
+    form->addRow(urlLabel, urlRow);
     form->addRow(tr("CA cert&ificates:"), m_ca);
     form->addRow(tr("&User:"), m_user);
     form->addRow(tr("&Password file:"), m_passwordFile);
