@@ -22,6 +22,8 @@
 #include <QTableView>
 #include <QtTest>
 
+#include <mosquitto.h>
+
 #include <csignal>
 
 namespace {
@@ -48,6 +50,24 @@ QString writeRecording(const QTemporaryDir &dir)
         file.write(line + "]}\n");
     }
     return path;
+}
+
+// What a scanner publishes about itself, retained; the broker has it once this returns.
+bool publishInfo(int port, const QString &prefix, const QByteArray &info)
+{
+    mosquitto_lib_init();
+    mosquitto *client = mosquitto_new(nullptr, true, nullptr);
+    const QByteArray topic = prefix.toUtf8() + "/info";
+    bool published = mosquitto_connect(client, "127.0.0.1", port, 30) == MOSQ_ERR_SUCCESS &&
+                     mosquitto_publish(client, nullptr, topic.constData(), int(info.size()),
+                                       info.constData(), 1, true) == MOSQ_ERR_SUCCESS;
+    // Its acknowledgement and the disconnect.
+    for (int pass = 0; published && pass < 10; ++pass) {
+        published = mosquitto_loop(client, 50, 1) == MOSQ_ERR_SUCCESS;
+    }
+    mosquitto_disconnect(client);
+    mosquitto_destroy(client);
+    return published;
 }
 
 QStringList scanArguments(const MqttBroker &broker, const QString &prefix)
@@ -110,22 +130,32 @@ private Q_SLOTS:
     void refusedConnection();
 };
 
-// A scanner is listed from its retained status under a prefix of one to three levels, chosen
-// from the list into a window of its own, and the window's statistics of a replay equal the
-// summary the scanner wrote of it.
+// A scanner is listed from its retained status (and info, which names it and its model) under
+// a prefix of one to three levels, chosen from the list into a window of its own, and the
+// window's statistics of a replay equal the summary the scanner wrote of it.
 void TestRemoteWatch::listsAndWatches_data()
 {
     QTest::addColumn<QString>("prefix");
-    QTest::newRow("default prefix") << "kvt318/north-1";
-    QTest::newRow("one level") << "north-1";
-    QTest::newRow("three levels") << "site7/roof/north-1";
+    QTest::addColumn<QByteArray>("info");
+    QTest::addColumn<QString>("model");
+    QTest::newRow("default prefix") << "kvt318/north-1" << QByteArray() << "–";
+    QTest::newRow("one level") << "north-1" << QByteArray() << "–";
+    QTest::newRow("three levels") << "site7/roof/north-1" << QByteArray() << "–";
+    QTest::newRow("named by its info")
+        << "site7/unit-4"
+        << QByteArray(R"({"receiver":"north-1","model":"KVT-318M","firmware":"KVT-318M Ver1.00",)"
+                      R"("mode":"Air Monitor","port":null,"version":"1.0.0","started":)"
+                      R"("2026-12-07T07:00:00Z","sweeps_per_s":2.8,"time":"2026-12-07T07:00:01Z"})")
+        << "KVT-318M";
 }
 
 void TestRemoteWatch::listsAndWatches()
 {
     QFETCH(QString, prefix);
+    QFETCH(QByteArray, info);
     MqttBroker broker;
     QVERIFY2(broker.start(), qPrintable(broker.output()));
+    QVERIFY(info.isEmpty() || publishInfo(broker.port(), prefix, info));
     QTemporaryDir dir;
     const QString recording = writeRecording(dir);
     QVERIFY(!recording.isEmpty());
@@ -136,6 +166,7 @@ void TestRemoteWatch::listsAndWatches()
     watches.connectTo(broker.url());
     QTRY_COMPARE_WITH_TIMEOUT(watches.cell("north-1", 1), QStringLiteral("offline"), kWaitMs);
     QCOMPARE(watches.cell("north-1", 5), prefix);
+    QTEST(watches.cell("north-1", 3), "model");
     auto *list = watches.child<QTableView>("receivers");
     list->selectRow(0);
     watches.child<QPushButton>("watchReceiver")->click();
@@ -159,8 +190,8 @@ void TestRemoteWatch::listsAndWatches()
 }
 
 // The scanner's alarm events reach the window's Alarms pane. A scanner killed leaves its last
-// will: offline with the time, in the list and in the window. A broker that restarts under a live scanner is reached again, the topics subscribed
-// again, and the sweeps go on.
+// will: offline with the time, in the list and in the window. A broker that restarts under a live
+// scanner is reached again, the topics subscribed again, and the sweeps go on.
 void TestRemoteWatch::lastWillAndBrokerRestart()
 {
     MqttBroker broker;

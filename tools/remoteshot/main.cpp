@@ -1,6 +1,7 @@
 // kvt318-remoteshot URL RECEIVER LIST_PNG WINDOW_PNG [SECONDS]: the receiver list of the broker
-// at URL once RECEIVER is in it, then RECEIVER's history window after SECONDS (default 60) of its
-// sweeps, each saved as drawn. Run it with QT_QPA_PLATFORM=offscreen where there is no display.
+// at URL once RECEIVER is in it with its rate (or after half a minute), then RECEIVER's history
+// window after SECONDS (default 60) of its sweeps, each saved as drawn. Run it with
+// QT_QPA_PLATFORM=offscreen where there is no display.
 #include "engine/history/sweephistory.h"
 #include "engine/remote/receiverdirectory.h"
 #include "engine/remote/remotebroker.h"
@@ -11,6 +12,7 @@
 #include "windows/remote/watchdialog.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTableView>
 #include <QTimer>
 
@@ -20,6 +22,7 @@ namespace {
 constexpr QSize kWindowSize(960, 680);
 constexpr std::chrono::milliseconds kPoll{200};
 constexpr int kDefaultSeconds = 60;
+constexpr qint64 kLongestListWaitMs = 30000;
 
 bool save(QWidget &widget, const QString &path)
 {
@@ -52,9 +55,14 @@ int main(int argc, char *argv[])
     int status = 1;
     QTimer poll;
     RemoteWatch *watch = nullptr;
+    QElapsedTimer listed;
+    listed.start();
     QObject::connect(&poll, &QTimer::timeout, &app, [&] {
-        const int index = dialog.broker()->directory().find(receiver);
-        if (watch == nullptr && index >= 0) {
+        const ReceiverDirectory &directory = dialog.broker()->directory();
+        const int index = directory.find(receiver);
+        const bool complete =
+            index >= 0 && directory.receivers()[std::size_t(index)].sweepsPerSecond.has_value();
+        if (watch == nullptr && index >= 0 && (complete || listed.hasExpired(kLongestListWaitMs))) {
             dialog.findChild<QTableView *>(QStringLiteral("receivers"))->selectRow(index);
             if (!save(dialog, arguments[3])) {
                 QCoreApplication::exit(1);
