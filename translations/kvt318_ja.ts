@@ -1015,5 +1015,9 @@ Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
         <source>%1 not listed yet</source>
         <translation>%1 はまだ一覧にありません</translation>
     </message>
+    <message>
+        <source>Waiting for the first sweep of %1 from the broker.</source>
+        <translation>ブローカーから %1 の最初の掃引を待っています。</translation>
+    </message>
 </context>
 </TS>

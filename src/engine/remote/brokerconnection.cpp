@@ -21,7 +21,9 @@ constexpr int kKeepAliveSeconds = 30;
 // is subscribed and a stop noticed. Arriving messages wake it at once.
 constexpr int kLoopTimeoutMs = 100;
 constexpr int kQos = 1;
-constexpr std::chrono::seconds kShutdownLimit{5};
+// Enough for a clean disconnect; a connection attempt hanging longer (a host that does not
+// answer) is left to end on its own rather than hold up the window.
+constexpr std::chrono::seconds kShutdownLimit{1};
 constexpr int kDisconnectPasses = 5;
 // CONNACK return codes of MQTT 3.1.1 that mean "try again later" rather than "not like this".
 constexpr int kServerUnavailable = 3;

@@ -11,6 +11,7 @@
 #include "windows/history/alarmspane.h"
 #include "windows/history/historywindow.h"
 #include "windows/history/monitoractions.h"
+#include "windows/history/waterfallview.h"
 #include "windows/remote/remotetexts.h"
 
 #include <QAction>
@@ -79,6 +80,8 @@ RemoteWatch::RemoteWatch(std::shared_ptr<RemoteBroker> broker, const QString &re
     m_window->setWindowTitle(tr("%1 – KVT-318 History").arg(receiver));
     m_window->setAttribute(Qt::WA_QuitOnClose, false);
     m_window->addPane(new AlarmsPane(*m_alarms), tr("Alarms"), QStringLiteral("AlarmsDock"));
+    m_window->findChild<WaterfallView *>()->setPlaceholder(
+        tr("Waiting for the first sweep of %1 from the broker.").arg(receiver));
     m_status = new QLabel(m_window.get());
     m_status->setObjectName(QStringLiteral("remoteStatus"));
     m_window->statusBar()->insertWidget(0, m_status, 1);
