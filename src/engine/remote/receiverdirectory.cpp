@@ -83,11 +83,13 @@ void ReceiverDirectory::heardFrom(const QString &prefix, qint64 utcMs)
     Q_EMIT changed(static_cast<int>(found - m_receivers.begin()));
 }
 
-int ReceiverDirectory::find(const QString &name) const
+int ReceiverDirectory::find(const QString &name, const QString &prefix) const
 {
     int match = -1;
     for (std::size_t i = 0; i < m_receivers.size(); ++i) {
-        if (m_receivers[i].name == name && (match < 0 || m_receivers[i].online)) {
+        const bool named =
+            m_receivers[i].name == name && (prefix.isEmpty() || m_receivers[i].prefix == prefix);
+        if (named && (match < 0 || m_receivers[i].online)) {
             match = static_cast<int>(i);
         }
     }

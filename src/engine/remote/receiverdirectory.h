@@ -50,8 +50,9 @@ public:
     void heardFrom(const QString &prefix, qint64 utcMs);
 
     [[nodiscard]] const std::vector<RemoteReceiver> &receivers() const { return m_receivers; }
-    // The receiver of that name, else -1; with several of one name, the one online.
-    [[nodiscard]] int find(const QString &name) const;
+    // The receiver of that name (under that prefix, when one is given), else -1; with several
+    // of one name, the one online.
+    [[nodiscard]] int find(const QString &name, const QString &prefix = {}) const;
 
 Q_SIGNALS:
     void added(int index);

@@ -16,11 +16,12 @@ const QString kAlarm = QStringLiteral("/alarm");
 } // namespace
 
 RemoteSource::RemoteSource(BrokerConnection &connection, ReceiverDirectory &directory, QString name,
-                           QObject *parent)
+                           QString prefix, QObject *parent)
     : SweepSource(parent)
     , m_connection(connection)
     , m_directory(directory)
     , m_name(std::move(name))
+    , m_fixedPrefix(std::move(prefix))
 {}
 
 void RemoteSource::start()
@@ -62,9 +63,10 @@ QString RemoteSource::endReason() const
 // Subscribes to the topics of every prefix the receiver is known under.
 void RemoteSource::follow()
 {
-    QSet<QString> prefixes{QStringLiteral("kvt318/") + m_name};
+    QSet<QString> prefixes{m_fixedPrefix.isEmpty() ? QStringLiteral("kvt318/") + m_name
+                                                   : m_fixedPrefix};
     for (const RemoteReceiver &receiver : m_directory.receivers()) {
-        if (receiver.name == m_name) {
+        if (receiver.name == m_name && m_fixedPrefix.isEmpty()) {
             prefixes.insert(receiver.prefix);
         }
     }
@@ -80,7 +82,9 @@ void RemoteSource::follow()
 void RemoteSource::showReceiver(int index)
 {
     const RemoteReceiver &receiver = m_directory.receivers()[static_cast<std::size_t>(index)];
-    if (receiver.name != m_name) {
+    const bool mine =
+        m_fixedPrefix.isEmpty() ? receiver.name == m_name : receiver.prefix == m_fixedPrefix;
+    if (!mine) {
         return;
     }
     if (!m_prefixes.contains(receiver.prefix)) {

@@ -9,8 +9,9 @@ class ReceiverDirectory;
 struct AlarmEvent;
 
 // A scanner watched through the broker as the source of a survey: the sweeps it publishes, as
-// they arrive. It finds the receiver's topics in the directory (and, until it is listed, under
-// the default prefix kvt318/NAME), so it can be watched before it is first seen. A run breaks
+// they arrive. Chosen from the list, it is the receiver under that prefix; named only, it is
+// found in the directory (and, until it is listed, under the default prefix kvt318/NAME), so
+// it can be watched before it is first seen. A run breaks
 // where the broker is lost, the receiver goes offline or starts numbering its sweeps anew;
 // a sweep the broker delivers twice is taken once. It only listens.
 class RemoteSource : public SweepSource
@@ -18,8 +19,9 @@ class RemoteSource : public SweepSource
     Q_OBJECT
 
 public:
+    // prefix: the receiver's topics when known, else empty.
     RemoteSource(BrokerConnection &connection, ReceiverDirectory &directory, QString name,
-                 QObject *parent = nullptr);
+                 QString prefix, QObject *parent = nullptr);
 
     void start() override;
     void stop() override;
@@ -44,6 +46,8 @@ private:
     BrokerConnection &m_connection;
     ReceiverDirectory &m_directory;
     QString m_name;
+    // Empty: every prefix the name is known under.
+    QString m_fixedPrefix;
     QSet<QString> m_prefixes;
     bool m_started = false;
     bool m_inRun = false;

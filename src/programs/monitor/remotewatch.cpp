@@ -51,18 +51,21 @@ private:
 } // namespace
 
 RemoteWatch::RemoteWatch(std::shared_ptr<RemoteBroker> broker, const QString &receiver,
-                         const QList<AlarmRuleEntry> &rules, const MonitorActions &programActions,
-                         SavePathChooser chooser, QObject *parent)
+                         const QString &prefix, const QList<AlarmRuleEntry> &rules,
+                         const MonitorActions &programActions, SavePathChooser chooser,
+                         QObject *parent)
     : QObject(parent)
     , m_broker(std::move(broker))
     , m_receiver(receiver)
+    , m_prefix(prefix)
     , m_history(new SweepHistory(SweepHistory::kFourHourRows, this))
     , m_statistics(new HistoryStatistics(*m_history, this))
     , m_alarms(new AlarmWatch(this))
     , m_actions(new MonitorActions(this))
-    , m_run(std::make_unique<SurveyRun>(
-          std::make_unique<RemoteSource>(m_broker->connection(), m_broker->directory(), receiver),
-          std::nullopt, OccupancyThreshold{}, HourWindows::always()))
+    , m_run(std::make_unique<SurveyRun>(std::make_unique<RemoteSource>(m_broker->connection(),
+                                                                       m_broker->directory(),
+                                                                       receiver, prefix),
+                                        std::nullopt, OccupancyThreshold{}, HourWindows::always()))
 {
     Q_UNUSED(m_alarms->setRules(rules))
     // The main window's chart is not this window's: its image and max hold stay out.
@@ -126,8 +129,9 @@ void RemoteWatch::connectHandlers()
             &RemoteWatch::showStatus);
     // Only this receiver's news: ten windows on one broker need not all follow each sweep.
     const auto showIfMine = [this](int index) {
-        const auto &receivers = m_broker->directory().receivers();
-        if (receivers[static_cast<std::size_t>(index)].name == m_receiver) {
+        const RemoteReceiver &receiver =
+            m_broker->directory().receivers()[static_cast<std::size_t>(index)];
+        if (receiver.name == m_receiver && (m_prefix.isEmpty() || receiver.prefix == m_prefix)) {
             showStatus();
         }
     };
@@ -139,7 +143,7 @@ void RemoteWatch::showStatus()
 {
     QString text = RemoteTexts::connection(m_broker->connection());
     const ReceiverDirectory &directory = m_broker->directory();
-    const int index = directory.find(m_receiver);
+    const int index = directory.find(m_receiver, m_prefix);
     if (index >= 0) {
         const RemoteReceiver &receiver = directory.receivers()[static_cast<std::size_t>(index)];
         text += QStringLiteral("; ") + tr("%1 %2, last seen %3")

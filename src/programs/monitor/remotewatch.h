@@ -26,14 +26,17 @@ class RemoteWatch : public QObject
     Q_OBJECT
 
 public:
+    // prefix: the receiver's topics, when chosen from the list; empty, found by its name.
     RemoteWatch(std::shared_ptr<RemoteBroker> broker, const QString &receiver,
-                const QList<AlarmRuleEntry> &rules, const MonitorActions &programActions,
-                SavePathChooser chooser, QObject *parent = nullptr);
+                const QString &prefix, const QList<AlarmRuleEntry> &rules,
+                const MonitorActions &programActions, SavePathChooser chooser,
+                QObject *parent = nullptr);
     ~RemoteWatch() override;
     RemoteWatch(const RemoteWatch &) = delete;
     RemoteWatch &operator=(const RemoteWatch &) = delete;
 
     [[nodiscard]] const QString &receiver() const { return m_receiver; }
+    [[nodiscard]] const QString &prefix() const { return m_prefix; }
     [[nodiscard]] const std::shared_ptr<RemoteBroker> &broker() const { return m_broker; }
     [[nodiscard]] HistoryWindow &window() const { return *m_window; }
     [[nodiscard]] SweepHistory &history() const { return *m_history; }
@@ -51,6 +54,7 @@ private:
 
     std::shared_ptr<RemoteBroker> m_broker;
     QString m_receiver;
+    QString m_prefix;
     SweepHistory *m_history = nullptr;
     HistoryStatistics *m_statistics = nullptr;
     AlarmWatch *m_alarms = nullptr;

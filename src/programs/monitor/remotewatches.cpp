@@ -38,11 +38,12 @@ WatchDialog &RemoteWatches::showDialog()
         m_dialog = std::make_unique<WatchDialog>(
             [this](const BrokerSettings &settings) { return brokerFor(settings); });
         m_dialog->setAttribute(Qt::WA_QuitOnClose, false);
-        connect(m_dialog.get(), &WatchDialog::watchRequested, this, [this](const QString &name) {
-            if (m_dialog->broker()) {
-                watch(m_dialog->broker(), name);
-            }
-        });
+        connect(m_dialog.get(), &WatchDialog::watchRequested, this,
+                [this](const QString &name, const QString &prefix) {
+                    if (m_dialog->broker()) {
+                        watch(m_dialog->broker(), name, prefix);
+                    }
+                });
     }
     m_dialog->show();
     m_dialog->raise();
@@ -62,17 +63,17 @@ void RemoteWatches::open(const QString &target)
 }
 
 RemoteWatch &RemoteWatches::watch(const std::shared_ptr<RemoteBroker> &broker,
-                                  const QString &receiver)
+                                  const QString &receiver, const QString &prefix)
 {
     const auto open = std::find_if(m_watches.begin(), m_watches.end(), [&](const auto &held) {
-        return held->broker() == broker && held->receiver() == receiver;
+        return held->broker() == broker && held->receiver() == receiver && held->prefix() == prefix;
     });
     RemoteWatch *watch = nullptr;
     if (open != m_watches.end()) {
         watch = open->get();
     } else {
-        m_watches.push_back(
-            std::make_unique<RemoteWatch>(broker, receiver, m_rules(), m_actions, m_chooser));
+        m_watches.push_back(std::make_unique<RemoteWatch>(broker, receiver, prefix, m_rules(),
+                                                          m_actions, m_chooser));
         watch = m_watches.back().get();
         connect(watch, &RemoteWatch::closed, this, [this, watch] {
             // After the close event has been handled.

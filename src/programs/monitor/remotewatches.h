@@ -35,8 +35,9 @@ public:
     WatchDialog &showDialog();
     // "URL" opens the dialog connected to the broker; "URL#RECEIVER" that receiver's window.
     void open(const QString &target);
-    // Opens the receiver's window, or raises it.
-    RemoteWatch &watch(const std::shared_ptr<RemoteBroker> &broker, const QString &receiver);
+    // Opens the receiver's window, or raises it; prefix: its topics, when known.
+    RemoteWatch &watch(const std::shared_ptr<RemoteBroker> &broker, const QString &receiver,
+                       const QString &prefix = {});
     [[nodiscard]] std::shared_ptr<RemoteBroker> brokerFor(const BrokerSettings &settings);
 
     [[nodiscard]] const std::vector<std::unique_ptr<RemoteWatch>> &watches() const

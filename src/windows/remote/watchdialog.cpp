@@ -145,6 +145,8 @@ void WatchDialog::watchChosen()
 {
     const QModelIndexList rows = m_receivers->selectionModel()->selectedRows(ReceiverModel::Name);
     if (!rows.isEmpty()) {
-        Q_EMIT watchRequested(rows.first().data().toString());
+        const QModelIndex name = rows.first();
+        Q_EMIT watchRequested(name.data().toString(),
+                              name.siblingAtColumn(ReceiverModel::Prefix).data().toString());
     }
 }

@@ -34,7 +34,8 @@ public:
     [[nodiscard]] const std::shared_ptr<RemoteBroker> &broker() const { return m_broker; }
 
 Q_SIGNALS:
-    void watchRequested(const QString &receiver);
+    // The receiver as the list names it, and its topics' prefix.
+    void watchRequested(const QString &receiver, const QString &prefix);
 
 private:
     void connectBroker();
