@@ -1016,6 +1016,10 @@ Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
         <translation>%1 はまだ一覧にありません</translation>
     </message>
     <message>
+        <source>messages not read: %1 (the last: %2)</source>
+        <translation>読めなかったメッセージ: %1 (最後: %2)</translation>
+    </message>
+    <message>
         <source>Waiting for the first sweep of %1 from the broker.</source>
         <translation>ブローカーから %1 の最初の掃引を待っています。</translation>
     </message>

@@ -52,15 +52,15 @@ QString writeRecording(const QTemporaryDir &dir)
     return path;
 }
 
-// What a scanner publishes about itself, retained; the broker has it once this returns.
-bool publishInfo(int port, const QString &prefix, const QByteArray &info)
+// Publishes as a scanner would (its info retained); the broker has it once this returns.
+bool publish(int port, const QString &topic, const QByteArray &payload, bool retained)
 {
     mosquitto_lib_init();
     mosquitto *client = mosquitto_new(nullptr, true, nullptr);
-    const QByteArray topic = prefix.toUtf8() + "/info";
-    bool published = mosquitto_connect(client, "127.0.0.1", port, 30) == MOSQ_ERR_SUCCESS &&
-                     mosquitto_publish(client, nullptr, topic.constData(), int(info.size()),
-                                       info.constData(), 1, true) == MOSQ_ERR_SUCCESS;
+    bool published =
+        mosquitto_connect(client, "127.0.0.1", port, 30) == MOSQ_ERR_SUCCESS &&
+        mosquitto_publish(client, nullptr, topic.toUtf8().constData(), int(payload.size()),
+                          payload.constData(), 1, retained) == MOSQ_ERR_SUCCESS;
     // Its acknowledgement and the disconnect.
     for (int pass = 0; published && pass < 10; ++pass) {
         published = mosquitto_loop(client, 50, 1) == MOSQ_ERR_SUCCESS;
@@ -155,7 +155,7 @@ void TestRemoteWatch::listsAndWatches()
     QFETCH(QByteArray, info);
     MqttBroker broker;
     QVERIFY2(broker.start(), qPrintable(broker.output()));
-    QVERIFY(info.isEmpty() || publishInfo(broker.port(), prefix, info));
+    QVERIFY(info.isEmpty() || publish(broker.port(), prefix + "/info", info, true));
     QTemporaryDir dir;
     const QString recording = writeRecording(dir);
     QVERIFY(!recording.isEmpty());
@@ -186,6 +186,13 @@ void TestRemoteWatch::listsAndWatches()
     QFile written(summary);
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(shown.data(), written.readAll());
+    // A sweep that cannot be read is said, and counts nowhere.
+    QVERIFY(publish(broker.port(), prefix + "/sweep", R"({"time":"2026-12-07T08:00:00Z"})", false));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        statusBar(watch).contains(
+            QStringLiteral("messages not read: 1 (the last: %1/sweep: not a sweep").arg(prefix)),
+        kWaitMs);
+    QCOMPARE(watch.history().rowCount(), kSweeps + 1);
     QTRY_VERIFY_WITH_TIMEOUT(statusBar(watch).contains(QLatin1String("offline")), kWaitMs);
 }
 

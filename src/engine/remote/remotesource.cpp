@@ -107,7 +107,7 @@ void RemoteSource::take(const QByteArray &topic, const QByteArray &payload)
         if (const std::optional<AlarmEvent> event = alarms::readEventJson(payload)) {
             Q_EMIT alarm(*event);
         } else {
-            ++m_unreadable;
+            refuse(topic, QStringLiteral("not an alarm event"));
         }
     }
 }
@@ -115,10 +115,10 @@ void RemoteSource::take(const QByteArray &topic, const QByteArray &payload)
 void RemoteSource::takeSweep(const QString &prefix, const QByteArray &payload)
 {
     recordlines::Sweep read;
-    if (!recordlines::readJsonl(std::string_view(payload.constData(), std::size_t(payload.size())),
-                                read)
-             .isEmpty()) {
-        ++m_unreadable;
+    if (const QString problem = recordlines::readJsonl(
+            std::string_view(payload.constData(), std::size_t(payload.size())), read);
+        !problem.isEmpty()) {
+        refuse(prefix.toUtf8() + kSweep.toUtf8(), problem);
         return;
     }
     // QoS 1 delivers at least once: after a reconnect a sweep may come again.
@@ -142,6 +142,13 @@ void RemoteSource::takeSweep(const QString &prefix, const QByteArray &payload)
     sweep.dbm = read.dbm;
     m_directory.heardFrom(prefix, QDateTime::currentMSecsSinceEpoch());
     Q_EMIT this->sweep(sweep);
+}
+
+void RemoteSource::refuse(const QByteArray &topic, const QString &problem)
+{
+    ++m_unreadable;
+    m_lastProblem = QString::fromUtf8(topic) + QStringLiteral(": ") + problem;
+    Q_EMIT said(m_lastProblem);
 }
 
 void RemoteSource::breakRun(const QString &reason)

@@ -29,8 +29,10 @@ public:
     [[nodiscard]] QString endReason() const override;
 
     [[nodiscard]] const QString &name() const { return m_name; }
-    // Messages on its topics that could not be read.
+    // Messages on its topics that could not be read, and what was wrong with the last one
+    // (said() tells of each).
     [[nodiscard]] qint64 unreadable() const { return m_unreadable; }
+    [[nodiscard]] const QString &lastProblem() const { return m_lastProblem; }
 
 Q_SIGNALS:
     // An alarm event the scanner published.
@@ -41,6 +43,7 @@ private:
     void take(const QByteArray &topic, const QByteArray &payload);
     void takeSweep(const QString &prefix, const QByteArray &payload);
     void breakRun(const QString &reason);
+    void refuse(const QByteArray &topic, const QString &problem);
     void showReceiver(int index);
 
     BrokerConnection &m_connection;
@@ -55,5 +58,6 @@ private:
     qint64 m_lastUtcMs = 0;
     qint64 m_lastSweep = 0;
     qint64 m_unreadable = 0;
+    QString m_lastProblem;
     std::optional<RadioMode> m_mode;
 };

@@ -127,6 +127,7 @@ void RemoteWatch::connectHandlers()
     });
     connect(&m_broker->connection(), &BrokerConnection::stateChanged, this,
             &RemoteWatch::showStatus);
+    connect(&source(), &SweepSource::said, this, &RemoteWatch::showStatus);
     // Only this receiver's news: ten windows on one broker need not all follow each sweep.
     const auto showIfMine = [this](int index) {
         const RemoteReceiver &receiver =
@@ -151,6 +152,11 @@ void RemoteWatch::showStatus()
                                                 RemoteTexts::lastSeen(receiver));
     } else {
         text += QStringLiteral("; ") + tr("%1 not listed yet").arg(m_receiver);
+    }
+    if (const qint64 unreadable = source().unreadable(); unreadable > 0) {
+        text +=
+            QStringLiteral("; ") +
+            tr("messages not read: %1 (the last: %2)").arg(unreadable).arg(source().lastProblem());
     }
     m_status->setText(text);
 }
