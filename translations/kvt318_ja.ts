@@ -128,6 +128,22 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
         <source>Open the history window at start, showing recording FILE.</source>
         <translation>起動時に履歴ウィンドウを開き、記録ファイル FILE を表示します。</translation>
     </message>
+    <message>
+        <source>URL[#RECEIVER]</source>
+        <translation>URL[#受信機]</translation>
+    </message>
+    <message>
+        <source>Watch scanners publishing to the MQTT broker at URL (mqtt://HOST[:PORT] or mqtts://HOST[:PORT]): the list of its receivers at start, or with #RECEIVER that receiver's history window.</source>
+        <translation>URL の MQTT ブローカー (mqtt://HOST[:PORT] または mqtts://HOST[:PORT]) に送信しているスキャナを監視します。起動時にその受信機の一覧を、#受信機 を付けるとその受信機の履歴ウィンドウを開きます。</translation>
+    </message>
+    <message>
+        <source>bad broker URL '%1': expected mqtt://HOST[:PORT] or mqtts://HOST[:PORT]</source>
+        <translation>ブローカーの URL '%1' が正しくありません: mqtt://HOST[:PORT] または mqtts://HOST[:PORT] の形式です</translation>
+    </message>
+    <message>
+        <source>bad receiver name '%1': letters, digits, '-', '_' and '.' only</source>
+        <translation>受信機名 '%1' が正しくありません: 英字、数字、'-'、'_'、'.' のみ使えます</translation>
+    </message>
 </context>
 <context>
     <name>HelpWindow</name>
@@ -186,6 +202,10 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     <message>
         <source>Open the history window at start, showing recording FILE</source>
         <translation>起動時に履歴ウィンドウを開き、記録ファイル FILE を表示</translation>
+    </message>
+    <message>
+        <source>Watch the scanners of an MQTT broker: its receivers listed at start, or RECEIVER's history window</source>
+        <translation>MQTT ブローカーのスキャナを監視: 起動時に受信機の一覧、または RECEIVER の履歴ウィンドウを開く</translation>
     </message>
 </context>
 <context>
@@ -456,6 +476,10 @@ Exit status: 0 when the window closes, 1 when the recording file cannot be opene
     <message>
         <source>&amp;Shortcuts</source>
         <translation>ショートカット(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Watch a remote scanner…</source>
+        <translation>リモートスキャナを監視(&amp;W)…</translation>
     </message>
 </context>
 <context>
@@ -1128,6 +1152,146 @@ Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
     <message>
         <source>PDF files (*.pdf)</source>
         <translation>PDF ファイル (*.pdf)</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteTexts</name>
+    <message>
+        <source>Connecting to %1…</source>
+        <translation>%1 に接続中…</translation>
+    </message>
+    <message>
+        <source>Connected to %1</source>
+        <translation>%1 に接続しました</translation>
+    </message>
+    <message>
+        <source>Broker %1 lost: %2; trying again in %3 s</source>
+        <translation>ブローカー %1 との接続が切れました: %2。%3 秒後に再試行します</translation>
+    </message>
+    <message>
+        <source>Broker %1 refused the connection: %2</source>
+        <translation>ブローカー %1 が接続を拒否しました: %2</translation>
+    </message>
+    <message>
+        <source>online</source>
+        <translation>オンライン</translation>
+    </message>
+    <message>
+        <source>offline</source>
+        <translation>オフライン</translation>
+    </message>
+</context>
+<context>
+    <name>ReceiverModel</name>
+    <message>
+        <source>%1/s</source>
+        <translation>%1/秒</translation>
+    </message>
+    <message>
+        <source>Receiver</source>
+        <translation>受信機</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>状態</translation>
+    </message>
+    <message>
+        <source>Last seen</source>
+        <translation>最終受信</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>機種</translation>
+    </message>
+    <message>
+        <source>Rate</source>
+        <translation>掃引速度</translation>
+    </message>
+    <message>
+        <source>Topics</source>
+        <translation>トピック</translation>
+    </message>
+</context>
+<context>
+    <name>WatchDialog</name>
+    <message>
+        <source>mqtt://HOST[:PORT] or mqtts://HOST[:PORT]</source>
+        <translation>mqtt://ホスト[:ポート] または mqtts://ホスト[:ポート]</translation>
+    </message>
+    <message>
+        <source>mqtts only; default: the system's</source>
+        <translation>mqtts のみ。既定: システムの証明書</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>the password is its first line</source>
+        <translation>ファイルの 1 行目がパスワード</translation>
+    </message>
+    <message>
+        <source>&amp;Connect</source>
+        <translation>接続(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Watch</source>
+        <translation>監視(&amp;W)</translation>
+    </message>
+    <message>
+        <source>Watch a remote scanner</source>
+        <translation>リモートスキャナの監視</translation>
+    </message>
+    <message>
+        <source>&amp;Broker:</source>
+        <translation>ブローカー(&amp;B):</translation>
+    </message>
+    <message>
+        <source>CA cert&amp;ificates:</source>
+        <translation>CA 証明書(&amp;I):</translation>
+    </message>
+    <message>
+        <source>&amp;User:</source>
+        <translation>ユーザー(&amp;U):</translation>
+    </message>
+    <message>
+        <source>&amp;Password file:</source>
+        <translation>パスワードファイル(&amp;P):</translation>
+    </message>
+    <message>
+        <source>Not a broker URL: %1 (expected mqtt://HOST[:PORT] or mqtts://HOST[:PORT])</source>
+        <translation>ブローカーの URL ではありません: %1 (mqtt://HOST[:PORT] または mqtts://HOST[:PORT] の形式です)</translation>
+    </message>
+    <message>
+        <source>CA certificates need an mqtts:// broker URL</source>
+        <translation>CA 証明書には mqtts:// のブローカー URL が必要です</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteWatch</name>
+    <message>
+        <source>%1 – KVT-318 History</source>
+        <translation>%1 – KVT-318 履歴</translation>
+    </message>
+    <message>
+        <source>Alarms</source>
+        <translation>アラーム</translation>
+    </message>
+    <message>
+        <source>%1 %2, last seen %3</source>
+        <translation>%1 %2、最終受信 %3</translation>
+    </message>
+    <message>
+        <source>%1 not listed yet</source>
+        <translation>%1 はまだ一覧にありません</translation>
+    </message>
+    <message>
+        <source>messages not read: %1 (the last: %2)</source>
+        <translation>読めなかったメッセージ: %1 (最後: %2)</translation>
+    </message>
+    <message>
+        <source>Waiting for the first sweep of %1 from the broker.</source>
+        <translation>ブローカーから %1 の最初の掃引を待っています。</translation>
     </message>
 </context>
 </TS>

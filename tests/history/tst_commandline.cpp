@@ -34,6 +34,7 @@ private Q_SLOTS:
         row("a day's hold", {"--alarm", "ch=30,above=-90,for=1d"}, -1, "", false);
         row("open", {"--open", "r.csv"}, -1, "", true);
         row("bad alarm", {"--alarm", "ch=30,above=-90", "--alarm", "ch=30"}, 2, "", false);
+        row("watch", {"--watch", "mqtts://broker.example:8884#site-7.a_1"}, -1, "", false);
     }
     void parse()
     {
@@ -64,6 +65,12 @@ private Q_SLOTS:
         QTest::newRow("rule") << QStringList{"--alarm", "ch=30,above=-90,for=1w"}
                               << "alarm rule \"ch=30,above=-90,for=1w\": for=1w is not a time "
                                  "such as 0, 500ms, 5s, 2m or 1h";
+        QTest::newRow("watch URL") << QStringList{"--watch", "http://b#r"}
+                                   << "bad broker URL 'http://b': expected mqtt://HOST[:PORT] or "
+                                      "mqtts://HOST[:PORT]";
+        QTest::newRow("receiver") << QStringList{"--watch", "mqtt://b#site 7"}
+                                  << "bad receiver name 'site 7': letters, digits, '-', '_' and "
+                                     "'.' only";
     }
     void refusals()
     {

@@ -71,6 +71,11 @@ bool AlarmWatch::end(const QString &reason)
     return take(m_engine->end(reason));
 }
 
+bool AlarmWatch::addDecided(const AlarmEvent &event)
+{
+    return take({event});
+}
+
 bool AlarmWatch::take(const std::vector<AlarmEvent> &events)
 {
     bool taken = true;

@@ -60,6 +60,9 @@ public:
     bool addReading(const Reading &reading);
     // The run stopped, lost its port or the recording breaks: raised alarms end with this reason.
     bool end(const QString &reason);
+    // An event decided elsewhere (by a scanner watched through a broker): kept and handed to
+    // the actions as the engine's own are.
+    bool addDecided(const AlarmEvent &event);
 
     [[nodiscard]] std::vector<AlarmEngine::Active> active() const { return m_engine->active(); }
     [[nodiscard]] const AlarmEngine &engine() const { return *m_engine; }

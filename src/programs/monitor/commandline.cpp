@@ -2,8 +2,10 @@
 
 #include "core/optiontable.h"
 #include "engine/alarm/alarmrule.h"
+#include "engine/remote/mqtturl.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace commandline {
 
@@ -33,6 +35,27 @@ QList<OptionRow> toolkitRows()
         rows.append(row);
     }
     return rows;
+}
+
+// URL or URL#RECEIVER; empty when it can be read, else what is wrong.
+QString readWatchTarget(const QString &target)
+{
+    const qsizetype hash = target.indexOf(QLatin1Char('#'));
+    const QString url = hash < 0 ? target : target.left(hash);
+    if (!MqttUrl::parse(url)) {
+        return QCoreApplication::translate(
+                   "CommandLine",
+                   "bad broker URL '%1': expected mqtt://HOST[:PORT] or mqtts://HOST[:PORT]")
+            .arg(url);
+    }
+    static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9._-]+$"));
+    if (hash >= 0 && !name.match(target.mid(hash + 1)).hasMatch()) {
+        return QCoreApplication::translate("CommandLine",
+                                           "bad receiver name '%1': letters, digits, '-', '_' "
+                                           "and '.' only")
+            .arg(target.mid(hash + 1));
+    }
+    return {};
 }
 
 QList<OptionRow> monitorRows(MonitorOptions &options)
@@ -84,6 +107,18 @@ QList<OptionRow> monitorRows(MonitorOptions &options)
              options.alarmRules = values;
              return QString();
          }});
+    rows.append({{QStringLiteral("watch")},
+                 QCoreApplication::translate("CommandLine", "URL[#RECEIVER]"),
+                 QCoreApplication::translate(
+                     "CommandLine",
+                     "Watch scanners publishing to the MQTT broker at URL (mqtt://HOST[:PORT] or "
+                     "mqtts://HOST[:PORT]): the list of its receivers at start, or with "
+                     "#RECEIVER that receiver's history window."),
+                 {},
+                 [&options](const QStringList &values) {
+                     options.watchTarget = values.constLast();
+                     return readWatchTarget(options.watchTarget);
+                 }});
     return rows;
 }
 

@@ -12,6 +12,7 @@ struct MonitorOptions
     bool openHistory = false;
     QString openPath;       // a recording to show in the history window at start
     QStringList alarmRules; // alarm rules for this session, every one readable
+    QString watchTarget;    // a broker URL, with #RECEIVER the receiver to watch at start
 };
 
 // The result of reading the command line: options to run with, or a text to print and the

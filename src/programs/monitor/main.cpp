@@ -1,6 +1,7 @@
 #include "engine/record/outputfile.h"
 #include "programs/monitor/commandline.h"
 #include "programs/monitor/monitorprogram.h"
+#include "programs/monitor/remotewatches.h"
 #include "programs/monitor/translations.h"
 #include "windows/history/historywindow.h"
 #include "windows/main/mainwindow.h"
@@ -64,6 +65,9 @@ int main(int argc, char *argv[])
     }
     if (!outcome.options->openPath.isEmpty()) {
         program.historyWindow()->openRecording(outcome.options->openPath);
+    }
+    if (!outcome.options->watchTarget.isEmpty()) {
+        program.remoteWatches().open(outcome.options->watchTarget);
     }
     return QApplication::exec();
 }

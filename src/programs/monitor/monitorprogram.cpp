@@ -6,15 +6,15 @@
 #include "engine/protocol/qtseriallink.h"
 #include "engine/protocol/sweepengine.h"
 #include "engine/record/recorder.h"
+#include "programs/monitor/alarmmarking.h"
 #include "programs/monitor/alarmnotifier.h"
 #include "programs/monitor/alarmstore.h"
+#include "programs/monitor/remotewatches.h"
 #include "windows/history/alarmspane.h"
 #include "windows/history/helpwindow.h"
 #include "windows/history/historywindow.h"
 #include "windows/history/imagefiles.h"
 #include "windows/history/monitoractions.h"
-#include "windows/history/occupancyview.h"
-#include "windows/history/waterfallview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -48,6 +48,10 @@ MonitorProgram::MonitorProgram(Services services, QObject *parent)
                        : std::make_unique<AlarmStore>(services.alarmStorePath))
     , m_arrangementPath(services.arrangementPath.isEmpty() ? HistoryWindow::defaultArrangementPath()
                                                            : services.arrangementPath)
+    , m_remoteWatches(std::make_unique<RemoteWatches>(
+          *m_actions, [this] { return m_alarms->rules(); },
+          [this](QWidget *window, const QString &caption, const QString &directory,
+                 const QString &filter) { return m_chooser(window, caption, directory, filter); }))
 {
     m_actions->attachTo(m_window.get());
     auto notifier = std::make_unique<AlarmNotifier>();
@@ -59,6 +63,7 @@ MonitorProgram::MonitorProgram(Services services, QObject *parent)
 
 MonitorProgram::~MonitorProgram()
 {
+    m_remoteWatches.reset();
     m_historyWindow.reset();
     for (const Recorder::Unwritten &file : m_recorder->finish()) {
         report(tr("%1: rows not written: %2").arg(file.name).arg(file.rows));
@@ -84,6 +89,8 @@ void MonitorProgram::connectHandlers()
     connect(m_actions->saveChartImage, &QAction::triggered, this, &MonitorProgram::saveChartImage);
     connect(m_actions->resetMaxHold, &QAction::triggered, this, &MonitorProgram::resetMaxHold);
     connect(m_actions->showHelp, &QAction::triggered, this, &MonitorProgram::showHelp);
+    connect(m_actions->watchRemote, &QAction::triggered, this,
+            [this] { m_remoteWatches->showDialog(); });
 }
 
 bool MonitorProgram::startRecording(const QString &path)
@@ -176,18 +183,7 @@ QDockWidget *MonitorProgram::addAlarmsPane()
 
 void MonitorProgram::showAlarmMarks()
 {
-    QList<int> raised;
-    for (const AlarmEngine::Active &alarm : m_alarms->active()) {
-        raised.append(alarm.index);
-    }
-    QSet<qint64> times;
-    for (const AlarmEvent &event : m_alarms->events()) {
-        if (event.kind == AlarmEvent::Kind::Raised) {
-            times.insert(event.utcMs);
-        }
-    }
-    m_historyWindow->findChild<OccupancyView *>()->setRaised(raised);
-    m_historyWindow->findChild<WaterfallView *>()->setAlarmTimes(times);
+    alarmmarking::show(*m_alarms, *m_historyWindow);
 }
 
 void MonitorProgram::showHistory()

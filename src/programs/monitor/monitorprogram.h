@@ -17,6 +17,7 @@ class HistoryStatistics;
 class HistoryWindow;
 class MonitorActions;
 class Recorder;
+class RemoteWatches;
 class SweepEngine;
 class SweepHistory;
 
@@ -74,6 +75,8 @@ public:
     // Null until first shown.
     [[nodiscard]] HistoryWindow *historyWindow() const { return m_historyWindow.get(); }
     [[nodiscard]] HelpWindow *helpWindow() const { return m_helpWindow.get(); }
+    // The scanners watched through brokers (File → Watch a remote scanner…, --watch).
+    [[nodiscard]] RemoteWatches &remoteWatches() const { return *m_remoteWatches; }
 
 private:
     void connectHandlers();
@@ -102,4 +105,6 @@ private:
     // Top-level windows of their own, made when first asked for.
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<HelpWindow> m_helpWindow;
+    // Made last and gone first: its windows use the actions.
+    std::unique_ptr<RemoteWatches> m_remoteWatches;
 };

@@ -1,15 +1,12 @@
-# Publishing to an MQTT broker. Its options are read everywhere; the publisher itself, which
-# needs libmosquitto (found with pkg-config), is built on Unix-like systems.
+# Publishing to an MQTT broker. Its options are read everywhere (the broker URL's grammar is
+# engine/remote's); the publisher itself, on libmosquitto as src/CMakeLists.txt finds it, is
+# built on Unix-like systems.
 add_library(kvt318mqtt STATIC
   ${CMAKE_CURRENT_LIST_DIR}/mqttoptions.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mqttoptions.h
-  ${CMAKE_CURRENT_LIST_DIR}/mqtturl.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/mqtturl.h)
-target_link_libraries(kvt318mqtt PUBLIC kvt318engine)
+  ${CMAKE_CURRENT_LIST_DIR}/mqttoptions.h)
+target_link_libraries(kvt318mqtt PUBLIC kvt318engine kvt318remote)
 
 if(UNIX)
-  find_package(PkgConfig REQUIRED)
-  pkg_check_modules(MOSQUITTO REQUIRED IMPORTED_TARGET GLOBAL libmosquitto)
   target_sources(kvt318mqtt PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/mqttalarms.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mqttalarms.h

@@ -1,6 +1,7 @@
 #include "programs/scan/mqttoptions.h"
 
 #include "core/grammar.h"
+#include "engine/remote/brokersettings.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -34,25 +35,6 @@ std::optional<int> positiveNumber(const QString &text)
 QString readError(const QFile &file)
 {
     return QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
-}
-
-// The first line of the file, without its line end.
-std::optional<QByteArray> readPassword(const QString &path, QString &error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = readError(file);
-        return std::nullopt;
-    }
-    QByteArray line = file.readLine();
-    if (file.error() != QFile::NoError) {
-        error = readError(file);
-        return std::nullopt;
-    }
-    while (line.endsWith('\n') || line.endsWith('\r')) {
-        line.chop(1);
-    }
-    return line;
 }
 
 // Empty when the file can be read, else why not.
@@ -130,7 +112,7 @@ QList<OptionRow> rows(std::optional<MqttSettings> &settings)
                  [&settings](const QStringList &values) {
                      QString error;
                      const std::optional<QByteArray> password =
-                         readPassword(values.constLast(), error);
+                         brokersettings::readPasswordFile(values.constLast(), error);
                      settings->password = password.value_or(QByteArray());
                      return error;
                  },

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/optiontable.h"
-#include "programs/scan/mqtturl.h"
+#include "engine/remote/mqtturl.h"
 
 #include <QByteArray>
 #include <QString>

@@ -45,6 +45,9 @@ QString HelpWindow::text()
     html += row(QStringLiteral("--history"), tr("Open the history window at start"));
     html += row(QStringLiteral("--open FILE"),
                 tr("Open the history window at start, showing recording FILE"));
+    html += row(QStringLiteral("--watch URL[#RECEIVER]"),
+                tr("Watch the scanners of an MQTT broker: its receivers listed at start, or "
+                   "RECEIVER's history window"));
     html += row(QStringLiteral("--help"), tr("Show the options and exit"));
     html += row(QStringLiteral("--version"), tr("Show the version and exit"));
     html += QStringLiteral("</table>");

@@ -238,6 +238,7 @@ void HistoryWindow::buildMenus(const MonitorActions &actions)
 {
     QMenu *file = menuBar()->addMenu(tr("&File"));
     file->addAction(m_source->openAction());
+    file->addAction(actions.watchRemote);
     file->addAction(m_baseline->compareAction());
     file->addAction(m_baseline->clearAction());
     file->addSeparator();

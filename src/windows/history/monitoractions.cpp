@@ -27,6 +27,8 @@ MonitorActions::MonitorActions(QObject *parent)
                               QKeySequence(Qt::CTRL | Qt::Key_R)))
     , showHelp(
           makeAction(this, QStringLiteral("showHelp"), tr("&Shortcuts"), QKeySequence(Qt::Key_F1)))
+    , watchRemote(makeAction(this, QStringLiteral("watchRemote"), tr("&Watch a remote scanner…"),
+                             QKeySequence()))
 {}
 
 void MonitorActions::attachTo(QWidget *window) const

@@ -22,4 +22,5 @@ public:
     QAction *saveChartImage = nullptr; // Ctrl+S
     QAction *resetMaxHold = nullptr;   // Ctrl+R
     QAction *showHelp = nullptr;       // F1
+    QAction *watchRemote = nullptr;    // File → Watch a remote scanner…
 };

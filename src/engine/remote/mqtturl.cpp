@@ -1,4 +1,4 @@
-#include "programs/scan/mqtturl.h"
+#include "engine/remote/mqtturl.h"
 
 #include <QUrl>
 
