@@ -1,5 +1,6 @@
 #include "programs/scan/mqttsession.h"
 
+#include "engine/remote/brokerbackoff.h"
 #include "programs/scan/mqttoptions.h"
 #include "programs/scan/mqttsweepqueue.h"
 
@@ -27,8 +28,6 @@ constexpr int kKeepAliveSeconds = 30;
 constexpr int kLoopTimeoutMs = 50;
 // PUBLISH packets awaiting their PUBACK; the rest wait in the bounded queue.
 constexpr unsigned kInFlightLimit = 20;
-constexpr std::chrono::seconds kFirstRetry{1};
-constexpr std::chrono::seconds kLongestRetry{30};
 constexpr std::chrono::seconds kFlushLimit{3};
 // For the final statistics and "offline" once the sweeps are flushed or given up.
 constexpr std::chrono::seconds kFinalLimit{1};
@@ -255,7 +254,7 @@ bool MqttSession::Core::configure()
 void MqttSession::Core::run()
 {
     if (configure()) {
-        std::chrono::seconds retry = kFirstRetry;
+        BrokerBackoff backoff;
         while (!stopping()) {
             m_lastLibraryError.clear();
             const int rc = connectAndServe();
@@ -277,12 +276,11 @@ void MqttSession::Core::run()
             }
             notify(Event::Lost, reason);
             if (wasOnline) {
-                retry = kFirstRetry;
+                backoff.reset();
             }
-            if (!waitBeforeRetry(retry)) {
+            if (!waitBeforeRetry(backoff.next())) {
                 break;
             }
-            retry = std::min(retry * 2, kLongestRetry);
         }
         if (m_online) {
             flushAndDisconnect();
