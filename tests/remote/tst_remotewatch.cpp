@@ -70,9 +70,10 @@ bool publish(int port, const QString &topic, const QByteArray &payload, bool ret
     return published;
 }
 
-QStringList scanArguments(const MqttBroker &broker, const QString &prefix)
+QStringList scanArguments(const MqttBroker &broker, const QString &prefix, const QString &name)
 {
-    return {"-q", "-o", "/dev/null", "--mqtt", broker.url(), "--mqtt-topic", prefix};
+    return {"-q",           "-o",   "/dev/null", "--mqtt", broker.url(),
+            "--mqtt-topic", prefix, "--name",    name};
 }
 
 bool runScan(const QStringList &arguments)
@@ -155,12 +156,13 @@ void TestRemoteWatch::listsAndWatches()
     QFETCH(QByteArray, info);
     MqttBroker broker;
     QVERIFY2(broker.start(), qPrintable(broker.output()));
-    QVERIFY(info.isEmpty() || publish(broker.port(), prefix + "/info", info, true));
     QTemporaryDir dir;
     const QString recording = writeRecording(dir);
     QVERIFY(!recording.isEmpty());
-    // A first run leaves its status behind, retained.
-    QVERIFY(runScan(scanArguments(broker, prefix) + QStringList{"-n", "1", "--replay", recording}));
+    // A first run leaves its status and info behind, retained; a row's info takes its place.
+    QVERIFY(runScan(scanArguments(broker, prefix, QStringLiteral("north-1")) +
+                    QStringList{"-n", "1", "--replay", recording}));
+    QVERIFY(info.isEmpty() || publish(broker.port(), prefix + "/info", info, true));
 
     Watches watches;
     watches.connectTo(broker.url());
@@ -176,7 +178,7 @@ void TestRemoteWatch::listsAndWatches()
     QTRY_VERIFY_WITH_TIMEOUT(watch.broker()->connection().isSubscribed(), kWaitMs);
 
     const QString summary = dir.filePath(QStringLiteral("summary.csv"));
-    QVERIFY(runScan(scanArguments(broker, prefix) +
+    QVERIFY(runScan(scanArguments(broker, prefix, QStringLiteral("north-1")) +
                     QStringList{"--summary", summary, "--replay", recording}));
     // The sweeps and the run's mark.
     QTRY_COMPARE_WITH_TIMEOUT(watch.history().rowCount(), kSweeps + 1, kWaitMs);
@@ -213,7 +215,7 @@ void TestRemoteWatch::lastWillAndBrokerRestart()
     QVERIFY(sim.start({"--baud", "0", "--mode", "04", "--carrier", "20:-60"}));
     QProcess scan;
     scan.start(qEnvironmentVariable("KVT318_SCAN"),
-               scanArguments(broker, QStringLiteral("kvt318/south")) +
+               scanArguments(broker, QStringLiteral("kvt318/south"), QStringLiteral("south")) +
                    QStringList{"--alarm", "ch=20,above=-70", sim.devicePath()});
     QTRY_VERIFY_WITH_TIMEOUT(watch.history().rowCount() > 5, kWaitMs);
     // The scanner's own alarm event, beside those of the monitor's rules (none here).
