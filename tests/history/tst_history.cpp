@@ -580,6 +580,31 @@ private Q_SLOTS:
         }
     }
 
+    // The report of the live history lists the alarm raised before the window was opened.
+    void reportListsTheAlarmsOfTheSpan()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            QSKIP("poppler-utils is not installed");
+        }
+        QCOMPARE(m_program->alarms().setRules({{QStringLiteral("ch=7,above=-90"), true, false}}),
+                 QString());
+        const qint64 first = QDateTime::currentMSecsSinceEpoch() - 3 * kSweepMs;
+        for (int n = 0; n < 3; ++n) {
+            storeReadings(0, kChannels, first + n * kSweepMs,
+                          {n == 1 ? qint16(-60) : qint16(-120)});
+        }
+        const QString pdf = m_dir.filePath(QStringLiteral("alarms.pdf"));
+        saveTo(pdf);
+        openHistory()->findChild<QAction *>(QStringLiteral("exportReport"))->trigger();
+        QTRY_VERIFY(QFile::exists(pdf));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished());
+        QVERIFY(QString::fromUtf8(text.readAllStandardOutput())
+                    .simplified()
+                    .contains(QStringLiteral("Raised 1,")));
+    }
+
     // The Plan view searches the figures the window shows, as a direct search of the same
     // readings does, frames the planned columns of the occupancy bars and exports the reasons;
     // a list it cannot read is refused with the reason.
