@@ -860,22 +860,6 @@ Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
         <translation>予備: %1。</translation>
     </message>
     <message>
-        <source>plan</source>
-        <translation>計画</translation>
-    </message>
-    <message>
-        <source>spare</source>
-        <translation>予備</translation>
-    </message>
-    <message>
-        <source>fixed</source>
-        <translation>既設</translation>
-    </message>
-    <message>
-        <source>unused</source>
-        <translation>不採用</translation>
-    </message>
-    <message>
         <source>Export plan</source>
         <translation>チャネル計画の書き出し</translation>
     </message>
@@ -1292,6 +1276,196 @@ Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
     <message>
         <source>Waiting for the first sweep of %1 from the broker.</source>
         <translation>ブローカーから %1 の最初の掃引を待っています。</translation>
+    </message>
+</context>
+<context>
+    <name>WarningTexts</name>
+    <message>
+        <source>the survey covers %1, less than 24 hours: hours of the day it did not see are not measured</source>
+        <translation>測定期間は %1 で 24 時間に満たないため、測定していない時間帯があります</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 時間 %2 分</translation>
+    </message>
+    <message>
+        <source>fewer than %1 readings of every channel (fewest %2) at %3: the occupancy there is uncertain</source>
+        <translation>%3 は全チャネルの測定値が %1 件未満（最少 %2 件）のため、その時間帯の占有率は不確かです</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>%1 at %2 (%3)</source>
+        <translation>%1（%2、%3 件）</translation>
+    </message>
+    <message>
+        <source>fewer than %1 readings of channel %2: the occupancy there is uncertain</source>
+        <translation>チャネル %2 は測定値が %1 件未満のため、その時間帯の占有率は不確かです</translation>
+    </message>
+    <message>
+        <source>%1 (every %2 s, shortest burst %3 s)</source>
+        <translation>%1（%2 秒ごと、最短バースト %3 秒）</translation>
+    </message>
+    <message>
+        <source>read less often than twice in the shortest burst, so shorter bursts may be missed: channel %1</source>
+        <translation>最短バーストの間に 2 回未満しか測定していないため、より短いバーストを見逃すおそれがあります: チャネル %1</translation>
+    </message>
+</context>
+<context>
+    <name>PlanTexts</name>
+    <message>
+        <source>plan</source>
+        <translation>計画</translation>
+    </message>
+    <message>
+        <source>spare</source>
+        <translation>予備</translation>
+    </message>
+    <message>
+        <source>fixed</source>
+        <translation>既設</translation>
+    </message>
+    <message>
+        <source>not taken</source>
+        <translation>不採用</translation>
+    </message>
+    <message>
+        <source>not among the allowed channels</source>
+        <translation>使用可能なチャネルに含まれない</translation>
+    </message>
+    <message>
+        <source>avoided</source>
+        <translation>使わないチャネルに指定</translation>
+    </message>
+    <message>
+        <source>no readings</source>
+        <translation>測定値なし</translation>
+    </message>
+    <message>
+        <source>strong carrier: reached %1 dBm</source>
+        <translation>強い信号: %1 dBm に達した</translation>
+    </message>
+    <message>
+        <source>near a strong carrier: channel %1 reached %2 dBm, %3 away</source>
+        <translation>強い信号に近い: %3 チャネル離れたチャネル %1 が %2 dBm に達した</translation>
+    </message>
+    <message>
+        <source>too close to channel %1: %2 apart, spacing %3</source>
+        <translation>チャネル %1 に近すぎる: 間隔 %2（必要な間隔 %3）</translation>
+    </message>
+    <message>
+        <source>hit by a product of channels %1 (%2)</source>
+        <translation>チャネル %1 の相互変調（%2）が落ちる</translation>
+    </message>
+    <message>
+        <source>with channels %1 it makes a product (%2) near channel %3</source>
+        <translation>チャネル %1 との相互変調（%2）がチャネル %3 の近くに落ちる</translation>
+    </message>
+    <message>
+        <source>with channels %1 it makes a product (%2) near channel %3, itself</source>
+        <translation>チャネル %1 との相互変調（%2）が自身（チャネル %3）の近くに落ちる</translation>
+    </message>
+    <message>
+        <source>with channels %1 it makes a product (%2) on channel %3</source>
+        <translation>チャネル %1 との相互変調（%2）がチャネル %3 に落ちる</translation>
+    </message>
+    <message>
+        <source>with channels %1 it makes a product (%2) on channel %3, itself</source>
+        <translation>チャネル %1 との相互変調（%2）が自身（チャネル %3）に落ちる</translation>
+    </message>
+    <message>
+        <source>with channel %1 it makes a product (%2) near channel %3</source>
+        <translation>チャネル %1 との相互変調（%2）がチャネル %3 の近くに落ちる</translation>
+    </message>
+    <message>
+        <source>with channel %1 it makes a product (%2) near channel %3, itself</source>
+        <translation>チャネル %1 との相互変調（%2）が自身（チャネル %3）の近くに落ちる</translation>
+    </message>
+    <message>
+        <source>with channel %1 it makes a product (%2) on channel %3</source>
+        <translation>チャネル %1 との相互変調（%2）がチャネル %3 に落ちる</translation>
+    </message>
+    <message>
+        <source>with channel %1 it makes a product (%2) on channel %3, itself</source>
+        <translation>チャネル %1 との相互変調（%2）が自身（チャネル %3）に落ちる</translation>
+    </message>
+    <message>
+        <source>busier: occupancy up to %1 %, the plan's worst %2 %</source>
+        <translation>占有率が高い: 最大 %1 %（計画内の最悪値 %2 %）</translation>
+    </message>
+    <message>
+        <source>meets the constraints, but the best set leaves it out</source>
+        <translation>条件は満たすが、最良の組み合わせに含まれない</translation>
+    </message>
+    <message>
+        <source>without it, %1 would fit</source>
+        <translation>これがなければ %1 チャネルまで可能</translation>
+    </message>
+    <message>
+        <source>the allowed and avoided channels leave %1 open; %2</source>
+        <translation>使用可能・使わないチャネルの指定で残るのは %1 チャネル。%2</translation>
+    </message>
+    <message>
+        <source>the fixed channels %1; %2</source>
+        <translation>既設チャネル %1。%2</translation>
+    </message>
+    <message>
+        <source>a spacing of %1 alone allows at most %2 of the %3 open channels; %4</source>
+        <translation>間隔 %1 だけで、使用可能な %3 チャネルのうち最大 %2 チャネルに制限される。%4</translation>
+    </message>
+    <message>
+        <source>a spacing of %1; %2</source>
+        <translation>間隔 %1。%2</translation>
+    </message>
+    <message>
+        <source>%1 (guard %2) alone allow at most %3 of the %4 open channels; %5</source>
+        <translation>%1（余裕 %2）だけで、使用可能な %4 チャネルのうち最大 %3 チャネルに制限される。%5</translation>
+    </message>
+    <message>
+        <source>%1 (guard %2); %3</source>
+        <translation>%1（余裕 %2）。%3</translation>
+    </message>
+    <message>
+        <source>the strong-carrier guard; %1</source>
+        <translation>強い信号からの離隔。%1</translation>
+    </message>
+    <message>
+        <source>%1 spares; %2</source>
+        <translation>予備 %1 チャネル。%2</translation>
+    </message>
+    <message>
+        <source>no one constraint: they bind together</source>
+        <translation>単独で制限する条件はなく、条件の組み合わせで制限される</translation>
+    </message>
+    <message>
+        <source>fixed channels %1 make a product on channel %2 (%3)</source>
+        <translation>既設チャネル %1 の相互変調がチャネル %2 に落ちる（%3）</translation>
+    </message>
+    <message>
+        <source>fixed channels %1 make a product near channel %2 (%3)</source>
+        <translation>既設チャネル %1 の相互変調がチャネル %2 の近くに落ちる（%3）</translation>
+    </message>
+    <message>
+        <source>no products</source>
+        <translation>相互変調なし</translation>
+    </message>
+    <message>
+        <source>third-order products</source>
+        <translation>3 次相互変調</translation>
+    </message>
+    <message>
+        <source>third- and fifth-order products</source>
+        <translation>3 次と 5 次の相互変調</translation>
+    </message>
+    <message>
+        <source>%1 and %2</source>
+        <translation>%1 と %2</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
     </message>
 </context>
 </TS>

@@ -4,11 +4,12 @@
 #include "engine/history/hourgrid.h"
 #include "engine/occupancy/hourwindows.h"
 #include "engine/record/recordtime.h"
-#include "engine/record/surveywarnings.h"
 #include "painters/hourmappainter.h"
 #include "painters/occupancypainter.h"
 #include "painters/waterfallpainter.h"
+#include "report/plantexts.h"
 #include "report/reportcontent.h"
+#include "report/warningtexts.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -183,7 +184,7 @@ void ReportDocument::facts()
 void ReportDocument::warnings()
 {
     heading(tr("Warnings"));
-    const QStringList lines = warningLines(surveyWarnings(m_content.statistics));
+    const QStringList lines = WarningTexts::lines(surveyWarnings(m_content.statistics));
     if (lines.isEmpty()) {
         line(tr("none"));
     }
@@ -281,7 +282,7 @@ void ReportDocument::plan()
                    .arg(result.plan.channels.size())
                    .arg(channelNumbers(result.plan.channels)));
     for (const PlanLimit &limit : result.limits) {
-        line(tr("Binding: %1").arg(plan::limitText(limit, constraints, result.open)));
+        line(tr("Binding: %1").arg(PlanTexts::limitText(limit, constraints, result.open)));
     }
     if (constraints.spares > 0) {
         line(tr("Spares: %1").arg(channelNumbers(result.plan.spares)));
@@ -292,7 +293,7 @@ void ReportDocument::plan()
     }
     line(tr("Constraints: %1, guard %2, spacing %3; allowed %4; avoided %5; fixed %6; strong "
             "carriers %7")
-             .arg(plan::productsText(constraints.products))
+             .arg(PlanTexts::productsText(constraints.products))
              .arg(constraints.guard)
              .arg(constraints.spacing)
              .arg(orNone(plan::channelListText(constraints.allowed)),
@@ -300,7 +301,7 @@ void ReportDocument::plan()
                   orNone(plan::channelListText(constraints.fixed)),
                   orNone(strong.join(QStringLiteral(", ")))));
     for (const FixedProduct &fixed : report.fixedProducts) {
-        line(tr("Note: %1").arg(plan::fixedProductText(fixed)));
+        line(tr("Note: %1").arg(PlanTexts::fixedProductText(fixed)));
     }
     const QList<Column> columns = {{tr("Ch"), 3},
                                    {tr("Verdict"), 6, Qt::AlignLeft},
@@ -314,12 +315,12 @@ void ReportDocument::plan()
         const PlanChannel &channel = survey[static_cast<std::size_t>(verdict.index)];
         QStringList reasons;
         for (const PlanReason &reason : verdict.reasons) {
-            reasons.append(plan::reasonText(reason, constraints));
+            reasons.append(PlanTexts::reasonText(reason, constraints));
         }
         const QString none = QStringLiteral("—");
         rows.append(
             {QString::number(channelplan::channelNumber(verdict.index)),
-             plan::verdictName(verdict.verdict),
+             PlanTexts::verdictName(verdict.verdict),
              channel.measured ? figure(channel.occupancyPct) : none,
              channel.measured ? QStringLiteral("%1–%2").arg(figure(channel.occupancyLowPct),
                                                             figure(channel.occupancyHighPct))

@@ -580,6 +580,31 @@ private Q_SLOTS:
         }
     }
 
+    // The report of the live history lists the alarm raised before the window was opened.
+    void reportListsTheAlarmsOfTheSpan()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            QSKIP("poppler-utils is not installed");
+        }
+        QCOMPARE(m_program->alarms().setRules({{QStringLiteral("ch=7,above=-90"), true, false}}),
+                 QString());
+        const qint64 first = QDateTime::currentMSecsSinceEpoch() - 3 * kSweepMs;
+        for (int n = 0; n < 3; ++n) {
+            storeReadings(0, kChannels, first + n * kSweepMs,
+                          {n == 1 ? qint16(-60) : qint16(-120)});
+        }
+        const QString pdf = m_dir.filePath(QStringLiteral("alarms.pdf"));
+        saveTo(pdf);
+        openHistory()->findChild<QAction *>(QStringLiteral("exportReport"))->trigger();
+        QTRY_VERIFY(QFile::exists(pdf));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished());
+        QVERIFY(QString::fromUtf8(text.readAllStandardOutput())
+                    .simplified()
+                    .contains(QStringLiteral("Raised 1,")));
+    }
+
     // The Plan view searches the figures the window shows, as a direct search of the same
     // readings does, frames the planned columns of the occupancy bars and exports the reasons;
     // a list it cannot read is refused with the reason.
@@ -590,18 +615,22 @@ private Q_SLOTS:
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("products"); // none, third, fifth
         QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("translation"); // empty: English
         QTest::newRow("best four, third order") << "planAllowed"
-                                                << "7-46" << 4 << 1 << false;
+                                                << "7-46" << 4 << 1 << false << QString();
         QTest::newRow("fixed channels, fifth order") << "planFixed"
-                                                     << "20,23" << 3 << 2 << false;
+                                                     << "20,23" << 3 << 2 << false << QString();
         QTest::newRow("strong carrier kept away") << "planStrong"
-                                                  << "-50:2" << 5 << 0 << false;
+                                                  << "-50:2" << 5 << 0 << false << QString();
         QTest::newRow("nine cannot avoid third order") << "planAvoided"
-                                                       << "" << 9 << 1 << false;
+                                                       << "" << 9 << 1 << false << QString();
+        QTest::newRow("fixed channels, in Japanese")
+            << "planFixed"
+            << "20,23" << 3 << 2 << false << QStringLiteral(":/i18n/kvt318_ja");
         QTest::newRow("channel outside the band") << "planAllowed"
-                                                  << "7-50" << 4 << 1 << true;
+                                                  << "7-50" << 4 << 1 << true << QString();
         QTest::newRow("not a channel") << "planAvoided"
-                                       << "9,x" << 4 << 1 << true;
+                                       << "9,x" << 4 << 1 << true << QString();
     }
     void planPaneMatchesTheSearch()
     {
@@ -610,6 +639,12 @@ private Q_SLOTS:
         QFETCH(int, size);
         QFETCH(int, products);
         QFETCH(bool, refused);
+        QFETCH(QString, translation);
+        QTranslator translator;
+        QVERIFY(translation.isEmpty() || translator.load(translation));
+        QCoreApplication::installTranslator(&translator);
+        const auto uninstall =
+            qScopeGuard([&translator] { QCoreApplication::removeTranslator(&translator); });
         const QString csv = m_dir.filePath(QStringLiteral("plan.csv"));
         saveTo(csv);
         HistoryWindow *window = openHistory();
@@ -658,6 +693,15 @@ private Q_SLOTS:
         const PlanResult &shown = pane->report()->result;
         QCOMPARE(shown.plan.channels, direct.plan.channels);
         QCOMPARE(shown.feasible, direct.feasible);
+        // Every reason in the window's language: none is the files' English.
+        const auto *reasons = window->findChild<QTableWidget *>(QStringLiteral("planReasons"));
+        for (const ChannelVerdict &verdict : pane->report()->channels) {
+            const QString cell = reasons->item(verdict.index, 3)->text();
+            for (const PlanReason &reason : verdict.reasons) {
+                QCOMPARE(cell.contains(plan::reasonText(reason, pane->report()->constraints)),
+                         translation.isEmpty());
+            }
+        }
         const QString planned = window->findChild<QLabel *>(QStringLiteral("planResult"))->text();
         QVERIFY2(
             direct.feasible ||

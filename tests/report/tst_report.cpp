@@ -1,10 +1,12 @@
 // kvt318-scan --report read back as its users read it: pdftotext for the figures, pdftoppm for
 // the waterfall, pdffonts for the fonts, against a survey of the simulator.
+#include "engine/alarm/alarmengine.h"
 #include "engine/history/recordingrows.h"
 #include "engine/plan/plansearch.h"
 #include "engine/record/channelstatistics.h"
 #include "engine/record/plansurvey.h"
 #include "engine/record/recordingreader.h"
+#include "engine/record/recordtime.h"
 #include "painters/colormap.h"
 #include "report/reportcontent.h"
 #include "simprocess.h"
@@ -199,14 +201,18 @@ private Q_SLOTS:
     // replay of that span, and the window's plan only while it was made for those figures.
     void windowReportsTheSpan_data()
     {
-        QTest::addColumn<int>("plan"); // 0 none, 1 made for the figures, 2 for others
-        QTest::newRow("no plan") << 0;
-        QTest::newRow("its plan") << 1;
-        QTest::newRow("a plan of other figures") << 2;
+        QTest::addColumn<int>("plan");  // 0 none, 1 made for the figures, 2 for others
+        QTest::addColumn<int>("alarm"); // 0 no rules, 1 a raise in the span, -1 just before it
+        QTest::newRow("no plan") << 0 << 0;
+        QTest::newRow("its plan") << 1 << 0;
+        QTest::newRow("a plan of other figures") << 2 << 0;
+        QTest::newRow("a raise within the span") << 0 << 1;
+        QTest::newRow("a raise just before the span") << 0 << -1;
     }
     void windowReportsTheSpan()
     {
         QFETCH(int, plan);
+        QFETCH(int, alarm);
         RecordingRead read = RecordingReader::readFile(path(QStringLiteral("named.jsonl")));
         QCOMPARE(read.status, RecordingRead::Status::Read);
         const qint64 fromMs = read.recording.utcMs(40);
@@ -233,9 +239,16 @@ private Q_SLOTS:
                 survey};
             made->survey[0].occupancyPct += plan == 2 ? 1.0 : 0.0;
         }
+        // The monitor's alarm, 1 ms inside the span or outside it.
+        const qint64 raisedMs = fromMs + (alarm == 0 ? -1 : alarm);
+        AlarmEventKeeper kept;
+        kept.take({AlarmEvent::Kind::Raised, raisedMs, 5, -60, std::nullopt, -60, kRule, {}},
+                  AlarmEngine({}));
         QString nothing;
-        const auto content = ReportExport::contentOf(
-            {rows, newest, oldest, statistics, QString(), kReceiver, made}, &nothing);
+        const auto content =
+            ReportExport::contentOf({rows, newest, oldest, statistics, QString(), kReceiver, made,
+                                     alarm != 0 ? &kept : nullptr, alarm != 0},
+                                    &nothing);
         QVERIFY2(content, qPrintable(nothing));
         const QString pdf = path(QStringLiteral("window.pdf"));
         QCOMPARE(surveyreport::writeFile(pdf, *content), QString());
@@ -243,11 +256,15 @@ private Q_SLOTS:
         const QString replayed = pdfText(path(QStringLiteral("span.pdf"))).simplified();
         const auto table = [](const QString &all) {
             const qsizetype from = all.indexOf(QStringLiteral("Channels Ch MHz"));
-            return all.mid(from, all.indexOf(QStringLiteral("Channel plan")) - from).trimmed();
+            static const QRegularExpression kEnd(QStringLiteral("Channel plan|Alarms Raised"));
+            return all.mid(from, all.indexOf(kEnd, from) - from).trimmed();
         };
         QVERIFY(text.contains(QStringLiteral("Sweeps 40 ")));
         QCOMPARE(table(text), table(replayed));
         QCOMPARE(text.contains(QStringLiteral("Channel plan")), plan == 1);
+        QCOMPARE(text.contains(QStringLiteral("Alarms Raised")), alarm != 0);
+        QCOMPARE(text.contains(QStringLiteral("Raised 1,")), alarm > 0);
+        QCOMPARE(text.contains(record::recordTime(raisedMs)), alarm > 0);
     }
 
     // However long the survey, a burst of one sweep stays in the row of its time, and the rows
@@ -329,16 +346,23 @@ private Q_SLOTS:
                  qPrintable(QColor(colourOf(kQuietChannel)).name()));
     }
 
-    // Under a Japanese locale the headings are Japanese, in an embedded font that has them.
+    // Under a Japanese locale the headings, the warnings and the plan's reasons are Japanese, in
+    // an embedded font that has them; standard error keeps its English for scripts.
     void japaneseLocale()
     {
         const QString pdf = path(QStringLiteral("ja.pdf"));
         const Run replay =
-            scan({QStringLiteral("-q"), QStringLiteral("--replay"),
-                  path(QStringLiteral("named.jsonl")), QStringLiteral("--report"), pdf},
+            scan({QStringLiteral("--replay"), path(QStringLiteral("named.jsonl")),
+                  QStringLiteral("--plan"), QStringLiteral("3"), QStringLiteral("--report"), pdf},
                  {QStringLiteral("LANG=ja_JP.UTF-8"), QStringLiteral("LC_ALL=ja_JP.UTF-8")});
         QVERIFY2(replay.exitCode == 0, qPrintable(replay.errors));
-        QVERIFY(pdfText(pdf).contains(QStringLiteral("測定の概要")));
+        QVERIFY2(replay.errors.contains(QStringLiteral("less than 24 hours")),
+                 qPrintable(replay.errors));
+        // Japanese wraps anywhere: the words are found with the line ends taken out.
+        const QString text = pdfText(pdf).remove(QRegularExpression(QStringLiteral("\\s")));
+        QVERIFY(text.contains(QStringLiteral("測定の概要")));
+        QVERIFY2(text.contains(QStringLiteral("24時間に満たないため")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("最良の組み合わせに含まれない")), qPrintable(text));
         const QString list = run(QStringLiteral("pdffonts"), {pdf}).output;
         QVERIFY2(QRegularExpression(QStringLiteral("CJK.* yes ")).match(list).hasMatch(),
                  qPrintable(list));

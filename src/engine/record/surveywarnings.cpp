@@ -24,13 +24,6 @@ QString length(qint64 ms)
         .arg(minutes % kMinutesPerHour);
 }
 
-QString hourSpan(int first, int last)
-{
-    return QStringLiteral("%1:00-%2:00")
-        .arg(first, 2, 10, QLatin1Char('0'))
-        .arg(last + 1, 2, 10, QLatin1Char('0'));
-}
-
 QString channelName(int index)
 {
     return index < 0 ? QStringLiteral("every channel")
@@ -114,7 +107,7 @@ QString warningText(const SurveyWarning &warning)
         return QStringLiteral("%1 readings of %2 at %3, fewer than %4: its occupancy there is "
                               "uncertain")
             .arg(warning.count)
-            .arg(channelName(warning.channelIndex), hourSpan(warning.hour, warning.hour))
+            .arg(channelName(warning.channelIndex), hourSpanText({warning.hour, warning.hour}))
             .arg(surveywarnings::kFewestReadings);
     case SurveyWarning::Kind::SlowRevisit:
         break;
@@ -125,71 +118,77 @@ QString warningText(const SurveyWarning &warning)
              seconds(warning.shortestBurstMs));
 }
 
-QStringList warningLines(const std::vector<SurveyWarning> &warnings)
+WarningGroups groupWarnings(const std::vector<SurveyWarning> &warnings)
 {
-    QStringList lines;
-    QStringList everyChannel;
-    // A channel's neighbouring hours in one span, with the fewest readings of the span.
-    struct ChannelHours
-    {
-        int index;
-        int first;
-        int last;
-        qint64 fewest;
-    };
-    std::vector<ChannelHours> someChannels;
-    QStringList slow;
-    qint64 fewest = surveywarnings::kFewestReadings;
+    WarningGroups groups;
     for (std::size_t i = 0; i < warnings.size(); ++i) {
         const SurveyWarning &warning = warnings[i];
         switch (warning.kind) {
         case SurveyWarning::Kind::ShortSurvey:
-            lines.append(warningText(warning));
+            groups.shortSurvey = warning;
             break;
         case SurveyWarning::Kind::FewReadings:
             if (warning.channelIndex >= 0) {
-                const auto span =
-                    std::find_if(someChannels.begin(), someChannels.end(), [&warning](auto &s) {
-                        return s.index == warning.channelIndex && s.last == warning.hour - 1;
-                    });
-                if (span == someChannels.end()) {
-                    someChannels.push_back(
-                        {warning.channelIndex, warning.hour, warning.hour, warning.count});
+                auto &spans = groups.someChannels;
+                const auto span = std::find_if(spans.begin(), spans.end(), [&warning](auto &s) {
+                    return s.index == warning.channelIndex && s.hours.last == warning.hour - 1;
+                });
+                if (span == spans.end()) {
+                    spans.push_back(
+                        {warning.channelIndex, {warning.hour, warning.hour}, warning.count});
                 } else {
-                    span->last = warning.hour;
+                    span->hours.last = warning.hour;
                     span->fewest = std::min(span->fewest, warning.count);
                 }
                 break;
             }
-            fewest = std::min(fewest, warning.count);
-            // Neighbouring hours in one span.
+            groups.everyChannelFewest = std::min(groups.everyChannelFewest, warning.count);
             if (i > 0 && warnings[i - 1].kind == warning.kind && warnings[i - 1].channelIndex < 0 &&
                 warnings[i - 1].hour == warning.hour - 1) {
-                everyChannel.last() = hourSpan(everyChannel.last().left(2).toInt(), warning.hour);
+                groups.everyChannel.back().last = warning.hour;
             } else {
-                everyChannel.append(hourSpan(warning.hour, warning.hour));
+                groups.everyChannel.push_back({warning.hour, warning.hour});
             }
             break;
         case SurveyWarning::Kind::SlowRevisit:
-            slow.append(QStringLiteral("%1 (every %2, shortest burst %3)")
-                            .arg(channelplan::channelNumber(warning.channelIndex))
-                            .arg(seconds(warning.revisitMs), seconds(warning.shortestBurstMs)));
+            groups.slowRevisits.push_back(warning);
             break;
         }
     }
-    if (!everyChannel.isEmpty()) {
+    return groups;
+}
+
+QString hourSpanText(WarningGroups::Hours hours)
+{
+    return QStringLiteral("%1:00-%2:00")
+        .arg(hours.first, 2, 10, QLatin1Char('0'))
+        .arg(hours.last + 1, 2, 10, QLatin1Char('0'));
+}
+
+QStringList warningLines(const std::vector<SurveyWarning> &warnings)
+{
+    const WarningGroups groups = groupWarnings(warnings);
+    QStringList lines;
+    if (groups.shortSurvey) {
+        lines.append(warningText(*groups.shortSurvey));
+    }
+    if (!groups.everyChannel.empty()) {
+        QStringList spans;
+        for (const WarningGroups::Hours hours : groups.everyChannel) {
+            spans.append(hourSpanText(hours));
+        }
         lines.append(QStringLiteral("fewer than %1 readings of every channel (fewest %2) at %3: "
                                     "the occupancy there is uncertain")
                          .arg(surveywarnings::kFewestReadings)
-                         .arg(fewest)
-                         .arg(everyChannel.join(QStringLiteral(", "))));
+                         .arg(groups.everyChannelFewest)
+                         .arg(spans.join(QStringLiteral(", "))));
     }
-    if (!someChannels.empty()) {
+    if (!groups.someChannels.empty()) {
         QStringList spans;
-        for (const ChannelHours &span : someChannels) {
+        for (const WarningGroups::ChannelHours &span : groups.someChannels) {
             spans.append(QStringLiteral("%1 at %2 (%3)")
                              .arg(channelplan::channelNumber(span.index))
-                             .arg(hourSpan(span.first, span.last))
+                             .arg(hourSpanText(span.hours))
                              .arg(span.fewest));
         }
         lines.append(QStringLiteral("fewer than %1 readings of channel %2: the occupancy there is "
@@ -197,7 +196,13 @@ QStringList warningLines(const std::vector<SurveyWarning> &warnings)
                          .arg(surveywarnings::kFewestReadings)
                          .arg(spans.join(QStringLiteral(", "))));
     }
-    if (!slow.isEmpty()) {
+    if (!groups.slowRevisits.empty()) {
+        QStringList slow;
+        for (const SurveyWarning &warning : groups.slowRevisits) {
+            slow.append(QStringLiteral("%1 (every %2, shortest burst %3)")
+                            .arg(channelplan::channelNumber(warning.channelIndex))
+                            .arg(seconds(warning.revisitMs), seconds(warning.shortestBurstMs)));
+        }
         lines.append(QStringLiteral("read less often than twice in the shortest burst, so "
                                     "shorter bursts may be missed: channel %1")
                          .arg(slow.join(QStringLiteral(", "))));

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include <chrono>
+#include <optional>
 #include <vector>
 
 class ChannelStatistics;
@@ -39,6 +40,36 @@ inline constexpr qint64 kFewestReadings = 100;
 
 // What is due now, in this order: the survey's length, the hours of the day, the channels.
 std::vector<SurveyWarning> surveyWarnings(const ChannelStatistics &statistics);
+// The warnings as their lines tell them, for a text in any language: the hours with few readings
+// and the channels read too seldom each in one group, however many there are.
+struct WarningGroups
+{
+    // Neighbouring hours of the day, first and last included.
+    struct Hours
+    {
+        int first = 0;
+        int last = 0;
+    };
+    // A channel's neighbouring hours with the fewest readings among them.
+    struct ChannelHours
+    {
+        int index = 0;
+        Hours hours;
+        qint64 fewest = 0;
+    };
+
+    std::optional<SurveyWarning> shortSurvey;
+    // Hours with few readings of every channel, and the fewest of them all.
+    std::vector<Hours> everyChannel;
+    qint64 everyChannelFewest = surveywarnings::kFewestReadings;
+    std::vector<ChannelHours> someChannels;
+    std::vector<SurveyWarning> slowRevisits;
+};
+
+WarningGroups groupWarnings(const std::vector<SurveyWarning> &warnings);
+// "05:00-07:00": the hours from first to last included.
+QString hourSpanText(WarningGroups::Hours hours);
+
 // One line of English.
 QString warningText(const SurveyWarning &warning);
 // The warnings in a few lines of English: the hours with few readings and the channels read too

@@ -10,6 +10,7 @@
 #include "programs/monitor/alarmnotifier.h"
 #include "programs/monitor/alarmstore.h"
 #include "programs/monitor/remotewatches.h"
+#include "report/reportalarms.h"
 #include "windows/history/alarmspane.h"
 #include "windows/history/helpwindow.h"
 #include "windows/history/historywindow.h"
@@ -57,6 +58,10 @@ MonitorProgram::MonitorProgram(Services services, QObject *parent)
     auto notifier = std::make_unique<AlarmNotifier>();
     m_notifier = notifier.get();
     m_alarms->addAction(std::move(notifier));
+    // From the start: the history window's report lists the alarms of hours before it opened.
+    auto kept = std::make_unique<AlarmEventKeeper>();
+    m_keptAlarms = kept.get();
+    m_alarms->addAction(std::move(kept));
     loadAlarms();
     connectHandlers();
 }
@@ -160,7 +165,7 @@ void MonitorProgram::saveAlarms()
 
 QDockWidget *MonitorProgram::addAlarmsPane()
 {
-    auto *pane = new AlarmsPane(*m_alarms);
+    auto *pane = new AlarmsPane(*m_alarms, m_keptAlarms);
     const AlarmStore::Contents stored = m_alarmStore->load();
     pane->setNotify(stored.notify, stored.sound);
     QDockWidget *dock = m_historyWindow->addPane(pane, tr("Alarms"), QStringLiteral("AlarmsDock"));

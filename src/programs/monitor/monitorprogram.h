@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class AlarmEventKeeper;
 class AlarmNotifier;
 class AlarmStore;
 class AlarmWatch;
@@ -97,6 +98,8 @@ private:
     // Owned here, not by the parent: it feeds the history, so it goes first.
     std::unique_ptr<Recorder> m_recorder;
     AlarmWatch *m_alarms = nullptr;
+    // Owned by m_alarms.
+    const AlarmEventKeeper *m_keptAlarms = nullptr;
     // Owned by the watch.
     AlarmNotifier *m_notifier = nullptr;
     std::unique_ptr<AlarmStore> m_alarmStore;

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 constexpr std::chrono::seconds kRefreshInterval{1};
 constexpr int kOnColumn = 0;
@@ -22,9 +24,10 @@ constexpr double kMsPerSecond = 1000.0;
 const QString kNewRule = QStringLiteral("ch=all,above=noise+10,for=2s");
 } // namespace
 
-AlarmsPane::AlarmsPane(AlarmWatch &watch, QWidget *parent)
+AlarmsPane::AlarmsPane(AlarmWatch &watch, const AlarmEventKeeper *kept, QWidget *parent)
     : QWidget(parent)
     , m_watch(watch)
+    , m_kept(kept)
     , m_rules(new QTableWidget(0, 2, this))
     , m_error(new QLabel(this))
     , m_active(new QTableWidget(0, 4, this))
@@ -120,6 +123,13 @@ bool AlarmsPane::notifies() const
 bool AlarmsPane::sounds() const
 {
     return m_sound->isChecked();
+}
+
+bool AlarmsPane::watches() const
+{
+    const QList<AlarmRuleEntry> &rules = m_watch.rules();
+    return std::any_of(rules.cbegin(), rules.cend(),
+                       [](const AlarmRuleEntry &rule) { return rule.enabled; });
 }
 
 void AlarmsPane::showRules()

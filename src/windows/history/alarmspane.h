@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class AlarmEventKeeper;
 class AlarmWatch;
 class QCheckBox;
 class QLabel;
@@ -13,17 +14,22 @@ struct AlarmEvent;
 // The Alarms pane of the history window: the rules (added, removed, edited and switched on and
 // off in place; a rule that cannot be read is refused with the reason and the rules stay as
 // they were), the alarms raised now with their level and how long they have lasted, and the
-// last events. Whether a raise notifies and sounds is the user's to tick.
+// last events. Whether a raise notifies and sounds is the user's to tick. It hands the window's
+// report the program's log of the events, when it keeps one.
 class AlarmsPane : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit AlarmsPane(AlarmWatch &watch, QWidget *parent = nullptr);
+    explicit AlarmsPane(AlarmWatch &watch, const AlarmEventKeeper *kept = nullptr,
+                        QWidget *parent = nullptr);
 
     void setNotify(bool notify, bool sound);
     [[nodiscard]] bool notifies() const;
     [[nodiscard]] bool sounds() const;
+    // Whether a rule is switched on.
+    [[nodiscard]] bool watches() const;
+    [[nodiscard]] const AlarmEventKeeper *keptEvents() const { return m_kept; }
 
 Q_SIGNALS:
     // The rules were changed in the pane and applied.
@@ -41,6 +47,7 @@ private:
     [[nodiscard]] static QString eventText(const AlarmEvent &event);
 
     AlarmWatch &m_watch;
+    const AlarmEventKeeper *m_kept = nullptr;
     QTableWidget *m_rules = nullptr;
     QLabel *m_error = nullptr;
     QTableWidget *m_active = nullptr;

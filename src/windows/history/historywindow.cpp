@@ -4,6 +4,7 @@
 #include "engine/history/sweephistory.h"
 #include "painters/colormap.h"
 #include "report/reportcontent.h"
+#include "windows/history/alarmspane.h"
 #include "windows/history/baselinecontrols.h"
 #include "windows/history/clocktext.h"
 #include "windows/history/exportcontrols.h"
@@ -83,9 +84,13 @@ HistoryWindow::HistoryWindow(SweepHistory &history, HistoryStatistics &statistic
               if (m_plan->report()) {
                   plan = ReportPlan{*m_plan->report(), m_plan->survey()};
               }
+              // The alarms watch the live sweeps only, not a recording opened.
+              const auto *alarms = m_source->showsLive() ? findChild<AlarmsPane *>() : nullptr;
               return ReportExport::contentOf({rows, span.first, span.second, exactStatistics(),
                                               m_source->openedPath(), m_source->openedReceiver(),
-                                              plan},
+                                              plan,
+                                              alarms != nullptr ? alarms->keptEvents() : nullptr,
+                                              alarms != nullptr && alarms->watches()},
                                              nothing);
           },
           chooser, this))

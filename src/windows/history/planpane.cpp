@@ -4,6 +4,7 @@
 #include "engine/plan/planexport.h"
 #include "engine/record/plansurvey.h"
 #include "engine/record/recordtime.h"
+#include "report/plantexts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -224,7 +225,7 @@ void PlanPane::showReport()
     } else {
         QStringList binding;
         for (const PlanLimit &limit : result.limits) {
-            binding.append(plan::limitText(limit, report.constraints, result.open));
+            binding.append(PlanTexts::limitText(limit, report.constraints, result.open));
         }
         text = tr("%1 channels cannot meet the constraints; at most %2 can, the best of them: "
                   "%3. Binding: %4.")
@@ -238,19 +239,18 @@ void PlanPane::showReport()
     m_result->setText(text);
 
     const QString none = QStringLiteral("–");
-    const QStringList verdicts = {tr("plan"), tr("spare"), tr("fixed"), tr("unused")};
     m_table->setRowCount(static_cast<int>(report.channels.size()));
     for (int row = 0; row < m_table->rowCount(); ++row) {
         const ChannelVerdict &verdict = report.channels.at(static_cast<std::size_t>(row));
         const PlanChannel &channel = m_survey.at(static_cast<std::size_t>(verdict.index));
         QStringList reasons;
         for (const PlanReason &reason : verdict.reasons) {
-            reasons.append(plan::reasonText(reason, report.constraints));
+            reasons.append(PlanTexts::reasonText(reason, report.constraints));
         }
         const QStringList cells = {
             QString::number(channelplan::channelNumber(verdict.index)),
             record::channelMhz(verdict.index),
-            verdicts.at(static_cast<int>(verdict.verdict)),
+            PlanTexts::verdictName(verdict.verdict),
             reasons.join(QStringLiteral("; ")),
             channel.measured ? QString::number(channel.occupancyPct, 'f', 1) : none,
             channel.measured ? QStringLiteral("%1–%2")

@@ -53,9 +53,13 @@ std::optional<ReportContent> ReportExport::contentOf(const Shown &shown, QString
     facts.recording = shown.recording;
     facts.receiver = shown.receiver;
     facts.thresholdSource = tr("set in the window");
+    qint64 firstUtcMs = 0;
+    qint64 lastUtcMs = 0;
     for (int age = shown.oldestAge; age >= shown.newestAge; --age) {
         const HistoryRow row = shown.rows.row(age);
         if (!row.runStart) {
+            firstUtcMs = content.waterfall.sweeps() == 0 ? row.utcMs : firstUtcMs;
+            lastUtcMs = row.utcMs;
             content.waterfall.addSweep(row.utcMs, row.dbm);
         } else if (content.waterfall.sweeps() > 0) {
             content.waterfall.breakRun();
@@ -67,6 +71,12 @@ std::optional<ReportContent> ReportExport::contentOf(const Shown &shown, QString
     if (shown.plan &&
         sameFigures(shown.plan->survey, plansurvey::fromStatistics(shown.statistics))) {
         content.plan = shown.plan;
+    }
+    if (shown.alarms != nullptr) {
+        ReportAlarms alarms = shown.alarms->within(firstUtcMs, lastUtcMs);
+        if (shown.alarmRules || alarms.raised + alarms.cleared + alarms.ended > 0) {
+            content.alarms = std::move(alarms);
+        }
     }
     *nothing = surveyreport::emptiness(content);
     if (!nothing->isEmpty()) {

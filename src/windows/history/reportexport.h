@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 
+class AlarmEventKeeper;
 class ChannelStatistics;
 class QAction;
 class QThread;
@@ -47,6 +48,10 @@ public:
         // The last plan made in the window; reported only while the figures are those it was
         // made for.
         std::optional<ReportPlan> plan;
+        // The alarm events of the live history, and whether alarm rules are on: the report lists
+        // those within the rows' times while there are rules or such events.
+        const AlarmEventKeeper *alarms = nullptr;
+        bool alarmRules = false;
     };
     // The report's content of it; nothing, with the reason, when it holds nothing to report.
     [[nodiscard]] static std::optional<ReportContent> contentOf(const Shown &shown,
