@@ -1052,7 +1052,7 @@ Mon-Fri 08:00-18:00; Sat,Sun 00:00-24:00
     </message>
     <message>
         <source>Constraints: %1, guard %2, spacing %3; allowed %4; avoided %5; fixed %6; strong carriers %7</source>
-        <translation>制約: %1、ガード %2、間隔 %3。許可 %4。回避 %5。固定 %6。強信号 %7</translation>
+        <translation>制約: %1、相互変調の余裕 %2、間隔 %3。許可 %4。回避 %5。固定 %6。強信号 %7</translation>
     </message>
     <message>
         <source>Note: %1</source>
