@@ -616,9 +616,10 @@ private Q_SLOTS:
             "-q --stall-timeout 1 -o /dev/null PORT", 5,
             ": the module stopped answering: no reading for 1 s");
         row("full disk", "--mode 04", "-o /dev/full PORT", 1, "/dev/full: No space left on device");
-        // A reader that never reads: the writer blocks for ever once the pipe is full.
+        // A reader that never reads: the writer blocks for ever once the pipe is full. A fast
+        // machine fills the queue before the end and says so first; either way rows are lost.
         row("rows lost at shutdown", "--mode 04 --baud 0", "-q --channel 20 -t 6 -o FIFO PORT", 1,
-            "FIFO: rows not written within 2 s: ");
+            "rows not written");
         // Usage errors one by one: tst_scanoptions.
         row("unknown option", "", "--bogus PORT", 2, "Unknown option 'bogus'");
         row("no port", "", "-q", 2, "no PORT given");
