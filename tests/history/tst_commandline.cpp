@@ -46,6 +46,14 @@ private Q_SLOTS:
         if (outcome.options) {
             QTEST(outcome.options->recordPath, "recordPath");
             QTEST(outcome.options->openHistory, "history");
+            // Every --alarm given is watched, in the order given.
+            QStringList rules;
+            for (qsizetype i = 1; i + 1 < arguments.size(); ++i) {
+                if (arguments[i] == QLatin1String("--alarm")) {
+                    rules.append(arguments[i + 1]);
+                }
+            }
+            QCOMPARE(outcome.options->alarmRules, rules);
             return;
         }
         QCOMPARE(outcome.exitCode, exitCode);

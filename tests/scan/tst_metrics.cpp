@@ -1,3 +1,4 @@
+#include "engine/record/channelstatistics.h"
 #include "engine/record/sweeprecord.h"
 #include "programs/scan/metricsserver.h"
 #include "programs/scan/scanmetrics.h"
@@ -87,6 +88,40 @@ private Q_SLOTS:
         QFETCH(QString, named);
         const QString line = scanreport::progressLine(progress);
         QVERIFY2(line.endsWith(named), qPrintable(line));
+    }
+
+    // What a scrape reads of three sweeps, channel 12 at -80, -60 and -90 dBm against -100: the
+    // time in seconds, the held maximum (not the latest or the lowest) and the share busy.
+    void rendersWhatWasMeasured_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        const QByteArray ch12 = "{channel=\"12\",mhz=\"429.3125\"} ";
+        QTest::newRow("last sweep") << QByteArray("\nkvt318_last_sweep_timestamp_seconds "
+                                                  "1796628602.500\n");
+        QTest::newRow("sweeps") << QByteArray("\nkvt318_sweeps_total 3\n");
+        QTest::newRow("latest") << "\nkvt318_rssi_dbm" + ch12 + "-90\n";
+        QTest::newRow("held maximum") << "\nkvt318_max_dbm" + ch12 + "-60\n";
+        QTest::newRow("quiet channel's maximum")
+            << QByteArray("\nkvt318_max_dbm{channel=\"7\",mhz=\"429.2500\"} -120\n");
+        QTest::newRow("occupancy") << "\nkvt318_occupancy_ratio" + ch12 + "1.000000\n";
+    }
+    void rendersWhatWasMeasured()
+    {
+        ScanMetrics metrics;
+        ChannelStatistics statistics;
+        const std::array<qint16, 3> levels{-80, -60, -90};
+        for (std::size_t n = 0; n < levels.size(); ++n) {
+            SweepRecord sweep;
+            sweep.utcMs = 1796628600500 + qint64(n) * 1000; // 2026-12-07T07:30:00.5Z on
+            sweep.dbm.fill(-120);
+            sweep.dbm[5] = levels[n];
+            metrics.addSweep(sweep);
+            statistics.addSweep(sweep);
+            metrics.setSweeps(statistics.channel(5).samples, sweep.utcMs);
+        }
+        QFETCH(QByteArray, line);
+        const QByteArray text = metrics.render(statistics);
+        QVERIFY2(text.contains(line), text.constData());
     }
 };
 
