@@ -213,10 +213,9 @@ bool ScanProgram::openSource()
 void ScanProgram::nameReceiver(const QString &name)
 {
     m_receiver.name = name;
-    for (QString *path :
-         {&m_options.output, &m_options.summaryPath, &m_options.hourlyPath, &m_options.tracePath,
-          &m_options.pngPath, &m_options.plan.outPath, &m_options.alarms.logPath,
-          &m_options.reportPath}) {
+    for (QString *path : {&m_options.output, &m_options.summaryPath, &m_options.hourlyPath,
+                          &m_options.tracePath, &m_options.pngPath, &m_options.plan.outPath,
+                          &m_options.alarms.logPath, &m_options.reportPath}) {
         *path = receivername::expand(*path, name);
     }
     mqttoptions::finish(m_options.mqtt, name);
