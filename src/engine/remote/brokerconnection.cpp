@@ -1,8 +1,7 @@
 #include "engine/remote/brokerconnection.h"
 
 #include "engine/remote/brokerbackoff.h"
-
-#include <QFile>
+#include "engine/remote/mosquittoclient.h"
 
 #include <mosquitto.h>
 
@@ -16,6 +15,13 @@
 #include <vector>
 
 namespace {
+
+using mosquittoclient::applyLoginAndTls;
+using mosquittoclient::errorText;
+using mosquittoclient::initialiseLibrary;
+using mosquittoclient::kServerUnavailable;
+using mosquittoclient::reasonText;
+
 constexpr int kKeepAliveSeconds = 30;
 // How long one pass of the network loop may wait for the socket; also how soon a new pattern
 // is subscribed and a stop noticed. Arriving messages wake it at once.
@@ -25,32 +31,7 @@ constexpr int kQos = 1;
 // answer) is left to end on its own rather than hold up the window.
 constexpr std::chrono::seconds kShutdownLimit{1};
 constexpr int kDisconnectPasses = 5;
-// CONNACK return codes of MQTT 3.1.1 that mean "try again later" rather than "not like this".
-constexpr int kServerUnavailable = 3;
 
-void initialiseLibrary()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { mosquitto_lib_init(); });
-}
-
-// The library's sentences end in a full stop; the messages go on after the reason.
-QString reasonText(const char *sentence)
-{
-    QString text = QString::fromUtf8(sentence);
-    if (text.endsWith(QLatin1Char('.'))) {
-        text.chop(1);
-    }
-    return text;
-}
-
-QString errorText(int rc, int savedErrno)
-{
-    if (rc == MOSQ_ERR_ERRNO) {
-        return qt_error_string(savedErrno);
-    }
-    return reasonText(mosquitto_strerror(rc));
-}
 } // namespace
 
 class BrokerConnection::Core
@@ -176,19 +157,7 @@ bool BrokerConnection::Core::configure()
     mosquitto_subscribe_callback_set(m_mosq, &Core::onSubscribe);
     mosquitto_message_callback_set(m_mosq, &Core::onMessage);
     mosquitto_log_callback_set(m_mosq, &Core::onLog);
-    int rc = MOSQ_ERR_SUCCESS;
-    if (!m_settings.user.isEmpty()) {
-        rc = mosquitto_username_pw_set(m_mosq, m_settings.user.toUtf8().constData(),
-                                       m_settings.password.constData());
-    }
-    if (rc == MOSQ_ERR_SUCCESS && m_settings.broker.tls) {
-        if (m_settings.caFile.isEmpty()) {
-            rc = mosquitto_int_option(m_mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
-        } else {
-            rc = mosquitto_tls_set(m_mosq, QFile::encodeName(m_settings.caFile).constData(),
-                                   nullptr, nullptr, nullptr, nullptr);
-        }
-    }
+    const int rc = applyLoginAndTls(m_mosq, m_settings);
     if (rc != MOSQ_ERR_SUCCESS) {
         tellState(State::Refused, errorText(rc, errno));
         return false;

@@ -1,10 +1,9 @@
 #include "programs/scan/mqttsession.h"
 
 #include "engine/remote/brokerbackoff.h"
+#include "engine/remote/mosquittoclient.h"
 #include "programs/scan/mqttoptions.h"
 #include "programs/scan/mqttsweepqueue.h"
-
-#include <QFile>
 
 #include <mosquitto.h>
 
@@ -20,6 +19,13 @@
 #include <utility>
 
 namespace {
+
+using mosquittoclient::applyLoginAndTls;
+using mosquittoclient::errorText;
+using mosquittoclient::initialiseLibrary;
+using mosquittoclient::kServerUnavailable;
+using mosquittoclient::reasonText;
+
 using Clock = std::chrono::steady_clock;
 
 constexpr int kKeepAliveSeconds = 30;
@@ -37,35 +43,9 @@ constexpr int kQos = 1;
 // Messages other than sweeps waiting for the broker (alarm events).
 constexpr std::size_t kMessageLimit = 1000;
 
-// CONNACK return codes of MQTT 3.1.1 that mean "try again later" rather than "not like this".
-constexpr int kServerUnavailable = 3;
-
 const QByteArray kOnline = QByteArrayLiteral("online");
 const QByteArray kOffline = QByteArrayLiteral("offline");
 
-void initialiseLibrary()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { mosquitto_lib_init(); });
-}
-
-// The library's sentences end in a full stop; the messages go on after the reason.
-QString reasonText(const char *sentence)
-{
-    QString text = QString::fromUtf8(sentence);
-    if (text.endsWith(QLatin1Char('.'))) {
-        text.chop(1);
-    }
-    return text;
-}
-
-QString errorText(int rc, int savedErrno)
-{
-    if (rc == MOSQ_ERR_ERRNO) {
-        return qt_error_string(savedErrno);
-    }
-    return reasonText(mosquitto_strerror(rc));
-}
 } // namespace
 
 class MqttSession::Core
@@ -232,17 +212,9 @@ bool MqttSession::Core::configure()
     int rc =
         mosquitto_will_set(m_mosq, m_statusTopic.constData(), static_cast<int>(kOffline.size()),
                            kOffline.constData(), kQos, true);
-    if (rc == MOSQ_ERR_SUCCESS && !m_settings.user.isEmpty()) {
-        rc = mosquitto_username_pw_set(m_mosq, m_settings.user.toUtf8().constData(),
-                                       m_settings.password.constData());
-    }
-    if (rc == MOSQ_ERR_SUCCESS && m_settings.broker.tls) {
-        if (m_settings.caFile.isEmpty()) {
-            rc = mosquitto_int_option(m_mosq, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
-        } else {
-            rc = mosquitto_tls_set(m_mosq, QFile::encodeName(m_settings.caFile).constData(),
-                                   nullptr, nullptr, nullptr, nullptr);
-        }
+    if (rc == MOSQ_ERR_SUCCESS) {
+        rc = applyLoginAndTls(
+            m_mosq, {m_settings.broker, m_settings.caFile, m_settings.user, m_settings.password});
     }
     if (rc != MOSQ_ERR_SUCCESS) {
         notify(Event::Refused, errorText(rc, errno));
