@@ -9,11 +9,13 @@
 #include "windows/main/mainwindow.h"
 
 #include <QCheckBox>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
@@ -312,6 +314,13 @@ private Q_SLOTS:
         link->beforeWrite = [&](const QByteArray &line) {
             if (line == sending.toLatin1() + "\r\n" &&
                 window->engine().monitorState().channelIndex == readings && ended.isEmpty()) {
+                // The simulator logs a reply just after writing it; on a busy machine the
+                // window may be this far before the log is, and the kill must not cut it off.
+                QDeadlineTimer logged(kHangupLimitMs);
+                while (SweepLog(sim.log()).measurements().size() < readings &&
+                       !logged.hasExpired()) {
+                    QThread::msleep(5);
+                }
                 sim.process().kill();
                 sim.process().waitForFinished();
             }
