@@ -17,10 +17,10 @@
 namespace {
 
 using mosquittoclient::applyLoginAndTls;
+using mosquittoclient::ConnectionEnd;
+using mosquittoclient::connectionEnd;
 using mosquittoclient::errorText;
 using mosquittoclient::initialiseLibrary;
-using mosquittoclient::kServerUnavailable;
-using mosquittoclient::reasonText;
 
 constexpr int kKeepAliveSeconds = 30;
 // How long one pass of the network loop may wait for the socket; also how soon a new pattern
@@ -178,22 +178,16 @@ void BrokerConnection::Core::run()
                 break;
             }
             const bool wasOnline = std::exchange(m_online, false);
-            const bool tlsFailure = rc == MOSQ_ERR_TLS || rc == MOSQ_ERR_TLS_HANDSHAKE;
-            const bool refused = (m_refusal && *m_refusal != kServerUnavailable) || tlsFailure;
-            QString reason = m_refusal ? reasonText(mosquitto_connack_string(*m_refusal))
-                                       : errorText(rc, savedErrno);
-            if (!m_lastLibraryError.isEmpty()) {
-                reason += QStringLiteral(" (%1)").arg(m_lastLibraryError);
-            }
-            if (refused && !m_everOnline) {
-                tellState(State::Refused, reason);
+            const ConnectionEnd end = connectionEnd(rc, savedErrno, m_refusal, m_lastLibraryError);
+            if (end.refused && !m_everOnline) {
+                tellState(State::Refused, end.reason);
                 break;
             }
             if (wasOnline) {
                 backoff.reset();
             }
             const std::chrono::seconds wait = backoff.next();
-            tellState(State::Lost, reason, wait);
+            tellState(State::Lost, end.reason, wait);
             if (!waitBeforeRetry(wait)) {
                 break;
             }

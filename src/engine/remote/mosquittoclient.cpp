@@ -8,6 +8,11 @@
 
 namespace mosquittoclient {
 
+namespace {
+// CONNACK return codes of MQTT 3.1.1 that mean "try again later" rather than "not like this".
+constexpr int kServerUnavailable = 3;
+} // namespace
+
 void initialiseLibrary()
 {
     static std::once_flag once;
@@ -47,6 +52,20 @@ int applyLoginAndTls(mosquitto *client, const BrokerSettings &settings)
         }
     }
     return rc;
+}
+
+ConnectionEnd connectionEnd(int rc, int savedErrno, std::optional<int> refusal,
+                            const QString &libraryError)
+{
+    ConnectionEnd end;
+    const bool tlsFailure = rc == MOSQ_ERR_TLS || rc == MOSQ_ERR_TLS_HANDSHAKE;
+    end.refused = (refusal && *refusal != kServerUnavailable) || tlsFailure;
+    end.reason =
+        refusal ? reasonText(mosquitto_connack_string(*refusal)) : errorText(rc, savedErrno);
+    if (!libraryError.isEmpty()) {
+        end.reason += QStringLiteral(" (%1)").arg(libraryError);
+    }
+    return end;
 }
 
 } // namespace mosquittoclient

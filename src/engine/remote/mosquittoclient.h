@@ -4,13 +4,12 @@
 
 #include <QString>
 
+#include <optional>
+
 struct mosquitto;
 
 // What the watcher's connection and kvt318-scan's session do alike with libmosquitto.
 namespace mosquittoclient {
-
-// CONNACK return codes of MQTT 3.1.1 that mean "try again later" rather than "not like this".
-inline constexpr int kServerUnavailable = 3;
 
 // Once a process, before the first client.
 void initialiseLibrary();
@@ -20,5 +19,17 @@ QString reasonText(const char *sentence);
 QString errorText(int rc, int savedErrno);
 // The login and TLS the settings ask for; the library's return code.
 int applyLoginAndTls(mosquitto *client, const BrokerSettings &settings);
+
+// Why a connection ended, and whether the broker turned it away (a login or TLS handshake it
+// refuses) rather than being away for now.
+struct ConnectionEnd
+{
+    QString reason;
+    bool refused = false;
+};
+// From the library's return code, errno just after it, the broker's CONNACK code where it
+// answered with a refusal, and the library's last logged error.
+ConnectionEnd connectionEnd(int rc, int savedErrno, std::optional<int> refusal,
+                            const QString &libraryError);
 
 } // namespace mosquittoclient

@@ -21,10 +21,10 @@
 namespace {
 
 using mosquittoclient::applyLoginAndTls;
+using mosquittoclient::ConnectionEnd;
+using mosquittoclient::connectionEnd;
 using mosquittoclient::errorText;
 using mosquittoclient::initialiseLibrary;
-using mosquittoclient::kServerUnavailable;
-using mosquittoclient::reasonText;
 
 using Clock = std::chrono::steady_clock;
 
@@ -235,18 +235,12 @@ void MqttSession::Core::run()
                 break;
             }
             const bool wasOnline = std::exchange(m_online, false);
-            const bool tlsFailure = rc == MOSQ_ERR_TLS || rc == MOSQ_ERR_TLS_HANDSHAKE;
-            const bool refused = (m_refusal && *m_refusal != kServerUnavailable) || tlsFailure;
-            QString reason = m_refusal ? reasonText(mosquitto_connack_string(*m_refusal))
-                                       : errorText(rc, savedErrno);
-            if (!m_lastLibraryError.isEmpty()) {
-                reason += QStringLiteral(" (%1)").arg(m_lastLibraryError);
-            }
-            if (refused && !m_everOnline) {
-                notify(Event::Refused, reason);
+            const ConnectionEnd end = connectionEnd(rc, savedErrno, m_refusal, m_lastLibraryError);
+            if (end.refused && !m_everOnline) {
+                notify(Event::Refused, end.reason);
                 break;
             }
-            notify(Event::Lost, reason);
+            notify(Event::Lost, end.reason);
             if (wasOnline) {
                 backoff.reset();
             }
