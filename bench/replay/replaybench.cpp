@@ -7,6 +7,7 @@
 //   replay-bench                 generate a day into a scratch folder and measure
 //   replay-bench generate FILE   only write the day's recording to FILE
 //   replay-bench window FILE     only open FILE in the history window
+#include "benchfigures.h"
 #include "surveygenerator.h"
 
 #include "engine/history/historystatistics.h"
@@ -28,8 +29,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -40,19 +39,6 @@ namespace {
 constexpr qint64 kFirstUtcMs = 1796601600000; // 2026-12-07T00:00:00Z
 constexpr double kMiB = 1024.0 * 1024.0;
 constexpr int kReplayTimeoutMs = 10 * 60 * 1000;
-
-void figure(const char *name, double value)
-{
-    std::printf("%s %.3f\n", name, value);
-    std::fflush(stdout);
-}
-
-double childrenPeakMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 // Reports the time of the first paint of the waterfall once the opened file is shown.
 class FirstPaint : public QObject

@@ -4,6 +4,7 @@
 //
 //   report-bench                 generate a day into a scratch folder and measure
 //   report-bench FILE            measure on FILE
+#include "benchfigures.h"
 #include "surveygenerator.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -24,19 +24,6 @@ constexpr qint64 kFirstUtcMs = 1796601600000; // 2026-12-07T00:00:00Z
 constexpr int kRounds = 3;
 constexpr int kTimeoutMs = 10 * 60 * 1000;
 constexpr double kMiB = 1024.0 * 1024.0;
-
-void figure(const char *name, double value)
-{
-    std::printf("%s %.3f\n", name, value);
-    std::fflush(stdout);
-}
-
-double childrenPeakMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 } // namespace
 
